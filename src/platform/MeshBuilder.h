@@ -1,0 +1,193 @@
+#pragma once
+// A mesh builder: vertices, normals, texture coordinates and polygon faces,
+// with per-face colour, material, texture and texture topology, and the
+// whole-mesh render settings. Faces are polygons of three or more corners;
+// each corner names a vertex and (optionally) a normal by index.
+//
+// Every call that takes an index checks it: a bad index makes a setter return
+// false and change nothing, and a getter return an empty or -1 result.
+
+#include "platform/AppData.h"
+#include "platform/Fwd.h"
+#include "platform/Math.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace corvid {
+
+// Render quality bits: shade mode, lighting and fill, combined with |.
+enum RenderQuality : unsigned {
+    kShadeFlat = 0x0,
+    kShadeGouraud = 0x1,
+    kShadePhong = 0x2,
+    kShadeMask = 0x7,
+    kLightOff = 0x0,
+    kLightOn = 0x8,
+    kLightMask = 0x38,
+    kFillPoints = 0x0,
+    kFillWireframe = 0x40,
+    kFillSolid = 0x80,
+    kFillMask = 0x1C0,
+};
+// Gouraud shading, lights on, solid fill: what every created object gets.
+constexpr unsigned kQualityGouraudLitSolid = kShadeGouraud | kLightOn | kFillSolid;  // 137
+
+enum class ColorSource { Face = 0, Vertex = 1 };
+
+// GenerateNormals flags.
+enum GenerateNormalsFlag : unsigned {
+    // Vertices at the same position share normals, so seams between
+    // separately indexed copies of a point are smoothed like shared vertices.
+    kGenerateNormalsPrecompact = 0x1,
+    // Split normals where adjacent faces meet at more than the crease angle;
+    // without it every vertex gets one smooth normal.
+    kGenerateNormalsUseCreaseAngle = 0x2,
+};
+
+struct Corner {
+    int vertex = -1;
+    int normal = -1;  // -1: no normal given
+};
+
+// Attributes of one face. Material and texture are shared handles.
+struct FaceAttributes {
+    uint32_t color = 0xFFFFFFFF;  // ARGB
+    MaterialPtr material;
+    TexturePtr texture;
+    bool wrapU = false;  // texture topology: the texture wraps in u / v
+    bool wrapV = false;
+};
+
+// One intersection of a ray with a mesh, in the mesh's own space.
+struct MeshRayHit {
+    int face = -1;
+    float distance = 0.0f;  // along the ray, in units of the ray's direction
+    Vec3 position;
+};
+
+class MeshBvh;
+
+class MeshBuilder : public HasAppData {
+public:
+    static MeshBuilderPtr Create();
+    MeshBuilder();
+    ~MeshBuilder();
+
+    // A deep copy of geometry, faces and settings (shared materials and
+    // textures stay shared). The record is not copied.
+    MeshBuilderPtr Clone() const;
+
+    // Reserves room for the given numbers of additional elements; counts
+    // below 0 are ignored.
+    void ReserveSpace(int vertexCount, int normalCount, int faceCount);
+    // Removes all geometry; settings stay.
+    void Empty();
+
+    // --- vertices and normals ---------------------------------------------
+    int AddVertex(const Vec3& p);  // returns the new index
+    int AddNormal(const Vec3& n);
+    int GetVertexCount() const { return static_cast<int>(vertices_.size()); }
+    int GetNormalCount() const { return static_cast<int>(normals_.size()); }
+    const std::vector<Vec3>& GetVertices() const { return vertices_; }
+    const std::vector<Vec3>& GetNormals() const { return normals_; }
+    bool GetVertex(int index, Vec3& out) const;
+    bool SetVertex(int index, const Vec3& p);
+    bool GetNormal(int index, Vec3& out) const;
+    bool SetNormal(int index, const Vec3& n);
+    // Per-vertex texture coordinates (0, 0 until set).
+    bool SetTextureCoordinates(int vertex, float u, float v);
+    bool GetTextureCoordinates(int vertex, float& u, float& v) const;
+    const std::vector<Vec2>& GetTextureCoordinateList() const { return texcoords_; }
+    // Per-vertex colours, used when the colour source is Vertex.
+    bool SetVertexColor(int vertex, uint32_t argb);
+    uint32_t GetVertexColor(int vertex) const;  // 0 for a bad index
+
+    // --- faces --------------------------------------------------------------
+    // Creates an empty face with the mesh's current colour; returns its index.
+    int CreateFace();
+    // Adds a corner to a face. false for a bad face or vertex index, or a
+    // normal index that is neither -1 nor a valid normal.
+    bool AddVertexAndNormalIndexed(int face, int vertex, int normal = -1);
+    // Convenience: a whole face from vertex (and optionally normal) indices,
+    // checked before anything is added. Returns the face index or -1.
+    int AddFace(std::span<const int> vertices, std::span<const int> normals = {});
+    int GetFaceCount() const { return static_cast<int>(faceStart_.size()) - 1; }
+    int GetFaceVertexCount(int face) const;  // 0 for a bad index
+    // The corners of a face in order; empty for a bad index.
+    std::span<const Corner> GetFaceCorners(int face) const;
+    int GetFaceVertexIndex(int face, int corner) const;  // -1 when out of range
+    int GetFaceNormalIndex(int face, int corner) const;
+    // Face normal (unit, from the corner positions), or zero for a bad face.
+    Vec3 GetFaceNormal(int face) const;
+
+    const FaceAttributes* GetFaceAttributes(int face) const;  // nullptr for a bad index
+    bool SetFaceColor(int face, uint32_t argb);
+    bool SetFaceColorRGB(int face, float r, float g, float b);
+    bool SetFaceMaterial(int face, const MaterialPtr& material);
+    bool SetFaceTexture(int face, const TexturePtr& texture);
+    bool SetFaceTextureTopology(int face, bool wrapU, bool wrapV);
+
+    // --- whole mesh ---------------------------------------------------------
+    // Colour, material, texture and topology apply to every face (and the
+    // colour to every vertex colour); faces created later take the colour.
+    void SetColor(uint32_t argb);
+    void SetColorRGB(float r, float g, float b);
+    uint32_t GetColor() const { return color_; }
+    void SetMaterial(const MaterialPtr& material);
+    MaterialPtr GetMaterial() const { return material_; }  // the last set for the whole mesh
+    void SetTexture(const TexturePtr& texture);
+    TexturePtr GetTexture() const { return texture_; }
+    void SetTextureTopology(bool wrapU, bool wrapV);
+    void SetColorSource(ColorSource source) { colorSource_ = source; }
+    ColorSource GetColorSource() const { return colorSource_; }
+    void SetQuality(unsigned quality) { quality_ = quality; }
+    unsigned GetQuality() const { return quality_; }
+    void SetPerspective(bool on) { perspective_ = on; }
+    bool GetPerspective() const { return perspective_; }
+
+    // --- geometry operations ------------------------------------------------
+    // Replaces the normals by ones computed from the faces. Without
+    // kGenerateNormalsUseCreaseAngle every vertex gets one normal averaged over
+    // its faces; with it, faces meeting at more than crease radians get
+    // separate normals, so the normal list may be longer than the vertex list.
+    void GenerateNormals(float crease, unsigned flags);
+    void Scale(float sx, float sy, float sz);
+    void Translate(float tx, float ty, float tz);
+    Box GetBox() const;
+
+    // Every intersection of the ray (origin + t * direction, t >= 0) with the
+    // faces, nearest first. Uses a bounding-volume hierarchy built on first use
+    // after a geometry change.
+    std::vector<MeshRayHit> IntersectRay(const Vec3& origin, const Vec3& direction) const;
+
+    // Increases on every change of vertices, normals, faces or face attributes;
+    // a renderer re-uploads when it differs from what it saw.
+    uint64_t GetRevision() const { return revision_; }
+
+private:
+    void touch() { ++revision_; bvh_.reset(); }
+    bool validFace(int face) const { return face >= 0 && face < GetFaceCount(); }
+    bool validVertex(int v) const { return v >= 0 && v < GetVertexCount(); }
+
+    std::vector<Vec3> vertices_;
+    std::vector<Vec3> normals_;
+    std::vector<Vec2> texcoords_;        // one per vertex
+    std::vector<uint32_t> vertexColors_; // one per vertex
+    std::vector<int> faceStart_{0};      // face f's corners are [faceStart_[f], faceStart_[f+1])
+    std::vector<Corner> corners_;
+    std::vector<FaceAttributes> faces_;
+
+    uint32_t color_ = 0xFFFFFFFF;
+    MaterialPtr material_;
+    TexturePtr texture_;
+    ColorSource colorSource_ = ColorSource::Face;
+    unsigned quality_ = kQualityGouraudLitSolid;
+    bool perspective_ = true;
+    uint64_t revision_ = 0;
+    mutable std::unique_ptr<MeshBvh> bvh_;
+};
+
+} // namespace corvid
