@@ -1,0 +1,81 @@
+#pragma once
+// The one port through which the core reaches the person: messages,
+// questions, file and option dialogs, progress, the cursor, and notifications
+// that tell the views what changed. The GUI implements it with widgets, the
+// command-line tool non-interactively, and tests with ScriptedUi.
+
+#include "app/ImportOptions.h"
+#include "platform/Fwd.h"
+
+#include <optional>
+#include <string>
+
+namespace corvid {
+
+enum class Buttons { Ok, YesNo, YesNoCancel, RetryCancel };
+enum class Answer { Ok, Yes, No, Cancel, Retry };
+
+struct FileDialogRequest {
+    bool save = false;
+    std::string title;
+    std::string filter;       // the system's own filter string, e.g. "Scene Files (*.cvd)|*.cvd||"
+    std::string directory;    // initial folder
+    std::string fileName;     // initial name
+};
+
+// What changed, so that a view can refresh. Sent after the change is done.
+enum class Notification {
+    SelectionChanged,
+    TreeChanged,
+    PanelsChanged,
+    TransportChanged,
+    CameraMenusChanged,
+    LightMenusChanged,
+    FogPanelChanged,
+    RedrawRequested,
+};
+
+// One entry of the "User Camera" or "User Light" submenus of the viewport
+// menus.
+struct UserMenuEntry {
+    std::string text;    // "Camera %d" / "Light %d"
+    int command = 0;     // 2222 + n / 3333 + n
+    int position = 0;    // n
+};
+
+class Ui {
+public:
+    virtual ~Ui() = default;
+
+    // A modal message with an OK button, text exactly as given.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // A modal question; returns the button chosen.
+    virtual Answer Ask(const std::string& text, Buttons buttons) = 0;
+    // A file dialog; nullopt when cancelled.
+    virtual std::optional<std::string> AskFile(const FileDialogRequest& request) = 0;
+    // The import/export options dialog; nullopt when cancelled.
+    virtual std::optional<ImportDialogResult> AskImportOptions(const ImportDialogRequest& request) = 0;
+
+    // The progress window: one status line and a bar from 0 to 100.
+    virtual void ShowProgress() = 0;
+    virtual void SetProgressStatus(const std::string& status) = 0;
+    virtual void SetProgress(int percent) = 0;
+    virtual void HideProgress() = 0;
+    virtual void SetBusy(bool busy) = 0;
+
+    virtual void Notify(Notification what) = 0;
+
+    // The object tree view. Returns the item handle (0 when there is no tree).
+    virtual long InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem) = 0;
+    virtual void RemoveTreeItem(long item) = 0;
+
+    // The viewport menus' "User Camera" and "User Light" submenus.
+    virtual void AddUserCameraEntry(const UserMenuEntry& entry) = 0;
+    virtual void RemoveUserCameraEntry(int command) = 0;
+    virtual void AddUserLightEntry(const UserMenuEntry& entry) = 0;
+    virtual void RemoveUserLightEntry(int command) = 0;
+    // Empties both submenus and puts their placeholder entries back (New Scene).
+    virtual void ResetUserMenus() = 0;
+};
+
+} // namespace corvid

@@ -1,0 +1,33 @@
+#pragma once
+// The command-line tool's Ui: messages go to stderr, questions take their
+// safe default (No / Cancel), dialogs are cancelled, and option dialogs take
+// the defaults. Nothing waits for a person.
+
+#include "app/Ui.h"
+
+namespace corvid {
+
+class ConsoleUi : public Ui {
+public:
+    void ShowMessage(const std::string& text) override;
+    Answer Ask(const std::string& text, Buttons buttons) override;
+    std::optional<std::string> AskFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<ImportDialogResult> AskImportOptions(const ImportDialogRequest&) override { return ImportDialogResult{}; }
+    void ShowProgress() override {}
+    void SetProgressStatus(const std::string& status) override;
+    void SetProgress(int) override {}
+    void HideProgress() override {}
+    void SetBusy(bool) override {}
+    void Notify(Notification) override {}
+    long InsertTreeItem(const Frame&, const std::string&, int, long) override { return 0; }
+    void RemoveTreeItem(long) override {}
+    void AddUserCameraEntry(const UserMenuEntry&) override {}
+    void RemoveUserCameraEntry(int) override {}
+    void AddUserLightEntry(const UserMenuEntry&) override {}
+    void RemoveUserLightEntry(int) override {}
+    void ResetUserMenus() override {}
+
+    bool verbose = false;
+};
+
+} // namespace corvid

@@ -1,0 +1,545 @@
+#include "scene/Editor.h"
+
+#include "app/Ui.h"
+#include "platform/Frame.h"
+#include "platform/Interpolator.h"
+#include "platform/Material.h"
+#include "platform/MeshBuilder.h"
+#include "scene/IconMeshes.h"
+#include "scene/MoveBehaviours.h"
+#include "scene/Records.h"
+
+#include <chrono>
+#include <random>
+
+namespace corvid {
+
+namespace {
+
+constexpr int kIconTree = 2;       // tree icon of an ordinary object
+constexpr int kIconLightTree = 3;  // tree icon of a light
+
+std::string FormatName(const char* pattern, int counter)
+{
+    std::string text = pattern;
+    auto at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, std::to_string(counter));
+    return text;
+}
+
+long ParentTreeItem(const Frame& frame)
+{
+    ObjectRecord* parent = RecordOf(frame.GetParent());
+    return parent ? parent->treeItem : 0;
+}
+
+} // namespace
+
+Editor::Editor(Ui& ui)
+    : ui_(ui)
+    , context_(std::make_shared<SceneContext>())
+    , cameras_(kMaxUserCameras)
+    , lights_(kMaxUserLights)
+{
+    auto engine = std::make_shared<std::mt19937>(
+        static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
+    randomDigit = [engine] { return static_cast<int>((*engine)() % 10); };
+
+    cameraIcon_ = BuildCameraIcon();
+    for (int t = 0; t < 5; ++t)
+        lightIcons_[t] = BuildLightIcon(static_cast<LightType>(t));
+    createSceneRoots();
+}
+
+Editor::~Editor()
+{
+    // The frames, and the records they own, go with the last handles to them.
+    // Nothing is reported through the Ui here: it may already be gone.
+    ClearSelection();
+}
+
+void Editor::createSceneRoots()
+{
+    master_ = MasterInterpolator::Create();
+
+    world_ = Frame::Create(nullptr);
+    AttachRecord(*world_, std::make_unique<ObjectRecord>(kEmpty, "WORLD"));
+    world_->Scene().background = {0, 0, 0, 1};
+    world_->SetZBufferMode(ZBufferMode::Enable);
+
+    scene_ = Frame::Create(world_.get());
+    AttachRecord(*scene_, std::make_unique<ObjectRecord>(kEmpty, "SCENE"));
+    context_->scene = scene_;
+
+    // The camera light hangs in an auxiliary frame under WORLD until a view
+    // camera takes it.
+    cameraLight_ = Light::Create(LightType::Directional, 1.0f, 1.0f, 1.0f);
+    cameraLightFrame_ = Frame::Create(world_.get());
+    cameraLightFrame_->AddLight(cameraLight_);
+
+    buildSceneAuxiliaries();
+    RegisterObject(world_);
+    RegisterObject(scene_);
+}
+
+void Editor::buildSceneAuxiliaries()
+{
+    scene_->SetZBufferMode(ZBufferMode::Enable);
+    gridFrame_ = Frame::Create(scene_.get());
+    gridFrame_->AddVisual(BuildGridMesh(20, 1.0f));
+    gridFrame_->SetZBufferMode(ZBufferMode::Disable);
+    // The grid is drawn but never picked, so clicks reach what lies behind it.
+    gridFrame_->SetTraversalOptions(kRenderEnable);
+
+    markerFrame_ = Frame::Create(gridFrame_.get());
+    markerFrame_->AddVisual(BuildMarkerMesh());
+    markerFrame_->SetZBufferMode(ZBufferMode::Disable);
+    markerFrame_->SetTraversalOptions(0);  // shown once something is selected
+}
+
+void Editor::SetActiveCamera(const FramePtr& camera)
+{
+    context_->activeCamera = camera;
+    if (cameraLightOn && camera)
+        camera->AddChild(cameraLightFrame_);
+}
+
+void Editor::SetBaseDirectory(const std::string& base)
+{
+    baseDirectory = base;
+    auto pair = [&](WorkingDirectory& dir, const char* sub) {
+        dir.defaultPath = base + sub;
+        dir.current = dir.defaultPath;
+    };
+    pair(mapsDirectory, "/Maps");
+    pair(objectsDirectory, "/Objects");
+    pair(scenesDirectory, "/Scenes");
+    pair(imagesDirectory, "/Images");
+    pair(animationsDirectory, "/Animations");
+    helpDirectory = base + "/Help";
+}
+
+// --- registration --------------------------------------------------------------
+
+void Editor::RegisterObject(const FramePtr& frame)
+{
+    ObjectRecord* record = RecordOf(frame.get());
+    if (!record)
+        return;
+    if (record->interpolator)
+        master_->DetachObject(record->interpolator);
+    record->interpolator = FrameInterpolator::Create();
+    record->interpolator->AttachObject(frame);
+    master_->AttachObject(record->interpolator);
+    record->keyList = std::make_unique<KeyList>(kObjectKeyListType);
+
+    int icon = record->kind == kLight ? kIconLightTree : kIconTree;
+    if (record->treeItem)
+        ui_.RemoveTreeItem(record->treeItem);
+    record->treeItem = ui_.InsertTreeItem(*frame, record->name, icon, ParentTreeItem(*frame));
+    ui_.Notify(Notification::TreeChanged);
+}
+
+void Editor::RegisterLight(const LightPtr& light)
+{
+    if (!light)
+        return;
+    LightRecord* record = RecordOf(light.get());
+    if (!record)
+        record = AttachRecord(*light, std::make_unique<LightRecord>());
+    if (record->interpolator)
+        master_->DetachObject(record->interpolator);
+    record->interpolator = LightInterpolator::Create();
+    record->interpolator->AttachObject(light);
+    master_->AttachObject(record->interpolator);
+    record->keyList = std::make_unique<KeyList>(kLightKeyListType);
+    record->flags = {};
+}
+
+void Editor::unregisterAnimation(Frame& frame)
+{
+    if (ObjectRecord* record = RecordOf(&frame)) {
+        if (record->interpolator)
+            master_->DetachObject(record->interpolator);
+        record->interpolator.reset();
+        record->keyList.reset();
+    }
+}
+
+// --- selection -------------------------------------------------------------------
+
+void Editor::ClearSelection()
+{
+    selectedFrame_.reset();
+    currentVisual_.reset();
+    pickedLight_.reset();
+    hasSelection_ = false;
+}
+
+void Editor::Select(const FramePtr& frame)
+{
+    ClearSelection();
+    if (!frame)
+        return;
+    selectedFrame_ = frame;
+    if (!frame->GetVisuals().empty())
+        currentVisual_ = frame->GetVisuals().front();
+    if (!frame->GetLights().empty())
+        pickedLight_ = frame->GetLights().front();
+    hasSelection_ = true;
+}
+
+FramePtr Editor::UserCamera(int n) const
+{
+    return n >= 0 && n < kMaxUserCameras ? cameras_[n] : nullptr;
+}
+
+FramePtr Editor::UserLight(int n) const
+{
+    return n >= 0 && n < kMaxUserLights ? lights_[n] : nullptr;
+}
+
+// --- creation ----------------------------------------------------------------------
+
+std::array<float, 3> Editor::pastelColor()
+{
+    std::array<float, 3> rgb{};
+    for (float& channel : rgb) {
+        int k = randomDigit ? randomDigit() % 10 : 0;
+        if (k < 0)
+            k = -k;
+        channel = static_cast<float>(k) * 0.1f;
+        if (channel < 0.5f)
+            channel = 1.0f - channel;
+    }
+    return rgb;
+}
+
+MeshBuilderPtr Editor::BeginObjectCreation()
+{
+    ClearSelection();
+    FramePtr frame = Frame::Create(scene_.get());
+    auto mesh = MeshBuilder::Create();
+    frame->AddVisual(mesh);
+    mesh->SetQuality(kQualityGouraudLitSolid);
+    frame->SetPosition(scene_.get(), insertionPoint);
+    selectedFrame_ = frame;
+    currentVisual_ = mesh;
+    hasSelection_ = true;
+    return mesh;
+}
+
+void Editor::FinishObjectCreation(const char* namePattern, int& counter)
+{
+    if (!selectedFrame_ || !currentVisual_)
+        return;
+    auto rgb = pastelColor();
+    auto record = std::make_unique<MaterialRecord>();
+    record->id = ++materialIdCounter;
+    record->diffuse[0] = rgb[0];
+    record->diffuse[1] = rgb[1];
+    record->diffuse[2] = rgb[2];
+    auto material = Material::Create(5.0f);
+    material->SetSpecular(0, 0, 0);
+    material->SetEmissive(0, 0, 0);
+    material->SetAmbient(0, 0, 0);
+    AttachRecord(*material, std::move(record));
+    currentVisual_->SetMaterial(material);
+    currentVisual_->SetColorSource(ColorSource::Face);
+    currentVisual_->SetColorRGB(rgb[0], rgb[1], rgb[2]);
+
+    auto meshRecord = std::make_unique<MeshRecord>();
+    meshRecord->owner = selectedFrame_;
+    AttachRecord(*currentVisual_, std::move(meshRecord));
+
+    AttachRecord(*selectedFrame_, std::make_unique<ObjectRecord>(kObject, FormatName(namePattern, counter)));
+    ++counter;
+    ui_.Notify(Notification::PanelsChanged);
+}
+
+void Editor::addCameraEntry(const FramePtr& frame, ObjectRecord& record)
+{
+    int n = cameraCount_;
+    if (n >= kMaxUserCameras)
+        return;  // the table is full: the camera exists but gets no menu entry
+    ui_.AddUserCameraEntry({"Camera " + std::to_string(n), kCameraMenuBase + n, n});
+    cameras_[n] = frame;
+    record.menuCommand = kCameraMenuBase + n;
+    ++cameraCount_;
+    ui_.Notify(Notification::CameraMenusChanged);
+}
+
+void Editor::addLightEntry(const FramePtr& frame, ObjectRecord& record)
+{
+    int n = lightCount_;
+    if (n >= kMaxUserLights)
+        return;
+    ui_.AddUserLightEntry({"Light " + std::to_string(n), kLightMenuBase + n, n});
+    lights_[n] = frame;
+    record.menuCommand = kLightMenuBase + n;
+    ++lightCount_;
+    ui_.Notify(Notification::LightMenusChanged);
+}
+
+void Editor::removeMenuEntry(const ObjectRecord& record)
+{
+    if (record.kind == kCamera && record.menuCommand >= kCameraMenuBase) {
+        int n = record.menuCommand - kCameraMenuBase;
+        if (n < kMaxUserCameras)
+            cameras_[n].reset();
+        ui_.RemoveUserCameraEntry(record.menuCommand);
+        ui_.Notify(Notification::CameraMenusChanged);
+    } else if (record.kind == kLight && record.menuCommand >= kLightMenuBase) {
+        int n = record.menuCommand - kLightMenuBase;
+        if (n < kMaxUserLights)
+            lights_[n].reset();
+        ui_.RemoveUserLightEntry(record.menuCommand);
+        ui_.Notify(Notification::LightMenusChanged);
+    }
+}
+
+FramePtr Editor::CreateCamera()
+{
+    FramePtr frame = Frame::Create(scene_.get());
+    frame->SetPosition(scene_.get(), insertionPoint);
+    frame->AddVisual(cameraIcon_);
+    auto* record = AttachRecord(*frame, std::make_unique<ObjectRecord>(kCamera, FormatName("Camera %s", names.camera)));
+    ++names.camera;
+    addCameraEntry(frame, *record);
+    Select(frame);
+    return frame;
+}
+
+FramePtr Editor::CreateLight(LightType type)
+{
+    const LightToolParameters& p = lightTools[static_cast<int>(type)];
+    LightPtr light = Light::Create(type, p.color.r, p.color.g, p.color.b);
+
+    FramePtr frame = Frame::Create(scene_.get());
+    frame->AddVisual(lightIcons_[static_cast<int>(type)]);
+    frame->SetPosition(scene_.get(), insertionPoint);
+
+    switch (p.attenuationMode) {
+    case 1:
+        light->SetConstantAttenuation(0);
+        light->SetLinearAttenuation(p.linear);
+        light->SetQuadraticAttenuation(0);
+        break;
+    case 2:
+        light->SetConstantAttenuation(0);
+        light->SetLinearAttenuation(0);
+        light->SetQuadraticAttenuation(p.quadratic);
+        break;
+    default:
+        light->SetConstantAttenuation(p.constant);
+        light->SetLinearAttenuation(0);
+        light->SetQuadraticAttenuation(0);
+        break;
+    }
+    if (type == LightType::Spot) {
+        light->SetRange(p.range);
+        light->SetPenumbra(p.penumbra);
+        light->SetUmbra(p.umbra);
+    }
+
+    frame->AddLight(light);
+    auto* record = AttachRecord(*frame, std::make_unique<ObjectRecord>(kLight, FormatName("Light %s", names.light)));
+    ++names.light;
+    AttachRecord(*light, std::make_unique<LightRecord>());
+    addLightEntry(frame, *record);
+
+    ClearSelection();
+    selectedFrame_ = frame;
+    currentVisual_ = lightIcons_[static_cast<int>(type)];
+    pickedLight_ = light;
+    hasSelection_ = true;
+    return frame;
+}
+
+// --- duplication --------------------------------------------------------------------
+
+FramePtr Editor::DuplicateObject(const FramePtr& source, const FramePtr& newParent)
+{
+    if (!source || !newParent || !RecordOf(source.get()) || source == scene_ || source == world_)
+        return nullptr;
+    // A copy placed inside its own source would be copied again while the
+    // children are walked; copy the children as they were before.
+    if (source->IsAncestorOf(newParent.get()))
+        return nullptr;
+    return duplicate(source, newParent);
+}
+
+FramePtr Editor::duplicate(const FramePtr& source, const FramePtr& newParent)
+{
+    const ObjectRecord* sourceRecord = RecordOf(source.get());
+    if (!sourceRecord)
+        return nullptr;  // auxiliary frames are not copied
+
+    Vec3 position = source->GetPosition(scene_.get());
+    Vec3 direction, up;
+    source->GetOrientation(scene_.get(), direction, up);
+    FramePtr clone = source->CloneTransformOnly(newParent.get());
+    bool topLevel = newParent == scene_;
+    if (topLevel) {
+        ClearSelection();
+        selectedFrame_ = clone;
+        hasSelection_ = true;
+    }
+    clone->SetPosition(scene_.get(), position);
+    clone->SetOrientation(scene_.get(), direction, up);
+
+    auto* record = AttachRecord(*clone, std::make_unique<ObjectRecord>());
+    record->CopyScalarsFrom(*sourceRecord);
+    if (record->looksAt)
+        InstallLookAt(*clone, context_);
+    RegisterObject(clone);
+
+    if (record->kind == kObject) {
+        for (const auto& visual : source->GetVisuals()) {
+            const MeshRecord* meshRecord = RecordOf(visual.get());
+            if (!meshRecord)
+                continue;
+            MeshBuilderPtr mesh = visual->Clone();
+            AttachRecord(*mesh, meshRecord->CloneFor(clone));
+            clone->AddVisual(mesh);
+            if (topLevel)
+                currentVisual_ = mesh;
+            if (meshRecord->liveWrap)
+                InstallLiveWrap(*clone, context_);
+            else
+                RemoveLiveWrap(*clone);
+        }
+    } else if (record->kind == kLight) {
+        for (const auto& sourceLight : source->GetLights()) {
+            for (const auto& visual : source->GetVisuals())
+                clone->AddVisual(visual);
+            LightPtr light = sourceLight->Clone();
+            clone->AddLight(light);
+            AttachRecord(*light, std::make_unique<LightRecord>());
+            RegisterLight(light);
+            addLightEntry(clone, *record);
+        }
+    } else if (record->kind == kCamera) {
+        clone->AddVisual(cameraIcon_);
+        addCameraEntry(clone, *record);
+    }
+
+    // Walk a snapshot: children are only ever added to the clone, not the source.
+    auto children = source->GetChildren();
+    for (const auto& child : children)
+        duplicate(child, clone);
+    return clone;
+}
+
+// --- deletion -------------------------------------------------------------------------
+
+void Editor::DeleteObjectTree(const FramePtr& frame)
+{
+    if (!frame || frame == world_)
+        return;
+    if (selectedFrame_ && frame->IsAncestorOf(selectedFrame_.get()))
+        ClearSelection();
+    deleteTree(frame);
+    ui_.Notify(Notification::TreeChanged);
+}
+
+void Editor::deleteTree(const FramePtr& frame)
+{
+    auto children = frame->GetChildren();
+    for (const auto& child : children) {
+        if (child == cameraLightFrame_) {
+            // The camera light survives the camera it rode on.
+            world_->AddChild(child);
+            continue;
+        }
+        deleteTree(child);
+    }
+
+    auto lights = frame->GetLights();
+    for (const auto& light : lights) {
+        if (light == cameraLight_)
+            continue;
+        if (LightRecord* lightRecord = RecordOf(light.get()))
+            if (lightRecord->interpolator)
+                master_->DetachObject(lightRecord->interpolator);
+        light->SetAppData(nullptr);
+        frame->DeleteLight(light.get());
+    }
+
+    ObjectRecord* record = RecordOf(frame.get());
+    if (record) {
+        for (ObjectRecord* looker : record->lookers) {
+            looker->looksAt = false;
+            looker->lookTarget.reset();
+        }
+        record->lookers.clear();
+        record->ClearLookTarget();
+        if (record->kind != kLight && record->kind != kCamera)
+            frame->DeleteAllVisuals();
+    }
+
+    unregisterAnimation(*frame);
+
+    if (record) {
+        removeMenuEntry(*record);
+        if (record->treeItem)
+            ui_.RemoveTreeItem(record->treeItem);
+        frame->SetAppData(nullptr);
+    }
+    frame->DeleteMoveCallback(kLookAtCallbackTag);
+    frame->DeleteMoveCallback(kLiveWrapCallbackTag);
+
+    if (frame != scene_ && frame->GetParent())
+        frame->GetParent()->DeleteChild(frame.get());
+}
+
+// --- new scene ----------------------------------------------------------------------------
+
+void Editor::NewScene()
+{
+    for (const auto& material : materials)
+        material->SetAppData(nullptr);
+    materials.clear();
+    master_ = MasterInterpolator::Create();
+    ClearSelection();
+
+    if (ObjectRecord* sceneRecord = RecordOf(scene_.get()))
+        if (sceneRecord->treeItem) {
+            ui_.RemoveTreeItem(sceneRecord->treeItem);
+            sceneRecord->treeItem = 0;
+        }
+    deleteTree(scene_);
+
+    cameraCount_ = 0;
+    lightCount_ = 0;
+    for (auto& c : cameras_)
+        c.reset();
+    for (auto& l : lights_)
+        l.reset();
+    ui_.ResetUserMenus();
+
+    AttachRecord(*scene_, std::make_unique<ObjectRecord>(kEmpty, "SCENE"));
+
+    SceneProperties& props = world_->Scene();
+    props.fogColor = {0, 0, 0, 1};
+    props.fogEnabled = false;
+    props.fogMethod = FogMethod::Any;
+    props.fogMode = FogMode::Linear;
+    props.fogStart = 0.5f;
+    props.fogEnd = 100.0f;
+    props.fogDensity = 0.0f;
+    ui_.Notify(Notification::FogPanelChanged);
+
+    buildSceneAuxiliaries();
+    if (ObjectRecord* worldRecord = RecordOf(world_.get()))
+        if (worldRecord->treeItem) {
+            ui_.RemoveTreeItem(worldRecord->treeItem);
+            worldRecord->treeItem = 0;
+        }
+    RegisterObject(world_);
+    RegisterObject(scene_);
+    ui_.Notify(Notification::RedrawRequested);
+}
+
+} // namespace corvid

@@ -1,0 +1,205 @@
+#pragma once
+// The application-wide state: the scene roots, the selection, the insertion
+// point, the user camera and light tables, the name and material counters,
+// the tool parameters, and the operations that create, duplicate and delete
+// objects. One Editor per program; every window and command holds a pointer
+// to it. Everything here is Qt-free; the person is reached through the Ui.
+
+#include "platform/Fwd.h"
+#include "platform/Light.h"
+#include "platform/Math.h"
+#include "scene/SceneContext.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvid {
+
+class Ui;
+struct ObjectRecord;
+
+constexpr int kMaxUserCameras = 1000;
+constexpr int kMaxUserLights = 1000;
+constexpr int kCameraMenuBase = 2222;
+constexpr int kLightMenuBase = 3333;
+
+// Default-name counters. Each starts at 0 with the program, is read for a name
+// and then incremented, and is never reset (not by New Scene either).
+struct NameCounters {
+    int cube = 0;            // "Cube %s": cubes and squares
+    int sphere = 0;          // "Sphere %s"
+    int cylinder = 0;        // "Cylinder %s": cylinders and cones
+    int superToroid = 0;     // "SuperToroid %s"
+    int superEllipsoid = 0;  // "SuperEllipsoid %s"
+    int light = 0;           // "Light %s": every light type
+    int camera = 0;          // "Camera %s"
+    int importedObject = 0;  // imported meshes
+};
+
+// Parameters of one light tool.
+struct LightToolParameters {
+    ColorRGBA color{1, 1, 1, 1};
+    int attenuationMode = 0;  // 0 constant, 1 linear, 2 quadratic
+    float constant = 1.0f;
+    float linear = 1.0f;
+    float quadratic = 1.0f;
+    float range = 256.0f;     // spot light only
+    float penumbra = 1.0f;
+    float umbra = 0.0f;
+};
+
+// A working directory: its default under the base directory and the file last
+// chosen in a dialog of that kind.
+struct WorkingDirectory {
+    std::string defaultPath;
+    std::string current;
+};
+
+class Editor {
+public:
+    explicit Editor(Ui& ui);
+    ~Editor();
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
+
+    Ui& ui() { return ui_; }
+
+    // --- scene roots ----------------------------------------------------------
+    const FramePtr& World() const { return world_; }
+    const FramePtr& Scene() const { return scene_; }
+    // The white directional camera light and the auxiliary frame holding it.
+    const LightPtr& CameraLight() const { return cameraLight_; }
+    const FramePtr& CameraLightFrame() const { return cameraLightFrame_; }
+    // The two auxiliary frames under SCENE: the grid, and the selection
+    // marker under it.
+    const FramePtr& GridFrame() const { return gridFrame_; }
+    const FramePtr& MarkerFrame() const { return markerFrame_; }
+    // The camera of the active view; null until views exist. The live wrap
+    // and the camera light follow it.
+    const FramePtr& ActiveCamera() const { return context_->activeCamera; }
+    const std::shared_ptr<SceneContext>& Context() const { return context_; }
+    void SetActiveCamera(const FramePtr& camera);
+
+    // Empties the scene (keeping SCENE itself), the material list and the
+    // animation, and restarts the camera and light menu numbering.
+    void NewScene();
+
+    // --- records and registration ---------------------------------------------
+    // Gives an object frame (which already has its record) an interpolator
+    // attached to the master, an empty key list and a tree entry.
+    void RegisterObject(const FramePtr& frame);
+    // Gives a light its record when it has none, an interpolator and a key list.
+    void RegisterLight(const LightPtr& light);
+    const std::shared_ptr<MasterInterpolator>& Master() const { return master_; }
+
+    // --- creation, duplication, deletion --------------------------------------
+    // The first half of making a mesh object: clears the selection, makes a
+    // frame under SCENE at the insertion point with a new mesh builder (Gouraud,
+    // lit, solid) as its visual, and selects both. The caller builds the
+    // geometry and normals, then calls FinishObjectCreation.
+    MeshBuilderPtr BeginObjectCreation();
+    // The second half: random pastel colour and material, the MeshRecord and an
+    // ObjectRecord of kind Object named from pattern ("Sphere %s") and the
+    // counter, which is then incremented. The object is not yet registered.
+    void FinishObjectCreation(const char* namePattern, int& counter);
+
+    FramePtr CreateCamera();
+    FramePtr CreateLight(LightType type);
+    // Copies source (its own transform, record, meshes or lights, and children)
+    // under newParent. The copy is selected when newParent is SCENE.
+    FramePtr DuplicateObject(const FramePtr& source, const FramePtr& newParent);
+    // Deletes frame and everything below it, depth first, with their records,
+    // interpolators and menu entries. SCENE itself is emptied but kept.
+    void DeleteObjectTree(const FramePtr& frame);
+
+    // --- selection ---------------------------------------------------------------
+    void ClearSelection();
+    // Selects frame (its first visual becomes the current visual).
+    void Select(const FramePtr& frame);
+    const FramePtr& SelectedFrame() const { return selectedFrame_; }
+    const MeshBuilderPtr& CurrentVisual() const { return currentVisual_; }
+    bool HasSelection() const { return hasSelection_; }
+    const LightPtr& PickedLight() const { return pickedLight_; }
+    Vec3 insertionPoint;
+
+    // --- user cameras and lights ------------------------------------------------
+    int CameraCount() const { return cameraCount_; }
+    int LightCount() const { return lightCount_; }
+    // The frame of camera / light n, or null.
+    FramePtr UserCamera(int n) const;
+    FramePtr UserLight(int n) const;
+
+    // --- counters, materials, tool parameters -----------------------------------
+    NameCounters names;
+    int materialIdCounter = 0;
+    // Every material the program made for the scene; New Scene empties it.
+    std::vector<MaterialPtr> materials;
+    std::array<LightToolParameters, 5> lightTools{};  // indexed by LightType
+    int toolMode = 0;
+    int toolState = 0;
+
+    // Draws a digit 0..9 for the pastel colours. Replaceable so tests can fix it.
+    std::function<int()> randomDigit;
+
+    // --- application state --------------------------------------------------------
+    int colorDepth = 32;
+    int shadeColorDepth = 32;
+    int activeViewport = 1;
+    bool cameraLightOn = true;
+    bool renderingEnabled = true;
+    bool sceneModified = false;
+    bool playbackRunning = false;
+    bool exitRequested = false;
+    int layoutKind = 1;
+    int renderOutputWidth = 320;
+    int renderOutputHeight = 240;
+    std::string baseDirectory;
+    WorkingDirectory mapsDirectory, objectsDirectory, scenesDirectory, imagesDirectory, animationsDirectory;
+    std::string helpDirectory;
+    // Sets the base directory and derives the working directories under it.
+    void SetBaseDirectory(const std::string& base);
+
+    // The shared icon meshes shown by camera and light frames.
+    const MeshBuilderPtr& CameraIcon() const { return cameraIcon_; }
+    const MeshBuilderPtr& LightIcon(LightType type) const { return lightIcons_[static_cast<int>(type)]; }
+
+private:
+    void createSceneRoots();
+    void buildSceneAuxiliaries();
+    void addCameraEntry(const FramePtr& frame, ObjectRecord& record);
+    void addLightEntry(const FramePtr& frame, ObjectRecord& record);
+    void removeMenuEntry(const ObjectRecord& record);
+    void unregisterAnimation(Frame& frame);
+    void deleteTree(const FramePtr& frame);
+    FramePtr duplicate(const FramePtr& source, const FramePtr& newParent);
+    std::array<float, 3> pastelColor();
+
+    Ui& ui_;
+    std::shared_ptr<SceneContext> context_;
+    FramePtr world_;
+    FramePtr scene_;
+    LightPtr cameraLight_;
+    FramePtr cameraLightFrame_;
+    FramePtr gridFrame_;
+    FramePtr markerFrame_;
+    std::shared_ptr<MasterInterpolator> master_;
+
+    FramePtr selectedFrame_;
+    MeshBuilderPtr currentVisual_;
+    bool hasSelection_ = false;
+    LightPtr pickedLight_;
+
+    std::vector<FramePtr> cameras_;
+    std::vector<FramePtr> lights_;
+    int cameraCount_ = 0;
+    int lightCount_ = 0;
+
+    MeshBuilderPtr cameraIcon_;
+    std::array<MeshBuilderPtr, 5> lightIcons_;
+};
+
+} // namespace corvid

@@ -1,0 +1,13 @@
+#pragma once
+// A plain-text outline of a scene: one line per object frame, indented by
+// depth, with kind, name, position relative to SCENE and geometry counts.
+
+#include <string>
+
+namespace corvid {
+
+class Editor;
+
+std::string DescribeScene(const Editor& editor);
+
+} // namespace corvid
