@@ -4,16 +4,6 @@
 
 namespace corvid {
 
-Vec3 Normalize(const Vec3& v)
-{
-    float len = Length(v);
-    return len > 0.0f ? v / len : Vec3{};
-}
-
-Vec3 Min(const Vec3& a, const Vec3& b) { return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)}; }
-Vec3 Max(const Vec3& a, const Vec3& b) { return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)}; }
-Vec3 Lerp(const Vec3& a, const Vec3& b, float t) { return a + (b - a) * t; }
-
 bool NearlyEqual(const Vec3& a, const Vec3& b, float eps)
 {
     return std::fabs(a.x - b.x) <= eps && std::fabs(a.y - b.y) <= eps && std::fabs(a.z - b.z) <= eps;

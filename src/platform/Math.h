@@ -41,10 +41,20 @@ constexpr Vec3 Cross(const Vec3& a, const Vec3& b)
 }
 inline float Length(const Vec3& v) { return std::sqrt(Dot(v, v)); }
 // Unit vector in the direction of v; the zero vector stays zero.
-Vec3 Normalize(const Vec3& v);
-Vec3 Min(const Vec3& a, const Vec3& b);
-Vec3 Max(const Vec3& a, const Vec3& b);
-Vec3 Lerp(const Vec3& a, const Vec3& b, float t);
+inline Vec3 Normalize(const Vec3& v)
+{
+    float len = Length(v);
+    return len > 0.0f ? v / len : Vec3{};
+}
+inline Vec3 Min(const Vec3& a, const Vec3& b)
+{
+    return {a.x < b.x ? a.x : b.x, a.y < b.y ? a.y : b.y, a.z < b.z ? a.z : b.z};
+}
+inline Vec3 Max(const Vec3& a, const Vec3& b)
+{
+    return {a.x > b.x ? a.x : b.x, a.y > b.y ? a.y : b.y, a.z > b.z ? a.z : b.z};
+}
+inline Vec3 Lerp(const Vec3& a, const Vec3& b, float t) { return a + (b - a) * t; }
 bool NearlyEqual(const Vec3& a, const Vec3& b, float eps = 1e-5f);
 
 // 4x4 float matrix, m[row][column]. A point p maps to p * M; rows 0..2 are the

@@ -153,6 +153,12 @@ public:
     // kGenerateNormalsUseCreaseAngle every vertex gets one normal averaged over
     // its faces; with it, faces meeting at more than crease radians get
     // separate normals, so the normal list may be longer than the vertex list.
+    //
+    // Normal i belongs to vertex i for every i below the vertex count (with
+    // the crease angle, one of that vertex's normals); extra normals of split
+    // vertices follow. Faces without area add nothing, and a vertex that no
+    // face with area touches gets (0, 1, 0). Precompacting never changes the
+    // vertex list.
     void GenerateNormals(float crease, unsigned flags);
     void Scale(float sx, float sy, float sz);
     void Translate(float tx, float ty, float tz);
@@ -161,6 +167,10 @@ public:
     // Every intersection of the ray (origin + t * direction, t >= 0) with the
     // faces, nearest first. Uses a bounding-volume hierarchy built on first use
     // after a geometry change.
+    // Both sides of a face count; polygons are split into fans from their
+    // first corner, and a ray through a seam of that fan reports the face once.
+    // The hierarchy is built inside this const call, so queries on one mesh
+    // from several threads at once need a lock (the scene is the UI thread's).
     std::vector<MeshRayHit> IntersectRay(const Vec3& origin, const Vec3& direction) const;
 
     // Increases on every change of vertices, normals, faces or face attributes;
@@ -168,7 +178,9 @@ public:
     uint64_t GetRevision() const { return revision_; }
 
 private:
-    void touch() { ++revision_; bvh_.reset(); }
+    // Counts a change and drops the hierarchy. Out of line: MeshBvh is only
+    // complete in MeshBuilder.cpp.
+    void touch();
     bool validFace(int face) const { return face >= 0 && face < GetFaceCount(); }
     bool validVertex(int v) const { return v >= 0 && v < GetVertexCount(); }
 
@@ -183,6 +195,8 @@ private:
     uint32_t color_ = 0xFFFFFFFF;
     MaterialPtr material_;
     TexturePtr texture_;
+    bool wrapU_ = false;  // whole-mesh texture topology, given to new faces
+    bool wrapV_ = false;
     ColorSource colorSource_ = ColorSource::Face;
     unsigned quality_ = kQualityGouraudLitSolid;
     bool perspective_ = true;

@@ -15,7 +15,9 @@ struct PickHit {
     MeshBuilderPtr visual;
     int face = -1;
     Vec3 position;          // in the pick root's space
-    float distance = 0.0f;  // from the ray origin, in the pick root's units
+    // From the ray origin to position in the pick root's space, divided by
+    // the length of the ray's direction (so t along origin + t * direction).
+    float distance = 0.0f;
 };
 
 // Every hit of the ray (origin and direction in root's space) on the visuals
