@@ -14,11 +14,18 @@ build: deps
 	cmake --preset debug
 	cmake --build --preset debug -j $(JOBS)
 
+# The editor when a display is there; otherwise the demo scene rendered
+# off-screen into a picture.
 run: build
-	./build/debug/src/corvid-cli info --demo
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -x build/debug/src/corvid ]; then \
+	  ./build/debug/src/corvid; \
+	else \
+	  ./build/debug/src/corvid-cli info --demo; \
+	fi
 
+# The GUI tests need an X server: every suite runs under a private Xvfb.
 test: build
-	ctest --preset debug -j $(JOBS)
+	xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset debug -j $(JOBS)
 
 test-asan: deps
 	cmake --preset asan

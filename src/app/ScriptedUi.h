@@ -32,6 +32,7 @@ public:
     std::vector<FileDialogRequest> fileRequests;
     std::vector<ImportDialogRequest> importRequests;
     std::vector<std::string> statusLines;
+    std::vector<std::string> startupStatus;  // splash lines, in order
     std::vector<int> progress;
     std::vector<Notification> notifications;
     bool progressVisible = false;
@@ -57,6 +58,7 @@ public:
     void AddUserLightEntry(const UserMenuEntry& entry) override;
     void RemoveUserLightEntry(int command) override;
     void ResetUserMenus() override;
+    void SetStartupStatus(const std::string& status) override { startupStatus.push_back(status); }
 
     int Count(Notification what) const;
 

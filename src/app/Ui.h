@@ -76,6 +76,9 @@ public:
     virtual void RemoveUserLightEntry(int command) = 0;
     // Empties both submenus and puts their placeholder entries back (New Scene).
     virtual void ResetUserMenus() = 0;
+
+    // One line of the start-up splash window, shown at once.
+    virtual void SetStartupStatus(const std::string& status) { (void)status; }
 };
 
 } // namespace corvid

@@ -1,10 +1,12 @@
 #include "scene/Editor.h"
 
+#include "app/MainMenu.h"
 #include "app/Ui.h"
 #include "platform/Frame.h"
 #include "platform/Interpolator.h"
 #include "platform/Material.h"
 #include "platform/MeshBuilder.h"
+#include "render/ViewportMenu.h"
 #include "scene/IconMeshes.h"
 #include "scene/MoveBehaviours.h"
 #include "scene/Records.h"
@@ -50,6 +52,7 @@ Editor::Editor(Ui& ui)
     for (int t = 0; t < 5; ++t)
         lightIcons_[t] = BuildLightIcon(static_cast<LightType>(t));
     createSceneRoots();
+    createDefaultViews();
 }
 
 Editor::~Editor()
@@ -83,6 +86,23 @@ void Editor::createSceneRoots()
     RegisterObject(scene_);
 }
 
+void Editor::createDefaultViews()
+{
+    for (int i = 0; i < kViewCount; ++i)
+        views[static_cast<size_t>(i)].index = i;
+    FullScreenView().fullScreen = true;
+    for (int n = 1; n <= 4; ++n) {
+        CreateStandardViews(Viewport(n), n, *world_, *scene_);
+        Viewport(n).menu = BuildViewportMenu(n);
+    }
+    // Layout kind 1: only VIEWPORT_1 takes part.
+    Viewport(1).shown = true;
+    mainMenu = BuildMainMenu();
+    for (int n = 2; n <= 4; ++n)
+        mainMenu.Enable(kViewportMenuCommands[static_cast<size_t>(n - 1)], false);
+    ActivateView(1);
+}
+
 void Editor::buildSceneAuxiliaries()
 {
     scene_->SetZBufferMode(ZBufferMode::Enable);
@@ -113,11 +133,28 @@ void Editor::SetBaseDirectory(const std::string& base)
         dir.current = dir.defaultPath;
     };
     pair(mapsDirectory, "/Maps");
+    pair(mapsDirectory2, "/Maps");
     pair(objectsDirectory, "/Objects");
+    pair(objectsDirectory2, "/Objects");
+    helpDirectory = base + "/Help";
     pair(scenesDirectory, "/Scenes");
+    pair(scenesDirectory2, "/Scenes");
     pair(imagesDirectory, "/Images");
     pair(animationsDirectory, "/Animations");
-    helpDirectory = base + "/Help";
+}
+
+void Editor::ToggleCameraLight()
+{
+    cameraLightOn = !cameraLightOn;
+    if (cameraLightOn) {
+        Frame* holder = ActiveCamera() ? ActiveCamera().get() : world_.get();
+        holder->AddChild(cameraLightFrame_);
+    } else if (Frame* parent = cameraLightFrame_->GetParent()) {
+        // Out of the tree, the light lights nothing.
+        parent->DeleteChild(cameraLightFrame_.get());
+    }
+    mainMenu.Check(kCmdCameraLight, cameraLightOn);
+    RenderAllViews();
 }
 
 // --- registration --------------------------------------------------------------

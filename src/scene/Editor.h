@@ -8,6 +8,10 @@
 #include "platform/Fwd.h"
 #include "platform/Light.h"
 #include "platform/Math.h"
+#include "render/DriverRecord.h"
+#include "render/MenuModel.h"
+#include "render/ViewGeometry.h"
+#include "render/ViewRecord.h"
 #include "scene/SceneContext.h"
 
 #include <array>
@@ -20,6 +24,7 @@
 namespace corvid {
 
 class Ui;
+class DeviceFactory;
 struct ObjectRecord;
 
 constexpr int kMaxUserCameras = 1000;
@@ -78,8 +83,8 @@ public:
     // marker under it.
     const FramePtr& GridFrame() const { return gridFrame_; }
     const FramePtr& MarkerFrame() const { return markerFrame_; }
-    // The camera of the active view; null until views exist. The live wrap
-    // and the camera light follow it.
+    // The camera of the active view (at first VIEWPORT_1's perspective
+    // camera). The live wrap and the camera light follow it.
     const FramePtr& ActiveCamera() const { return context_->activeCamera; }
     const std::shared_ptr<SceneContext>& Context() const { return context_; }
     void SetActiveCamera(const FramePtr& camera);
@@ -159,9 +164,103 @@ public:
     int renderOutputHeight = 240;
     std::string baseDirectory;
     WorkingDirectory mapsDirectory, objectsDirectory, scenesDirectory, imagesDirectory, animationsDirectory;
+    // The second pairs of Maps, Objects and Scenes: Save Scene as uses
+    // scenesDirectory2 and the exports objectsDirectory2, while Load and the
+    // imports use the first pairs.
+    WorkingDirectory mapsDirectory2, objectsDirectory2, scenesDirectory2;
     std::string helpDirectory;
     // Sets the base directory and derives the working directories under it.
     void SetBaseDirectory(const std::string& base);
+
+    // --- views (bodies in src/render/) -----------------------------------------------
+    // The full-screen view, VIEWPORT_1..4 and the render-output view, by
+    // ViewIndex. The constructor gives the four viewports their standard
+    // views; VIEWPORT_1 starts shown.
+    std::array<ViewRecord, kViewCount> views;
+    ViewRecord& Viewport(int n) { return views[static_cast<size_t>(n)]; }  // n = 1..4
+    ViewRecord& FullScreenView() { return views[kFullScreenView]; }
+    ViewRecord& RenderOutputView() { return views[kRenderOutputView]; }
+
+    // The drivers found at start-up, at most kMaxDrivers.
+    std::vector<DriverRecord> drivers;
+    // Keeps the first kMaxDrivers of table and lists them in the driver
+    // submenu of each viewport menu.
+    void SetDriverTable(std::vector<DriverRecord> table);
+    // Gives the default driver (DefaultDriverIndex) to the four viewports and
+    // the full-screen view; returns its index, -1 without drivers.
+    int UseDefaultDriver();
+
+    // Makes the view devices; set by the front end before any view is built.
+    // Not owned.
+    DeviceFactory* deviceFactory = nullptr;
+
+    // The main menu's state: the items the core enables, greys and checks.
+    MenuModel mainMenu;
+    // The part of the main window the viewports share (main-window client
+    // pixels).
+    Rect viewportArea;
+
+    // Display modes found at start-up: one flag per entry of
+    // kFullScreenResolutions, and for colour depths 16, 24, 32.
+    std::array<bool, kResolutionCount> resolutionAvailable{};
+    std::array<bool, 3> depthAvailable{};
+    // Marks the full-screen resolution width x height (when it is one of the
+    // thirteen) available and enables its item in the four viewport menus;
+    // marks depth 16, 24 or 32 available.
+    void AddDisplayMode(int width, int height, int depth);
+
+    // Active-view shortcuts. The active view is Viewport(activeViewport), or
+    // the full-screen view while activeViewport is 0.
+    ViewRecord& ActiveView()
+    {
+        return views[static_cast<size_t>(activeViewport >= 0 && activeViewport <= 4 ? activeViewport : 1)];
+    }
+    Device* ActiveDevice() { return ActiveView().device.get(); }
+    float& ActiveField() { return *ActiveView().field; }
+    Projection ActiveProjection() { return ActiveView().projection; }
+    // Shades per colour for the desktop depth (32 at 16 bits, else 256).
+    int ShadeCount() const;
+
+    // (Re)creates the device of view at its window's size scaled by the
+    // detail level. False, with nothing changed and nothing reported, when
+    // the window's client area is empty; false when no device could be made
+    // even after one fall-back to driver 1.
+    bool BuildViewDevice(ViewRecord& view);
+    void ReleaseViewDevice(ViewRecord& view);
+    // Makes viewport n (1..4; 0 the full-screen view) the active view; its
+    // camera becomes the active camera and takes the camera light when that
+    // is on.
+    void ActivateView(int n);
+    // Pushes the record's render states into its device.
+    void ApplyRenderStates(ViewRecord& view);
+    // The one redraw routine: moves SCENE by 4.0, then draws and presents the
+    // render-output view, or the full-screen view, or every shown viewport.
+    // Does nothing while rendering is disabled.
+    void RenderAllViews();
+    // A command of viewport n's popup menu (render states, Z depth, detail,
+    // driver). False when the command is not one of these, or its item is
+    // greyed.
+    bool ViewportCommand(int n, int command);
+    // Driver change from viewport n's menu: index must exist and differ from
+    // the current one. Keeps or moves the Z depth to one the driver has.
+    bool ChangeDriver(int n, int index);
+    // Layout kind 1..16: releases the four devices, shows, hides and places
+    // the windows, greys the unused "Viewport n Menu ..." items, builds the
+    // used devices, activates view 1 and renders. False for an unknown kind.
+    bool ChooseLayout(int kind);
+    // Places the viewport windows for the current kind in viewportArea,
+    // without rebuilding (their own size handling rebuilds).
+    void LayOutViewports();
+    // The main window's client area changed: rendering off, viewport area
+    // stored, windows placed, the active view activated again, rendering on.
+    void MainWindowResized(const Rect& area);
+    // Viewport n's window changed size: rebuilds and renders when the view is
+    // ready, has a device and the new picture size differs.
+    bool ViewportResized(int n);
+
+    // Toggles the camera light: on, it rides on the active camera; off, it
+    // leaves the scene. Checks "Camera Light" and renders all views.
+    void ToggleCameraLight();
 
     // The shared icon meshes shown by camera and light frames.
     const MeshBuilderPtr& CameraIcon() const { return cameraIcon_; }
@@ -169,6 +268,9 @@ public:
 
 private:
     void createSceneRoots();
+    void createDefaultViews();
+    bool buildViewDevice(ViewRecord& view, bool mayFallBack);
+    void renderView(ViewRecord& view, const Rect& target);
     void buildSceneAuxiliaries();
     void addCameraEntry(const FramePtr& frame, ObjectRecord& record);
     void addLightEntry(const FramePtr& frame, ObjectRecord& record);

@@ -1,0 +1,120 @@
+#include "app/DisplayChange.h"
+
+#include "app/Ui.h"
+#include "render/ViewMath.h"
+#include "render/ViewWindow.h"
+#include "scene/Editor.h"
+
+namespace corvid {
+
+namespace {
+
+bool Usable(int depth)
+{
+    return depth == 16 || depth == 32;
+}
+
+void RequestPlaybackStop(Editor& editor, const ShellHooks& hooks)
+{
+    if (!editor.playbackRunning)
+        return;
+    editor.exitRequested = true;
+    if (hooks.requestPlaybackStop)
+        hooks.requestPlaybackStop();
+}
+
+// A missing save counts as cancelled: nothing is lost by asking again.
+bool Save(const ShellHooks& hooks)
+{
+    return hooks.saveScene && hooks.saveScene();
+}
+
+} // namespace
+
+bool RebuildViewDevices(Editor& editor, const ShellHooks& hooks)
+{
+    for (int n = 1; n <= 4; ++n)
+        editor.ReleaseViewDevice(editor.Viewport(n));
+    bool ok = true;
+    for (int n = 1; n <= 4; ++n) {
+        ViewRecord& view = editor.Viewport(n);
+        if (!view.shown || !view.window)
+            continue;
+        // A window with nothing to show (minimised) is not a failure.
+        Size picture = ScaleByDetail(view.window->ClientSize(), view.detail);
+        if (picture.width <= 0 || picture.height <= 0)
+            continue;
+        if (!editor.BuildViewDevice(view))
+            ok = false;
+    }
+    if (!ok)
+        return false;
+    editor.ActivateView(1);
+    editor.RenderAllViews();
+    if (!editor.FullScreenView().fullScreen || !editor.FullScreenView().shown)
+        if (hooks.renderSampler)
+            hooks.renderSampler();
+    return true;
+}
+
+DisplayChangeResult HandleDisplayChange(Editor& editor, int newDepth, const ShellHooks& hooks)
+{
+    if (!editor.renderingEnabled)
+        return DisplayChangeResult::Ignored;
+    if (!Usable(editor.colorDepth)) {
+        editor.colorDepth = newDepth;
+        editor.shadeColorDepth = newDepth;
+        return DisplayChangeResult::DepthStored;
+    }
+
+    Ui& ui = editor.ui();
+    int depth = newDepth;
+    while (!Usable(depth)) {
+        editor.renderingEnabled = false;
+        if (ui.Ask(kColorDepthRetryText, Buttons::RetryCancel) == Answer::Retry) {
+            if (hooks.readColorDepth)
+                depth = hooks.readColorDepth();
+            editor.renderingEnabled = true;
+            continue;
+        }
+        if (!editor.sceneModified) {
+            RequestPlaybackStop(editor, hooks);
+            return DisplayChangeResult::Quit;
+        }
+        Answer answer = ui.Ask(kSaveQuestion, Buttons::YesNoCancel);
+        if (answer == Answer::Yes) {
+            RequestPlaybackStop(editor, hooks);
+            if (Save(hooks))
+                return DisplayChangeResult::Quit;
+            // The save was cancelled: keep the scene and ask about the depth again.
+        } else if (answer == Answer::No) {
+            RequestPlaybackStop(editor, hooks);
+            return DisplayChangeResult::Quit;
+        }
+    }
+
+    // Shade counts follow the new depth.
+    editor.colorDepth = depth;
+    editor.shadeColorDepth = depth;
+    return RebuildViewDevices(editor, hooks) ? DisplayChangeResult::DevicesRebuilt : DisplayChangeResult::RebuildFailed;
+}
+
+CloseDecision AskBeforeClose(Editor& editor, const ShellHooks& hooks)
+{
+    if (editor.sceneModified) {
+        Answer answer = editor.ui().Ask(kSaveQuestion, Buttons::YesNoCancel);
+        if (answer != Answer::Yes && answer != Answer::No)
+            return CloseDecision::Stay;
+        // While playback runs the save only asks it to stop; the close that
+        // follows its end asks again and then writes.
+        if (answer == Answer::Yes && !editor.playbackRunning && !Save(hooks))
+            return CloseDecision::Stay;
+    }
+    if (editor.playbackRunning) {
+        RequestPlaybackStop(editor, hooks);
+        return CloseDecision::WaitForPlayback;
+    }
+    return CloseDecision::Close;
+}
+
+} // namespace corvid

@@ -1,0 +1,13 @@
+#pragma once
+// The main menu's items that the core looks after.
+
+#include "render/MenuModel.h"
+
+namespace corvid {
+
+// "File" (Exit), "Options" ("Viewport 1 Menu ..." .. "Viewport 4 Menu ..."),
+// "Show" ("Camera Light", checked) and "Help". Later commands add their own
+// items.
+MenuModel BuildMainMenu();
+
+} // namespace corvid

@@ -1,0 +1,54 @@
+// The one redraw routine. There is no frame loop: every change to the scene,
+// every paint and every played animation frame comes through here.
+
+#include "platform/Frame.h"
+#include "render/ViewMath.h"
+#include "render/ViewWindow.h"
+#include "scene/Editor.h"
+
+namespace corvid {
+
+void Editor::renderView(ViewRecord& view, const Rect& target)
+{
+    if (!view.device || !view.window || !view.camera)
+        return;
+    view.window->MakeCurrent();
+    Device& device = *view.device;
+    device.Clear(*world_);
+    device.Render(*world_, *view.camera, view.Parameters());
+    device.Update();
+    view.window->Present(device, target);
+}
+
+void Editor::RenderAllViews()
+{
+    if (!renderingEnabled)
+        return;
+    // Advances the clock that drives the look-at and live-wrap callbacks.
+    scene_->Move(4.0f);
+
+    ViewRecord& output = RenderOutputView();
+    if (output.shown) {
+        // While an animation is written out only its picture is drawn, boxed
+        // at 4:3 inside its window.
+        if (output.window)
+            renderView(output, RenderOutputBox(output.window->ClientSize(), renderOutputWidth, renderOutputHeight));
+        return;
+    }
+
+    ViewRecord& full = FullScreenView();
+    if (full.shown && full.window) {
+        Size client = full.window->ClientSize();
+        renderView(full, {0, 0, client.width, client.height});
+    }
+
+    for (int n = 1; n <= 4; ++n) {
+        ViewRecord& view = Viewport(n);
+        if (!view.shown || !view.window)
+            continue;
+        Size client = view.window->ClientSize();
+        renderView(view, {0, 0, client.width, client.height});
+    }
+}
+
+} // namespace corvid
