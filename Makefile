@@ -20,7 +20,9 @@ run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -x build/debug/src/corvid ]; then \
 	  ./build/debug/src/corvid; \
 	else \
-	  ./build/debug/src/corvid-cli info --demo; \
+	  ./build/debug/src/corvid-cli info --demo && \
+	  ./build/debug/src/corvid-cli render --demo -o build/demo.bmp && \
+	  echo "No display: the demo scene was rendered off-screen to build/demo.bmp"; \
 	fi
 
 # The GUI tests need an X server: every suite runs under a private Xvfb.

@@ -35,6 +35,10 @@ void BuildDemoScene(Editor& editor)
     camera->LookAt(*box, editor.Scene().get());
     editor.RegisterObject(camera);
 
+    // Dim lights: together with the camera light they should not wash the
+    // boxes' colours out to white.
+    editor.lightTools[static_cast<int>(LightType::Point)].color = {0.35f, 0.35f, 0.3f, 1};
+    editor.lightTools[static_cast<int>(LightType::Spot)].color = {0.3f, 0.3f, 0.35f, 1};
     editor.insertionPoint = {3, 4, -2};
     editor.RegisterObject(editor.CreateLight(LightType::Point));
     editor.insertionPoint = {-3, 4, -2};

@@ -1,9 +1,12 @@
 // corvid-cli: Corvid's command-line tool.
 //
 //   corvid-cli info --demo     outline a scene built in code
+//   corvid-cli render --demo -o out.bmp [--width W --height H --view NAME]
+//                              draw it off-screen into a 24-bit BMP
 
 #include "cli/ConsoleUi.h"
 #include "cli/DemoScene.h"
+#include "cli/RenderCommand.h"
 #include "scene/Editor.h"
 #include "scene/SceneSummary.h"
 
@@ -16,7 +19,9 @@ namespace {
 void PrintUsage()
 {
     std::fputs("usage: corvid-cli info --demo\n"
-               "  info --demo   build the demo scene and print its outline\n",
+               "       corvid-cli render --demo -o out.bmp [--width W] [--height H] [--view NAME]\n"
+               "  info --demo     build the demo scene and print its outline\n"
+               "  render --demo   draw the demo scene off-screen into a 24-bit BMP\n",
                stderr);
 }
 
@@ -44,6 +49,8 @@ int main(int argc, char** argv)
     std::string command = argv[1];
     if (command == "info")
         return RunInfo(argc, argv);
+    if (command == "render")
+        return corvid::RunRenderCommand(argc, argv);
     if (command == "--help" || command == "-h") {
         PrintUsage();
         return 0;
