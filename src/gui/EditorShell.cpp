@@ -1,0 +1,84 @@
+#include "gui/EditorShell.h"
+
+#include "app/Startup.h"
+#include "scene/DemoScene.h"
+#include "gui/GlDeviceFactory.h"
+#include "gui/MainWindow.h"
+#include "gui/QtStartupPlatform.h"
+#include "gui/QtUi.h"
+#include "scene/Editor.h"
+
+#include <QCoreApplication>
+#include <QSurfaceFormat>
+
+namespace corvid {
+
+void PrepareQtForOpenGl()
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setVersion(kRequiredGlMajor, kRequiredGlMinor);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setDepthBufferSize(24);
+    QSurfaceFormat::setDefaultFormat(format);
+}
+
+EditorShell::EditorShell()
+    : ui_(std::make_unique<QtUi>())
+    , platform_(std::make_unique<QtStartupPlatform>(*ui_))
+    , factory_(std::make_unique<GlDeviceFactory>())
+{
+}
+
+EditorShell::~EditorShell()
+{
+    Shutdown();
+}
+
+bool EditorShell::Start(const ShellOptions& options)
+{
+    if (!CheckMachine(*platform_, *ui_))
+        return false;
+
+    editor_ = std::make_unique<Editor>(*ui_);
+    ui_->SetEditor(editor_.get());
+    editor_->deviceFactory = factory_.get();
+
+    window_ = std::make_unique<MainWindow>(*editor_, *ui_);
+    ui_->SetDialogParent(window_.get());
+    platform_->SetMainWindow(window_.get());
+    window_->onViewport1FirstResize = [this] {
+        FinishStartup(*editor_, *platform_);
+        finished_ = true;
+        if (onStartupFinished)
+            onStartupFinished();
+    };
+
+    if (options.demo)
+        BuildDemoScene(*editor_);
+
+    StartupOptions startup;
+    startup.commandLineFile = options.sceneFile;
+    if (!InitializeMainWindow(*editor_, *platform_, startup)) {
+        platform_->CloseSplash();
+        return false;
+    }
+    return true;
+}
+
+void EditorShell::Shutdown()
+{
+    if (window_) {
+        window_->ReleaseViewDevices();
+        window_.reset();
+    }
+    if (ui_) {
+        ui_->SetEditor(nullptr);
+        ui_->SetDialogParent(nullptr);
+    }
+    platform_->CloseSplash();
+    editor_.reset();
+}
+
+} // namespace corvid

@@ -1,0 +1,329 @@
+#include "gui/MainWindow.h"
+
+#include "gui/DesktopDepth.h"
+#include "gui/MenuBuilder.h"
+#include "gui/QtUi.h"
+#include "gui/SamplerWidget.h"
+#include "gui/ViewportSetupDialog.h"
+#include "gui/ViewportWidget.h"
+#include "render/CommandIds.h"
+#include "scene/Editor.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace corvid {
+
+const char* const kWebAddress = "https://lumenworks.example/corvid";
+const char* const kHelpFileName = "Corvid.html";
+
+namespace {
+
+constexpr int kToolColumnWidth = 176;
+constexpr int kSamplerSize = 150;
+
+// The part of the main window the viewports share; the core places them.
+class ViewportAreaWidget final : public QWidget {
+public:
+    explicit ViewportAreaWidget(QWidget* parent)
+        : QWidget(parent)
+    {
+        setObjectName("viewportArea");
+        setAutoFillBackground(true);
+        QPalette p = palette();
+        p.setColor(QPalette::Window, QColor(24, 24, 26));
+        setPalette(p);
+    }
+    std::function<void()> onResize;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        if (onResize)
+            onResize();
+    }
+};
+
+} // namespace
+
+MainWindow::MainWindow(Editor& editor, QtUi& ui)
+    : editor_(editor)
+    , ui_(ui)
+{
+    setObjectName("mainWindow");
+    setMinimumSize(640, 480);
+
+    toolBar_ = addToolBar("Tools");
+    toolBar_->setObjectName("toolBar");
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    toolBar_->setContextMenuPolicy(Qt::PreventContextMenu);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    viewportSetup_ = toolBar_->addAction(ViewportSetupDialog::LayoutIcon(2, 20, 16), "Viewport Setup ...");
+    // A tool button drops a trailing "..." from the action's text unless told.
+    viewportSetup_->setIconText(viewportSetup_->text());
+    connect(viewportSetup_, &QAction::triggered, this, [this] { ShowViewportSetup(); });
+
+    auto* central = new QWidget(this);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    toolColumn_ = new QWidget(central);
+    toolColumn_->setObjectName("toolColumn");
+    toolColumn_->setFixedWidth(kToolColumnWidth);
+    auto* column = new QVBoxLayout(toolColumn_);
+    column->setContentsMargins(8, 8, 8, 8);
+    auto* samplerTitle = new QLabel("Material", toolColumn_);
+    sampler_ = new SamplerWidget(toolColumn_);
+    sampler_->setFixedSize(kSamplerSize, kSamplerSize);
+    sampler_->onDeviceFailure = [this](const std::string&) {
+        // Not from inside the paint: a message box there would paint again.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                ui_.ShowMessage("Cannot create Sampler device in Hardware or Sofware!");
+                quitWithoutAsking();
+            },
+            Qt::QueuedConnection);
+    };
+    column->addWidget(samplerTitle);
+    column->addWidget(sampler_, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+
+    auto* area = new ViewportAreaWidget(central);
+    area->onResize = [this] { viewportAreaResized(); };
+    area_ = area;
+
+    row->addWidget(toolColumn_);
+    row->addWidget(area_, 1);
+    setCentralWidget(central);
+
+    watchScreens();
+}
+
+MainWindow::~MainWindow()
+{
+    ReleaseViewDevices();
+}
+
+void MainWindow::InstallMainMenu()
+{
+    menuBar()->clear();
+    menus_.clear();
+    for (const MenuItem& top : editor_.mainMenu.items) {
+        if (top.kind != MenuItem::Kind::Popup)
+            continue;
+        QMenu* menu = menuBar()->addMenu(QString::fromStdString(top.text));
+        menu->setEnabled(top.enabled);
+        AppendMenuItems(*menu, top.items, [this](int command) { RunCommand(command); });
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { refreshMenu(*menu); });
+        menus_.push_back(menu);
+    }
+    menuRevision_ = editor_.mainMenu.Revision();
+}
+
+void MainWindow::CreateViewportWindows()
+{
+    for (int n = 1; n <= 4; ++n) {
+        auto* viewport = new ViewportWidget(editor_, ui_, n, area_);
+        viewport->setVisible(n == 1);
+        viewports_[static_cast<size_t>(n - 1)] = viewport;
+    }
+    viewports_[0]->onFirstResize = [this] {
+        if (onViewport1FirstResize)
+            onViewport1FirstResize();
+    };
+    viewportAreaResized();
+}
+
+void MainWindow::ReleaseViewDevices()
+{
+    for (int n = 1; n <= 4; ++n) {
+        ViewRecord& view = editor_.Viewport(n);
+        if (view.window == viewports_[static_cast<size_t>(n - 1)] && view.window)
+            editor_.ReleaseViewDevice(view);
+    }
+}
+
+ViewportWidget* MainWindow::Viewport(int n) const
+{
+    return n >= 1 && n <= 4 ? viewports_[static_cast<size_t>(n - 1)] : nullptr;
+}
+
+QAction* MainWindow::FindMenuAction(int command) const
+{
+    for (QMenu* menu : menus_)
+        if (QAction* action = FindCommandAction(*menu, command))
+            return action;
+    return nullptr;
+}
+
+void MainWindow::RunCommand(int command)
+{
+    if (!editor_.mainMenu.IsEnabled(command))
+        return;
+    for (int n = 1; n <= 4; ++n) {
+        if (command == kViewportMenuCommands[static_cast<size_t>(n - 1)]) {
+            if (ViewportWidget* viewport = Viewport(n))
+                viewport->ShowPopupMenu();
+            return;
+        }
+    }
+    switch (command) {
+    case kCmdExit:
+        close();
+        break;
+    case kCmdCameraLight:
+        editor_.ToggleCameraLight();
+        break;
+    case kCmdHelp:
+        openHelp();
+        break;
+    case kCmdAboutCorvid:
+        QMessageBox::about(this, "About Corvid", "<b>Corvid 1.0</b><p>A 3D scene editor.</p>");
+        break;
+    case kCmdAboutMaker:
+        QMessageBox::about(this, "About Lumenworks", "<b>Lumenworks</b><p>Makers of Corvid.</p>");
+        break;
+    case kCmdWebLink:
+        QDesktopServices::openUrl(QUrl(kWebAddress));
+        break;
+    default:
+        break;
+    }
+    refreshMenus();
+}
+
+ViewportSetupDialog* MainWindow::ShowViewportSetup()
+{
+    auto* dialog = new ViewportSetupDialog(editor_.layoutKind, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &ViewportSetupDialog::LayoutChosen, this, [this](int kind) {
+        editor_.ChooseLayout(kind);
+        refreshMenus();
+    });
+    dialog->open();
+    return dialog;
+}
+
+ShellHooks MainWindow::Hooks()
+{
+    ShellHooks hooks;
+    hooks.readColorDepth = [] { return CurrentDesktopColorDepth(); };
+    // Saving arrives with the scene files; until then a save counts as
+    // cancelled and the window stays.
+    hooks.renderSampler = [this] { sampler_->RenderSampler(); };
+    return hooks;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (closeWithoutAsking_) {
+        event->accept();
+        return;
+    }
+    switch (AskBeforeClose(editor_, Hooks())) {
+    case CloseDecision::Close:
+        event->accept();
+        break;
+    case CloseDecision::Stay:
+    case CloseDecision::WaitForPlayback:
+        event->ignore();
+        break;
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Enter confirms nothing in the main window.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::viewportAreaResized()
+{
+    const QPoint origin = area_->mapTo(this, QPoint(0, 0));
+    editor_.MainWindowResized({origin.x(), origin.y(), area_->width(), area_->height()});
+}
+
+void MainWindow::refreshMenus()
+{
+    for (QMenu* menu : menus_)
+        RefreshMenuStates(*menu, editor_.mainMenu);
+}
+
+void MainWindow::refreshMenu(QMenu& menu)
+{
+    if (editor_.mainMenu.Revision() != menuRevision_) {
+        // Items may have come or gone: draw the menus again from the model.
+        // None of them is open, so no action is deleted while it runs.
+        for (QMenu* m : menus_) {
+            m->clear();
+            if (const MenuItem* popup = editor_.mainMenu.FindPopup(m->title().toStdString()))
+                AppendMenuItems(*m, popup->items, [this](int command) { RunCommand(command); });
+        }
+        menuRevision_ = editor_.mainMenu.Revision();
+    }
+    RefreshMenuStates(menu, editor_.mainMenu);
+}
+
+void MainWindow::openHelp()
+{
+    const QString path = QString::fromStdString(editor_.helpDirectory) + "/" + kHelpFileName;
+    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        ui_.ShowMessage("Cannot open the help file\n " + path.toStdString());
+}
+
+void MainWindow::watchScreens()
+{
+    auto watch = [this](QScreen* screen) {
+        connect(screen, &QScreen::geometryChanged, this, [this] { checkDisplayDepth(); });
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen* screen) {
+        watch(screen);
+        checkDisplayDepth();
+    });
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, [this] { checkDisplayDepth(); });
+}
+
+void MainWindow::checkDisplayDepth()
+{
+    const int depth = CurrentDesktopColorDepth();
+    if (depth == editor_.colorDepth)
+        return;
+    switch (HandleDisplayChange(editor_, depth, Hooks())) {
+    case DisplayChangeResult::Quit:
+    case DisplayChangeResult::RebuildFailed:
+        quitWithoutAsking();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::quitWithoutAsking()
+{
+    closeWithoutAsking_ = true;
+    close();
+}
+
+} // namespace corvid

@@ -1,0 +1,90 @@
+#pragma once
+// The main window: the menus drawn from the core's main-menu model, the
+// toolbar, the tool column with the material preview, and the viewport area
+// the core lays the four viewport windows out in.
+
+#include "app/DisplayChange.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QToolBar;
+
+namespace corvid {
+
+class Editor;
+class QtUi;
+class SamplerWidget;
+class ViewportSetupDialog;
+class ViewportWidget;
+
+// Where the web-link item of the Help menu leads.
+extern const char* const kWebAddress;
+// The manual's file name inside the help directory.
+extern const char* const kHelpFileName;
+
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(Editor& editor, QtUi& ui);
+    ~MainWindow() override;
+
+    // Draws the menu bar from the editor's main-menu model.
+    void InstallMainMenu();
+    // Makes the four viewport windows (VIEWPORT_1 visible) and hands them to
+    // the editor's view records.
+    void CreateViewportWindows();
+    // Releases every view device while the windows' contexts still exist.
+    void ReleaseViewDevices();
+
+    ViewportWidget* Viewport(int n) const;  // n = 1..4
+    SamplerWidget* Sampler() const { return sampler_; }
+    QToolBar* ToolBar() const { return toolBar_; }
+    QWidget* ToolColumn() const { return toolColumn_; }
+    QWidget* ViewportArea() const { return area_; }
+    // The menu-bar action with this command id, or null.
+    QAction* FindMenuAction(int command) const;
+    QAction* ViewportSetupAction() const { return viewportSetup_; }
+
+    // Runs a main-menu command (ignored when its item is greyed).
+    void RunCommand(int command);
+    // Opens the layout dialog (window-modal, returns at once).
+    ViewportSetupDialog* ShowViewportSetup();
+
+    // The hooks the core's display-change and close logic call back.
+    ShellHooks Hooks();
+    // Called once when VIEWPORT_1 first gets a size.
+    std::function<void()> onViewport1FirstResize;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void viewportAreaResized();
+    void refreshMenus();
+    void refreshMenu(QMenu& menu);
+    void openHelp();
+    void watchScreens();
+    void checkDisplayDepth();
+    void quitWithoutAsking();
+
+    Editor& editor_;
+    QtUi& ui_;
+    QToolBar* toolBar_ = nullptr;
+    QAction* viewportSetup_ = nullptr;
+    QWidget* toolColumn_ = nullptr;
+    SamplerWidget* sampler_ = nullptr;
+    QWidget* area_ = nullptr;
+    std::array<ViewportWidget*, 4> viewports_{};
+    std::vector<QMenu*> menus_;
+    unsigned long menuRevision_ = 0;
+    bool closeWithoutAsking_ = false;
+};
+
+} // namespace corvid

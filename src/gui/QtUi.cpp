@@ -1,0 +1,219 @@
+#include "gui/QtUi.h"
+
+#include "gui/FileFilter.h"
+#include "gui/ImportOptionsDialog.h"
+#include "gui/ProgressWindow.h"
+#include "gui/SplashWindow.h"
+#include "scene/Editor.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <algorithm>
+
+namespace corvid {
+
+namespace {
+
+constexpr const char* kMessageTitle = "Message";
+
+QMessageBox::StandardButtons ButtonsFor(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::Ok: return QMessageBox::Ok;
+    case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+Answer AnswerFor(int button, Buttons buttons)
+{
+    switch (button) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Retry: return Answer::Retry;
+    default:
+        // Escape or the window's close button.
+        if (buttons == Buttons::Ok)
+            return Answer::Ok;
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    }
+}
+
+void InsertEntry(std::vector<UserMenuEntry>& menu, const UserMenuEntry& entry)
+{
+    const size_t at = std::min(static_cast<size_t>(std::max(entry.position, 0)), menu.size());
+    menu.insert(menu.begin() + static_cast<std::ptrdiff_t>(at), entry);
+}
+
+void RemoveEntry(std::vector<UserMenuEntry>& menu, int command)
+{
+    std::erase_if(menu, [command](const UserMenuEntry& e) { return e.command == command; });
+}
+
+} // namespace
+
+QtUi::QtUi() = default;
+
+QtUi::~QtUi()
+{
+    delete progress_.data();
+    if (busy_)
+        QApplication::restoreOverrideCursor();
+}
+
+void QtUi::SetSplash(SplashWindow* splash)
+{
+    splash_ = splash;
+}
+
+SplashWindow* QtUi::Splash() const
+{
+    return splash_;
+}
+
+ProgressWindow* QtUi::Progress() const
+{
+    return progress_;
+}
+
+void QtUi::ShowMessage(const std::string& text)
+{
+    if (boxHook) {
+        boxHook(text, Buttons::Ok);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, kMessageTitle, QString::fromStdString(text), QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+Answer QtUi::Ask(const std::string& text, Buttons buttons)
+{
+    if (boxHook)
+        return boxHook(text, buttons);
+    QMessageBox box(QMessageBox::Question, kMessageTitle, QString::fromStdString(text), ButtonsFor(buttons), parent_);
+    return AnswerFor(box.exec(), buttons);
+}
+
+std::optional<std::string> QtUi::AskFile(const FileDialogRequest& request)
+{
+    QString start = QString::fromStdString(request.directory);
+    if (!request.fileName.empty())
+        start = start.isEmpty() ? QString::fromStdString(request.fileName)
+                                : start + "/" + QString::fromStdString(request.fileName);
+    const QString filter = QString::fromStdString(ToQtFileFilter(request.filter));
+    const QString title = QString::fromStdString(request.title);
+    const QString chosen = request.save ? QFileDialog::getSaveFileName(parent_, title, start, filter)
+                                        : QFileDialog::getOpenFileName(parent_, title, start, filter);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen.toStdString();
+}
+
+std::optional<ImportDialogResult> QtUi::AskImportOptions(const ImportDialogRequest& request)
+{
+    ImportOptionsDialog dialog(request, parent_);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Result();
+}
+
+void QtUi::ShowProgress()
+{
+    if (!progress_)
+        progress_ = new ProgressWindow(parent_);
+    progress_->SetStatus({});
+    progress_->SetPercent(0);
+    if (parent_) {
+        QRect area = parent_->geometry();
+        progress_->adjustSize();
+        progress_->move(area.center() - progress_->rect().center());
+    }
+    progress_->show();
+    progress_->repaint();
+}
+
+void QtUi::SetProgressStatus(const std::string& status)
+{
+    if (progress_)
+        progress_->SetStatus(QString::fromStdString(status));
+}
+
+void QtUi::SetProgress(int percent)
+{
+    if (progress_)
+        progress_->SetPercent(percent);
+}
+
+void QtUi::HideProgress()
+{
+    if (progress_)
+        progress_->hide();
+}
+
+void QtUi::SetBusy(bool busy)
+{
+    if (busy == busy_)
+        return;
+    busy_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void QtUi::Notify(Notification what)
+{
+    if (what == Notification::RedrawRequested && editor_)
+        editor_->RenderAllViews();
+    emit Notified(static_cast<int>(what));
+}
+
+long QtUi::InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem)
+{
+    (void)frame, (void)name, (void)icon, (void)parentItem;
+    return 0;
+}
+
+void QtUi::RemoveTreeItem(long item)
+{
+    (void)item;
+}
+
+void QtUi::AddUserCameraEntry(const UserMenuEntry& entry)
+{
+    InsertEntry(cameras_, entry);
+}
+
+void QtUi::RemoveUserCameraEntry(int command)
+{
+    RemoveEntry(cameras_, command);
+}
+
+void QtUi::AddUserLightEntry(const UserMenuEntry& entry)
+{
+    InsertEntry(lights_, entry);
+}
+
+void QtUi::RemoveUserLightEntry(int command)
+{
+    RemoveEntry(lights_, command);
+}
+
+void QtUi::ResetUserMenus()
+{
+    cameras_.clear();
+    lights_.clear();
+}
+
+void QtUi::SetStartupStatus(const std::string& status)
+{
+    if (splash_)
+        splash_->SetStatus(QString::fromStdString(status));
+}
+
+} // namespace corvid

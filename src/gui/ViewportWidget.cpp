@@ -1,0 +1,221 @@
+#include "gui/ViewportWidget.h"
+
+#include "gui/MenuBuilder.h"
+#include "gui/QtUi.h"
+#include "gui/WidgetGl.h"
+#include "platform/Frame.h"
+#include "platform/gl/GlDevice.h"
+#include "scene/Editor.h"
+
+#include <QMenu>
+#include <QOpenGLContext>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvid {
+
+namespace {
+
+constexpr int kCornerSize = 20;
+
+const ColorRGBA kEdgeDark{0.08f, 0.08f, 0.09f, 1.0f};
+const ColorRGBA kEdgeLight{0.47f, 0.47f, 0.5f, 1.0f};
+
+// The user camera or light entries as a popup of the viewport menu.
+MenuItem UserPopup(const char* title, const std::vector<UserMenuEntry>& entries, int checkedCommand)
+{
+    std::vector<MenuItem> items;
+    for (const UserMenuEntry& e : entries)
+        items.push_back(MenuItem::Command(e.command, e.text, e.command == checkedCommand));
+    const bool any = !items.empty();
+    return MenuItem::Popup(title, std::move(items), any);
+}
+
+} // namespace
+
+ViewportWidget::ViewportWidget(Editor& editor, QtUi& ui, int number, QWidget* parent)
+    : QOpenGLWidget(parent)
+    , editor_(editor)
+    , ui_(ui)
+    , number_(number)
+    , picture_(std::make_unique<PictureTexture>())
+{
+    setWindowTitle(QString::number(number));
+    setObjectName(QString("viewport%1").arg(number));
+    setMinimumSize(1, 1);
+
+    corner_ = new QToolButton(this);
+    corner_->setObjectName("viewportMenuButton");
+    corner_->setText(QString::number(number));
+    corner_->setGeometry(0, 0, kCornerSize, kCornerSize);
+    corner_->setAutoRaise(true);
+    corner_->setFocusPolicy(Qt::NoFocus);
+    corner_->setToolTip(QString("Viewport %1 menu").arg(number));
+    corner_->setStyleSheet("QToolButton { color: #f0f0f0; background: rgba(70, 70, 78, 200); border: 1px solid #8a8a92;"
+                           " font-size: 11px; padding: 0px; }"
+                           "QToolButton:hover { background: rgba(110, 110, 125, 230); }");
+    connect(corner_, &QToolButton::clicked, this, &ViewportWidget::ShowPopupMenu);
+
+    menu_ = new QMenu(this);
+    editor_.Viewport(number_).window = this;
+}
+
+ViewportWidget::~ViewportWidget()
+{
+    // The device's framebuffer belongs to this widget's context: let it go
+    // while the context is still there.
+    ViewRecord& view = editor_.Viewport(number_);
+    if (view.window == this) {
+        editor_.ReleaseViewDevice(view);
+        view.window = nullptr;
+    }
+    if (context()) {
+        makeCurrent();
+        picture_->Release();
+        doneCurrent();
+    }
+}
+
+Size ViewportWidget::ClientSize() const
+{
+    // Not isVisible(): the first size arrives while the widget is being
+    // shown, before it counts as visible.
+    if (isHidden() || window()->isMinimized())
+        return {};
+    const qreal ratio = devicePixelRatioF();
+    return {static_cast<int>(std::lround(width() * ratio)), static_cast<int>(std::lround(height() * ratio))};
+}
+
+void ViewportWidget::MakeCurrent()
+{
+    if (!context()) {
+        // The context is made on the first show or grab; a device needs it now.
+        if (width() > 0 && height() > 0)
+            grabFramebuffer();
+    }
+    if (context()) {
+        makeCurrent();
+        return;
+    }
+    // Never leave another widget's context current: a device made there
+    // could not be shown here.
+    if (QOpenGLContext* other = QOpenGLContext::currentContext())
+        other->doneCurrent();
+}
+
+void ViewportWidget::Present(Device& device, const Rect& target)
+{
+    presented_ = &device;
+    target_ = target;
+    if (dynamic_cast<GlDevice*>(&device))
+        pending_.reset();
+    else
+        pending_ = device.ReadPixels();
+    ++presentCount_;
+    update();
+}
+
+void ViewportWidget::SetGeometry(const Rect& rect)
+{
+    // The core places windows in main-window client pixels.
+    QPoint origin(rect.x, rect.y);
+    if (QWidget* parent = parentWidget())
+        origin = parent->mapFrom(window(), origin);
+    setGeometry(origin.x(), origin.y(), rect.width, rect.height);
+}
+
+void ViewportWidget::SetVisible(bool visible)
+{
+    setVisible(visible);
+}
+
+void ViewportWidget::ShowPopupMenu()
+{
+    ViewRecord& view = editor_.Viewport(number_);
+    std::vector<MenuItem> items = view.menu.items;
+    // The user cameras and lights follow the standard views.
+    auto firstSeparator = std::find_if(items.begin(), items.end(),
+                                       [](const MenuItem& i) { return i.kind == MenuItem::Kind::Separator; });
+    MenuItem cameras = UserPopup("User Camera", ui_.UserCameraEntries(), view.viewCommand);
+    MenuItem lights = UserPopup("User Light", ui_.UserLightEntries(), view.viewCommand);
+    auto at = items.insert(firstSeparator, std::move(lights));
+    items.insert(at, std::move(cameras));
+
+    menu_->clear();
+    const int number = number_;
+    Editor* editor = &editor_;
+    AppendMenuItems(*menu_, items, [editor, number](int command) { editor->ViewportCommand(number, command); });
+    menu_->popup(mapToGlobal(QPoint(0, kCornerSize)));
+}
+
+void ViewportWidget::initializeGL()
+{
+    // The devices are made by the core through the device factory.
+}
+
+void ViewportWidget::resizeGL(int width, int height)
+{
+    if (!resizedOnce_ && width > 0 && height > 0) {
+        resizedOnce_ = true;
+        if (onFirstResize)
+            onFirstResize();
+    }
+    editor_.ViewportResized(number_);
+}
+
+void ViewportWidget::paintGL()
+{
+    const qreal ratio = devicePixelRatioF();
+    const int fullWidth = static_cast<int>(std::lround(width() * ratio));
+    const int fullHeight = static_cast<int>(std::lround(height() * ratio));
+    ViewRecord& view = editor_.Viewport(number_);
+    Device* device = view.device.get();
+    bool shown = false;
+    if (device && device == presented_) {
+        if (auto* gl = dynamic_cast<GlDevice*>(device)) {
+            // GL rows run bottom-up: flip the target's y.
+            gl->BlitTo(defaultFramebufferObject(), target_.x, fullHeight - target_.y - target_.height, target_.width,
+                       target_.height);
+            shown = true;
+        } else {
+            if (pending_) {
+                picture_->Upload(*pending_);
+                pending_.reset();
+            }
+            if (!picture_->Empty()) {
+                picture_->BlitTo(defaultFramebufferObject(), fullHeight, target_.x, target_.y, target_.width,
+                                 target_.height);
+                shown = true;
+            }
+        }
+    }
+    if (device && device != presented_ && !renderQueued_) {
+        // A device with nothing drawn yet (built while rendering was off):
+        // draw the views once this paint is over.
+        renderQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                renderQueued_ = false;
+                editor_.RenderAllViews();
+            },
+            Qt::QueuedConnection);
+    }
+    if (!shown) {
+        const ColorRGBA background = editor_.World() ? editor_.World()->Scene().background : ColorRGBA{0, 0, 0, 1};
+        FillFramebufferRect(fullHeight, 0, 0, fullWidth, fullHeight, std::clamp(background.r, 0.0f, 1.0f),
+                            std::clamp(background.g, 0.0f, 1.0f), std::clamp(background.b, 0.0f, 1.0f));
+    }
+    // A sunken edge, so neighbouring viewports stay apart.
+    auto fill = [fullHeight](int x, int y, int w, int h, const ColorRGBA& c) {
+        FillFramebufferRect(fullHeight, x, y, w, h, c.r, c.g, c.b);
+    };
+    fill(0, 0, fullWidth, 1, kEdgeDark);
+    fill(0, 0, 1, fullHeight, kEdgeDark);
+    fill(0, fullHeight - 1, fullWidth, 1, kEdgeLight);
+    fill(fullWidth - 1, 0, 1, fullHeight, kEdgeLight);
+}
+
+} // namespace corvid

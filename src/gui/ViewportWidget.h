@@ -1,0 +1,79 @@
+#pragma once
+// One of the four viewport windows. The core draws the view into its device
+// (a framebuffer of the widget's own context, possibly smaller than the
+// widget at a lower detail level); the widget stretches that picture over
+// itself when it paints. The square at the top-left corner opens the
+// viewport's popup menu.
+
+#include "platform/ImageService.h"
+#include "render/ViewWindow.h"
+
+#include <QOpenGLWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QMenu;
+class QToolButton;
+
+namespace corvid {
+
+class Editor;
+class QtUi;
+class PictureTexture;
+
+class ViewportWidget final : public QOpenGLWidget, public ViewWindow {
+    Q_OBJECT
+public:
+    // number is 1..4; the widget becomes the window of editor.Viewport(number).
+    ViewportWidget(Editor& editor, QtUi& ui, int number, QWidget* parent);
+    ~ViewportWidget() override;
+
+    int Number() const { return number_; }
+
+    // --- ViewWindow ---
+    Size ClientSize() const override;
+    void MakeCurrent() override;
+    void Present(Device& device, const Rect& target) override;
+    void SetGeometry(const Rect& rect) override;
+    void SetVisible(bool visible) override;
+
+    // Opens the popup menu at the top-left corner (as the corner square does).
+    void ShowPopupMenu();
+    // The popup menu as last built; null before the first ShowPopupMenu.
+    QMenu* PopupMenu() const { return menu_; }
+    QToolButton* CornerButton() const { return corner_; }
+
+    // Pictures handed over by the core since the widget was made.
+    int PresentCount() const { return presentCount_; }
+
+    // Called once, on the first non-empty size of the widget.
+    std::function<void()> onFirstResize;
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void paintGL() override;
+
+private:
+
+    Editor& editor_;
+    QtUi& ui_;
+    const int number_;
+    QToolButton* corner_ = nullptr;
+    QMenu* menu_ = nullptr;
+    bool resizedOnce_ = false;
+    bool renderQueued_ = false;
+    int presentCount_ = 0;
+    // The device whose picture was presented last, compared by address only:
+    // the picture is blitted while the view still holds that device.
+    const Device* presented_ = nullptr;
+    Rect target_;
+    // The read-back picture of a device whose framebuffer is not in this
+    // widget's context, waiting to go into picture_ at the next paint.
+    std::optional<Image> pending_;
+    std::unique_ptr<PictureTexture> picture_;
+};
+
+} // namespace corvid

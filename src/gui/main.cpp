@@ -1,0 +1,104 @@
+// corvid: the editor. Options:
+//   corvid [scene.cvd] [--demo] [--layout K] [--screenshot PATH] [--startup-time]
+// --demo builds a small scene in code, --layout chooses viewport layout K
+// (1..16) once the first picture is up, --screenshot saves a picture of
+// the main window to PATH after the first frame and quits, and
+// --startup-time prints how long the first frame of viewport 1 took.
+
+#include "gui/EditorShell.h"
+#include "gui/MainWindow.h"
+#include "scene/Editor.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct CommandLine {
+    corvid::ShellOptions shell;
+    int layout = 0;
+    std::string screenshot;
+    bool startupTime = false;
+    bool ok = true;
+};
+
+CommandLine ParseCommandLine(int argc, char** argv)
+{
+    CommandLine line;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 < argc)
+                return argv[++i];
+            std::fprintf(stderr, "corvid: %s needs a value\n", arg.c_str());
+            line.ok = false;
+            return {};
+        };
+        if (arg == "--demo") {
+            line.shell.demo = true;
+        } else if (arg == "--layout") {
+            line.layout = std::atoi(value().c_str());
+        } else if (arg == "--startup-time") {
+            line.startupTime = true;
+        } else if (arg == "--screenshot") {
+            line.screenshot = value();
+        } else if (!arg.empty() && arg[0] == '-') {
+            // Qt's own options (-platform, -display ...) were taken out by
+            // QApplication; anything left is unknown.
+            std::fprintf(stderr, "corvid: unknown option %s\n", arg.c_str());
+            line.ok = false;
+        } else {
+            line.shell.sceneFile = arg;
+        }
+    }
+    return line;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const auto started = std::chrono::steady_clock::now();
+    corvid::PrepareQtForOpenGl();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Corvid");
+
+    const CommandLine line = ParseCommandLine(argc, argv);
+    if (!line.ok)
+        return 2;
+
+    corvid::EditorShell shell;
+    int status = 0;
+    shell.onStartupFinished = [&] {
+        if (line.startupTime) {
+            auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+            std::printf("first frame of viewport 1 after %lld ms\n", static_cast<long long>(ms.count()));
+            std::fflush(stdout);
+        }
+        // After the first picture: the remaining steps need an event loop.
+        QTimer::singleShot(0, [&] {
+            if (line.layout > 0)
+                shell.GetEditor()->ChooseLayout(line.layout);
+            if (!line.screenshot.empty()) {
+                const QPixmap picture = shell.GetMainWindow()->grab();
+                if (!picture.save(QString::fromStdString(line.screenshot))) {
+                    std::fprintf(stderr, "corvid: cannot write %s\n", line.screenshot.c_str());
+                    status = 1;
+                }
+                QApplication::quit();
+            }
+        });
+    };
+    if (!shell.Start(line.shell))
+        return 1;
+    if (QApplication::exec() != 0 && status == 0)
+        status = 1;
+    shell.Shutdown();
+    return status;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Plain shapes built straight into a mesh builder: the material preview
+// sphere and the pieces of the demo scene.
+
+#include "platform/Fwd.h"
+
+namespace corvid {
+
+class MeshBuilder;
+
+// A UV sphere of radius around the origin: rings bands from pole to pole,
+// segments slices around y. Faces are seen from outside; normals smooth.
+MeshBuilderPtr BuildUvSphere(float radius, int rings, int segments);
+// Adds the vertices and faces of that sphere to mesh (no normals).
+void AddUvSphere(MeshBuilder& mesh, float radius, int rings, int segments);
+
+// Adds the vertices and faces of an axis-aligned box around the origin.
+void AddBox(MeshBuilder& mesh, float halfX, float halfY, float halfZ);
+
+} // namespace corvid

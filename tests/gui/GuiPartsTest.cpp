@@ -1,0 +1,437 @@
+// The GUI's parts that need no OpenGL: filter conversion, the options and
+// layout dialogs, the Ui's boxes, progress window, cursor and user menus,
+// menus drawn from a model, the desktop depth rule and the built shapes.
+
+#include "app/ScriptedUi.h"
+#include "scene/DemoScene.h"
+#include "gui/DesktopDepth.h"
+#include "gui/FileFilter.h"
+#include "gui/ImportOptionsDialog.h"
+#include "gui/MenuBuilder.h"
+#include "scene/SimpleShapes.h"
+#include "gui/ProgressWindow.h"
+#include "gui/QtUi.h"
+#include "gui/SplashWindow.h"
+#include "gui/ViewportSetupDialog.h"
+#include "platform/Frame.h"
+#include "platform/MeshBuilder.h"
+#include "scene/Editor.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+
+using namespace corvid;
+
+namespace {
+
+// Runs act on the first modal box that shows up while call runs.
+template <typename Call>
+auto WithModalBox(const std::function<void(QMessageBox&)>& act, Call call)
+{
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            act(*box);
+        }
+    });
+    poll.start();
+    return call();
+}
+
+} // namespace
+
+class GuiPartsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filtersKeepTheirRealPatterns()
+    {
+        QCOMPARE(ToQtFileFilter("Corvid (*.cvd)|*.cvd||"), std::string("Corvid (*.cvd)"));
+        // The pattern after the bar selects the files, not the text in the
+        // description: "*slp" has no dot.
+        QCOMPARE(ToQtFileFilter("ProEngineer (*.slp)|*slp||"), std::string("ProEngineer (*slp)"));
+        QCOMPARE(ToQtFileFilter("DirectX   (*.x)  |*.x||"), std::string("DirectX (*.x)"));
+        QCOMPARE(ToQtFileFilter("VRML      (*.wrl)|*.wrl||"), std::string("VRML (*.wrl)"));
+        QCOMPARE(ToQtFileFilter(""), std::string());
+
+        const std::string known =
+            "Known Formats (*.x;*.3ds;*.prj;*.cob;*.obj:*.slp:*.wrl:*.dxf)|*.x;*.3ds;*.prj;*.cob;*.obj:*.slp:*.wrl:*.dxf|"
+            "DirectX (*.x)|*.x|3DS4 Object (*.3ds)|*.3ds|3DS4 Project (*.prj)|*.prj|TrueSpace (*.cob)|*.cob|"
+            "WaveFront (*.slp)|*.slp|VRML 2 (*.wrl)|*.wrl|AutoCAD 12/13 (*.dxf)|*.dxf|All Files (*.*)|*.*||";
+        const auto entries = ParseFileFilter(known);
+        QCOMPARE(entries.size(), size_t(9));
+        // Only ';' separates patterns; the colons stay inside one pattern.
+        QCOMPARE(entries[0].patterns,
+                 (std::vector<std::string>{"*.x", "*.3ds", "*.prj", "*.cob", "*.obj:*.slp:*.wrl:*.dxf"}));
+        QCOMPARE(entries[8].description, std::string("All Files (*.*)"));
+        const std::string qt = ToQtFileFilter(known);
+        QVERIFY(qt.starts_with("Known Formats (*.x *.3ds *.prj *.cob *.obj:*.slp:*.wrl:*.dxf);;DirectX (*.x);;"));
+        QVERIFY(qt.ends_with(";;All Files (*.*)"));
+    }
+
+    void importDialogStartsAsTheFileTypeSays()
+    {
+        ImportOptionsDialog cob({false, "*.cob", "/tmp/ship.cob"});
+        QVERIFY(cob.clockwiseButton()->isChecked());
+        QVERIFY(cob.replaceButton()->isChecked());
+        QVERIFY(cob.texturesBox()->isEnabled() && cob.texturesBox()->isChecked());
+        QVERIFY(!cob.lightsBox()->isEnabled() && !cob.lightsBox()->isChecked());
+        QVERIFY(!cob.animationBox()->isEnabled());
+        QVERIFY(!cob.lastPickedBox()->isEnabled());
+        QVERIFY(cob.scaleToViewportBox()->isChecked());
+        QVERIFY(!cob.scaleEdit()->isEnabled());
+        QCOMPARE(cob.Result().options.winding, 0);
+
+        ImportOptionsDialog scene({false, "*.cvd", "/tmp/a.cvd"});
+        QVERIFY(!scene.clockwiseButton()->isEnabled() && !scene.counterClockwiseButton()->isEnabled());
+        QVERIFY(!scene.scaleToViewportBox()->isEnabled() && !scene.scaleToViewportBox()->isChecked());
+        for (QCheckBox* box : {scene.animationBox(), scene.materialsBox(), scene.texturesBox(), scene.lightsBox(),
+                               scene.camerasBox(), scene.fogBox(), scene.backgroundBox()})
+            QVERIFY2(box->isEnabled() && box->isChecked(), qPrintable(box->text()));
+        const ImportDialogResult result = scene.Result();
+        QCOMPARE(result.options.winding, 1);
+        QVERIFY(result.options.addFog && result.options.addCameras && !result.options.lastPickedOnly);
+        QVERIFY(result.replaceScene);
+
+        ImportOptionsDialog dxf({false, "*.dxf", "/tmp/plan.dxf"});
+        QVERIFY(!dxf.materialsBox()->isEnabled() && !dxf.materialsBox()->isChecked());
+        QVERIFY(!dxf.texturesBox()->isEnabled() && !dxf.texturesBox()->isChecked());
+        QVERIFY(dxf.counterClockwiseButton()->isChecked());
+    }
+
+    void importDialogControlsFollowEachOther()
+    {
+        ImportOptionsDialog dialog({false, "*.3ds", "/tmp/car.3ds"});
+        dialog.materialsBox()->click();
+        QVERIFY(!dialog.texturesBox()->isChecked() && !dialog.texturesBox()->isEnabled());
+        dialog.materialsBox()->click();
+        QVERIFY(dialog.texturesBox()->isEnabled());
+
+        dialog.scaleToViewportBox()->click();
+        QVERIFY(dialog.scaleEdit()->isEnabled());
+        dialog.scaleEdit()->setValue(2.5);
+        dialog.mergeButton()->click();
+        const ImportDialogResult result = dialog.Result();
+        QCOMPARE(result.options.scale, 2.5f);
+        QVERIFY(!result.options.scaleToViewport);
+        QVERIFY(!result.options.addTextures);
+        QVERIFY(!result.replaceScene);
+        dialog.scaleToViewportBox()->click();
+        QVERIFY(!dialog.scaleEdit()->isEnabled());
+    }
+
+    void exportDialogOffersTheLastPickedObject()
+    {
+        ImportOptionsDialog vrml({true, "*.wrl", "/tmp/out.wrl"});
+        for (QRadioButton* b : {vrml.replaceButton(), vrml.mergeButton(), vrml.clockwiseButton(),
+                                vrml.counterClockwiseButton()})
+            QVERIFY(!b->isEnabled());
+        QVERIFY(vrml.lastPickedBox()->isEnabled() && !vrml.lastPickedBox()->isChecked());
+        QVERIFY(vrml.materialsBox()->isEnabled() && vrml.materialsBox()->isChecked());
+        QVERIFY(!vrml.texturesBox()->isEnabled() && vrml.texturesBox()->isChecked());
+        vrml.lastPickedBox()->click();
+        QVERIFY(vrml.Result().options.lastPickedOnly);
+    }
+
+    void layoutDialogHasOneButtonPerLayout()
+    {
+        ViewportSetupDialog dialog(5);
+        QSignalSpy chosen(&dialog, &ViewportSetupDialog::LayoutChosen);
+        for (int kind = 1; kind <= 16; ++kind)
+            QVERIFY(dialog.Button(kind));
+        QVERIFY(!dialog.Button(17));
+        QVERIFY(dialog.Button(5)->isChecked());
+        QVERIFY(!dialog.Button(1)->isChecked());
+        dialog.show();
+        QTest::mouseClick(dialog.Button(7), Qt::LeftButton);
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(chosen.at(0).at(0).toInt(), 7);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void layoutIconsDrawTheViewports()
+    {
+        // Four quarters of different colours for kind 2, one colour for kind 1.
+        const QImage four = ViewportSetupDialog::LayoutIcon(2, 64, 48).pixmap(64, 48).toImage();
+        const QImage one = ViewportSetupDialog::LayoutIcon(1, 64, 48).pixmap(64, 48).toImage();
+        const QPoint quarters[] = {{12, 8}, {12, 40}, {52, 8}, {52, 40}};
+        QSet<QRgb> fourColours, oneColours;
+        for (QPoint p : quarters) {
+            fourColours.insert(four.pixel(p));
+            oneColours.insert(one.pixel(p));
+        }
+        QCOMPARE(fourColours.size(), 4);
+        QCOMPARE(oneColours.size(), 1);
+    }
+
+    void messagesUseTheMessageBoxWithTheExactText()
+    {
+        QtUi ui;
+        QString title, text;
+        WithModalBox(
+            [&](QMessageBox& box) {
+                title = box.windowTitle();
+                text = box.text();
+                box.button(QMessageBox::Ok)->click();
+            },
+            [&] {
+                ui.ShowMessage("Enum Devices Error");
+                return 0;
+            });
+        QCOMPARE(title, QString("Message"));
+        QCOMPARE(text, QString("Enum Devices Error"));
+    }
+
+    void questionsOfferTheirButtonsAndMapTheAnswer()
+    {
+        QtUi ui;
+        QMessageBox::StandardButtons offered;
+        Answer answer = WithModalBox(
+            [&](QMessageBox& box) {
+                offered = box.standardButtons();
+                box.button(QMessageBox::Retry)->click();
+            },
+            [&] { return ui.Ask("Must run at 16 or 32 bit color depth", Buttons::RetryCancel); });
+        QCOMPARE(offered, QMessageBox::Retry | QMessageBox::Cancel);
+        QCOMPARE(answer, Answer::Retry);
+
+        answer = WithModalBox(
+            [&](QMessageBox& box) {
+                offered = box.standardButtons();
+                QTest::keyClick(&box, Qt::Key_Escape);
+            },
+            [&] { return ui.Ask("Would you like to save your scene?", Buttons::YesNoCancel); });
+        QCOMPARE(offered, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(answer, Answer::Cancel);
+
+        answer = WithModalBox([&](QMessageBox& box) { box.button(QMessageBox::No)->click(); },
+                              [&] { return ui.Ask("?", Buttons::YesNoCancel); });
+        QCOMPARE(answer, Answer::No);
+    }
+
+    void progressWindowShowsStatusAndBar()
+    {
+        QWidget parent;
+        QtUi ui;
+        ui.SetDialogParent(&parent);
+        ui.SetProgressStatus("ignored: no window yet");
+        ui.ShowProgress();
+        ProgressWindow* progress = ui.Progress();
+        QVERIFY(progress && progress->isVisible());
+        QCOMPARE(progress->Percent(), 0);
+        ui.SetProgressStatus("Reading faces ...");
+        ui.SetProgress(40);
+        QCOMPARE(progress->Status(), QString("Reading faces ..."));
+        QCOMPARE(progress->Percent(), 40);
+        ui.SetProgress(250);
+        QCOMPARE(progress->Percent(), 100);
+        ui.HideProgress();
+        QVERIFY(!progress->isVisible());
+        // Shown again, it starts from nothing.
+        ui.ShowProgress();
+        QCOMPARE(progress->Percent(), 0);
+        QCOMPARE(progress->Status(), QString());
+        ui.HideProgress();
+    }
+
+    void busyCursorDoesNotStack()
+    {
+        {
+            QtUi ui;
+            ui.SetBusy(true);
+            ui.SetBusy(true);
+            QVERIFY(QApplication::overrideCursor());
+            QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            ui.SetBusy(false);
+            QCOMPARE(QApplication::overrideCursor(), nullptr);
+            ui.SetBusy(true);
+        }
+        // A Ui that goes while busy gives the cursor back.
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void userMenuEntriesKeepTheirPositions()
+    {
+        QtUi ui;
+        ui.AddUserCameraEntry({"Camera 0", 2222, 0});
+        ui.AddUserCameraEntry({"Camera 1", 2223, 1});
+        ui.AddUserCameraEntry({"Camera 9", 2231, 0});  // put first
+        ui.AddUserLightEntry({"Light 0", 3333, 0});
+        QCOMPARE(ui.UserCameraEntries().size(), size_t(3));
+        QCOMPARE(ui.UserCameraEntries()[0].command, 2231);
+        QCOMPARE(ui.UserCameraEntries()[2].command, 2223);
+        ui.RemoveUserCameraEntry(2222);
+        QCOMPARE(ui.UserCameraEntries().size(), size_t(2));
+        QCOMPARE(ui.UserLightEntries().size(), size_t(1));
+        ui.ResetUserMenus();
+        QVERIFY(ui.UserCameraEntries().empty() && ui.UserLightEntries().empty());
+    }
+
+    void editorCamerasReachTheUserMenus()
+    {
+        QtUi ui;
+        Editor editor(ui);
+        FramePtr first = editor.CreateCamera();
+        FramePtr second = editor.CreateCamera();
+        QCOMPARE(ui.UserCameraEntries().size(), size_t(2));
+        editor.DeleteObjectTree(first);
+        QCOMPARE(ui.UserCameraEntries().size(), size_t(1));
+        editor.CreateLight(LightType::Point);
+        QCOMPARE(ui.UserLightEntries().size(), size_t(1));
+        editor.NewScene();
+        QVERIFY(ui.UserCameraEntries().empty() && ui.UserLightEntries().empty());
+    }
+
+    void redrawRequestsReachTheListeners()
+    {
+        QtUi ui;  // no editor: a redraw request draws nothing and does not fail
+        QSignalSpy spy(&ui, &QtUi::Notified);
+        ui.Notify(Notification::RedrawRequested);
+        ui.Notify(Notification::TreeChanged);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1).at(0).toInt(), static_cast<int>(Notification::TreeChanged));
+    }
+
+    void splashShowsTheStatusLineCentred()
+    {
+        QtUi ui;
+        ui.SetStartupStatus("no splash yet");  // nothing to show it in
+        SplashWindow splash;
+        ui.SetSplash(&splash);
+        splash.ShowCentred();
+        QVERIFY(splash.isVisible());
+        QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QVERIFY((splash.geometry().center() - screen.center()).manhattanLength() <= 2);
+        ui.SetStartupStatus("Enumerating Devices ...");
+        QCOMPARE(splash.Status(), QString("Enumerating Devices ..."));
+        ui.SetSplash(nullptr);
+    }
+
+    void menusAreDrawnFromTheModel()
+    {
+        MenuModel model;
+        model.items = {
+            MenuItem::Command(10, "Ten", true),
+            MenuItem::Command(11, "Eleven", false, false),
+            MenuItem::Separator(),
+            MenuItem::Popup("More", {MenuItem::Command(12, "Twelve"), MenuItem::Command(0, "Inert")}, false),
+        };
+        std::vector<int> ran;
+        QMenu menu;
+        AppendMenuItems(menu, model.items, [&](int command) { ran.push_back(command); });
+        QCOMPARE(menu.actions().size(), 4);
+        QVERIFY(menu.actions()[2]->isSeparator());
+        QAction* ten = FindCommandAction(menu, 10);
+        QVERIFY(ten && ten->isCheckable() && ten->isChecked());
+        QVERIFY(!FindCommandAction(menu, 11)->isEnabled());
+        QVERIFY(!menu.actions()[3]->menu()->isEnabled());
+        QAction* twelve = FindCommandAction(menu, 12);
+        QVERIFY(twelve && !twelve->isChecked());
+
+        ten->trigger();
+        twelve->trigger();
+        menu.actions()[3]->menu()->actions()[1]->trigger();  // inert
+        QCOMPARE(ran, (std::vector<int>{10, 12}));
+
+        model.Check(10, false);
+        model.Check(12, true);
+        model.Enable(11, true);
+        model.FindPopup("More")->enabled = true;
+        RefreshMenuStates(menu, model);
+        QVERIFY(!FindCommandAction(menu, 10)->isChecked());
+        QVERIFY(FindCommandAction(menu, 12)->isChecked());
+        QVERIFY(FindCommandAction(menu, 11)->isEnabled());
+        QVERIFY(menu.actions()[3]->menu()->isEnabled());
+    }
+
+    void desktopDepthCountsA24BitVisualAs32()
+    {
+        QCOMPARE(DesktopColorDepthOf(24), 32);
+        QCOMPARE(DesktopColorDepthOf(32), 32);
+        QCOMPARE(DesktopColorDepthOf(16), 16);
+        QCOMPARE(DesktopColorDepthOf(8), 8);
+    }
+
+    void previewShapesFaceOutwards()
+    {
+        // Back faces are culled: a face turned inwards would vanish.
+        auto outwards = [](const MeshBuilder& mesh, const Vec3& centre) {
+            int checked = 0;
+            for (int f = 0; f < mesh.GetFaceCount(); ++f) {
+                const Vec3 n = mesh.GetFaceNormal(f);
+                if (Length(n) < 0.5f)
+                    continue;  // the degenerate faces at a sphere's poles
+                Vec3 mid{};
+                const int corners = mesh.GetFaceVertexCount(f);
+                for (int c = 0; c < corners; ++c) {
+                    Vec3 p;
+                    mesh.GetVertex(mesh.GetFaceVertexIndex(f, c), p);
+                    mid = mid + p * (1.0f / static_cast<float>(corners));
+                }
+                if (Dot(n, mid - centre) <= 0.0f)
+                    return -1;
+                ++checked;
+            }
+            return checked;
+        };
+        MeshBuilderPtr sphere = BuildUvSphere(2.0f, 8, 12);
+        QCOMPARE(sphere->GetFaceCount(), 8 * 12);
+        for (const Vec3& v : sphere->GetVertices())
+            QVERIFY(std::abs(Length(v) - 2.0f) < 1e-4f);
+        QVERIFY(outwards(*sphere, {}) > 8 * 12 - 2 * 12 - 1);
+
+        auto box = MeshBuilder::Create();
+        AddBox(*box, 1.0f, 2.0f, 3.0f);
+        QCOMPARE(box->GetFaceCount(), 6);
+        QCOMPARE(outwards(*box, {}), 6);
+    }
+
+    void demoSceneIsTheSameEveryTime()
+    {
+        auto colours = [] {
+            ScriptedUi ui;
+            Editor editor(ui);
+            BuildDemoScene(editor);
+            std::vector<uint32_t> result;
+            for (const FramePtr& child : editor.Scene()->GetChildren())
+                for (const MeshBuilderPtr& mesh : child->GetVisuals())
+                    result.push_back(mesh->GetColor());
+            return std::make_tuple(result, editor.CameraCount(), editor.LightCount());
+        };
+        const auto first = colours();
+        QCOMPARE(std::get<1>(first), 1);
+        QCOMPARE(std::get<2>(first), 2);
+        QVERIFY(std::get<0>(first).size() >= 4);
+        QCOMPARE(std::get<0>(colours()), std::get<0>(first));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    // Nothing here draws with OpenGL: without an X server Qt's off-screen
+    // platform will do.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    GuiPartsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "GuiPartsTest.moc"

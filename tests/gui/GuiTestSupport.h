@@ -1,0 +1,71 @@
+#pragma once
+// Shared pieces of the GUI test programs: a main() that prepares Qt for
+// OpenGL and refuses to run without an X server, and picture measurements.
+
+#include "gui/EditorShell.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QRect>
+#include <QSet>
+#include <QTest>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace corvid::test {
+
+// What a picture holds, ignoring a border of margin pixels (the viewport's
+// edge and corner button).
+struct PictureStats {
+    int colours = 0;           // distinct RGB values
+    double backgroundShare = 0;  // of pixels equal to the background
+    QRect content;             // bounding box of the other pixels
+};
+
+inline PictureStats Measure(const QImage& image, QRgb background, int margin = 24)
+{
+    PictureStats stats;
+    QSet<QRgb> colours;
+    long total = 0, backgroundPixels = 0;
+    const QImage picture = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = margin; y < picture.height() - margin; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = margin; x < picture.width() - margin; ++x) {
+            const QRgb pixel = row[x] & 0xFFFFFFu;
+            colours.insert(pixel);
+            ++total;
+            if (pixel == (background & 0xFFFFFFu))
+                ++backgroundPixels;
+            else
+                stats.content |= QRect(x, y, 1, 1);
+        }
+    }
+    stats.colours = static_cast<int>(colours.size());
+    stats.backgroundShare = total ? static_cast<double>(backgroundPixels) / static_cast<double>(total) : 0.0;
+    return stats;
+}
+
+// True when the two boxes agree to within tolerance of size (a fraction).
+inline bool SimilarBox(const QRect& a, const QRect& b, const QSize& size, double tolerance)
+{
+    const double dx = tolerance * size.width(), dy = tolerance * size.height();
+    return std::abs(a.left() - b.left()) <= dx && std::abs(a.right() - b.right()) <= dx &&
+           std::abs(a.top() - b.top()) <= dy && std::abs(a.bottom() - b.bottom()) <= dy;
+}
+
+} // namespace corvid::test
+
+// A QtTest main for tests that need an X server and OpenGL widgets.
+#define CORVID_GUI_TEST_MAIN(TestClass)                                                                  \
+    int main(int argc, char** argv)                                                                     \
+    {                                                                                                   \
+        if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {                               \
+            std::fprintf(stderr, "%s needs an X server: run it under xvfb-run -a\n", argv[0]);          \
+            return 1;                                                                                   \
+        }                                                                                               \
+        corvid::PrepareQtForOpenGl();                                                                   \
+        QApplication app(argc, argv);                                                                   \
+        TestClass test;                                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                         \
+    }
