@@ -58,6 +58,13 @@ void ScriptedUi::RemoveTreeItem(long item)
         tree.erase(id);
 }
 
+void ScriptedUi::SetTreeItemChecked(long item, bool checked)
+{
+    auto it = tree.find(item);
+    if (it != tree.end())
+        it->second.checked = checked;
+}
+
 namespace {
 void InsertAt(std::vector<UserMenuEntry>& menu, const UserMenuEntry& entry)
 {

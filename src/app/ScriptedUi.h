@@ -19,6 +19,7 @@ public:
         std::string name;
         int icon = 0;
         long parent = 0;
+        bool checked = false;
     };
 
     // --- script ---
@@ -40,6 +41,12 @@ public:
     std::map<long, TreeItem> tree;
     std::vector<UserMenuEntry> cameraEntries;  // in menu order
     std::vector<UserMenuEntry> lightEntries;
+    int beeps = 0;
+    std::vector<const Light*> lightSettingsShown;
+    struct MenuOpening {
+        int viewport = 0, x = 0, y = 0;
+    };
+    std::vector<MenuOpening> viewportMenus;  // popup menus opened, in order
 
     void ShowMessage(const std::string& text) override;
     Answer Ask(const std::string& text, Buttons buttons) override;
@@ -53,12 +60,16 @@ public:
     void Notify(Notification what) override { notifications.push_back(what); }
     long InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem) override;
     void RemoveTreeItem(long item) override;
+    void SetTreeItemChecked(long item, bool checked) override;
+    void Beep() override { ++beeps; }
+    void ShowLightSettings(const Light& light, int, int) override { lightSettingsShown.push_back(&light); }
     void AddUserCameraEntry(const UserMenuEntry& entry) override;
     void RemoveUserCameraEntry(int command) override;
     void AddUserLightEntry(const UserMenuEntry& entry) override;
     void RemoveUserLightEntry(int command) override;
     void ResetUserMenus() override;
     void SetStartupStatus(const std::string& status) override { startupStatus.push_back(status); }
+    void OpenViewportMenu(int n, int x, int y) override { viewportMenus.push_back({n, x, y}); }
 
     int Count(Notification what) const;
 

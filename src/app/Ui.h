@@ -68,6 +68,18 @@ public:
     // The object tree view. Returns the item handle (0 when there is no tree).
     virtual long InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem) = 0;
     virtual void RemoveTreeItem(long item) = 0;
+    // Sets an item's check box (checked: the object is rendered and pickable).
+    virtual void SetTreeItemChecked(long item, bool checked) { (void)item; (void)checked; }
+    // The short warning sound of a refused tree drop.
+    virtual void Beep() {}
+    // Shows the settings of light next to render-surface pixel (x, y) of the
+    // active viewport (the light-settings tool's right click).
+    virtual void ShowLightSettings(const Light& light, int x, int y)
+    {
+        (void)light;
+        (void)x;
+        (void)y;
+    }
 
     // The viewport menus' "User Camera" and "User Light" submenus.
     virtual void AddUserCameraEntry(const UserMenuEntry& entry) = 0;
@@ -79,6 +91,9 @@ public:
 
     // One line of the start-up splash window, shown at once.
     virtual void SetStartupStatus(const std::string& status) { (void)status; }
+
+    // Opens viewport n's popup menu at window pixel (x, y) of that viewport.
+    virtual void OpenViewportMenu(int n, int x, int y) { (void)n, (void)x, (void)y; }
 };
 
 } // namespace corvid

@@ -9,6 +9,7 @@
 #include "render/ViewportMenu.h"
 #include "scene/IconMeshes.h"
 #include "scene/MoveBehaviours.h"
+#include "scene/ObjectTree.h"
 #include "scene/Records.h"
 
 #include <chrono>
@@ -18,8 +19,6 @@ namespace corvid {
 
 namespace {
 
-constexpr int kIconTree = 2;       // tree icon of an ordinary object
-constexpr int kIconLightTree = 3;  // tree icon of a light
 
 std::string FormatName(const char* pattern, int counter)
 {
@@ -28,12 +27,6 @@ std::string FormatName(const char* pattern, int counter)
     if (at != std::string::npos)
         text.replace(at, 2, std::to_string(counter));
     return text;
-}
-
-long ParentTreeItem(const Frame& frame)
-{
-    ObjectRecord* parent = RecordOf(frame.GetParent());
-    return parent ? parent->treeItem : 0;
 }
 
 } // namespace
@@ -171,10 +164,17 @@ void Editor::RegisterObject(const FramePtr& frame)
     master_->AttachObject(record->interpolator);
     record->keyList = std::make_unique<KeyList>(kObjectKeyListType);
 
-    int icon = record->kind == kLight ? kIconLightTree : kIconTree;
+    // An object is listed once, as the last child of its parent's item; an
+    // object whose parent is not listed is not listed either. WORLD is the
+    // root item.
     if (record->treeItem)
-        ui_.RemoveTreeItem(record->treeItem);
-    record->treeItem = ui_.InsertTreeItem(*frame, record->name, icon, ParentTreeItem(*frame));
+        return;
+    long parentItem = ParentTreeItem(*frame);
+    if (frame != world_ && !parentItem)
+        return;
+    record->treeItem = ui_.InsertTreeItem(*frame, record->name, TreeIconOf(*frame, *world_, *scene_), parentItem);
+    if (record->treeItem)
+        ui_.SetTreeItemChecked(record->treeItem, IsShown(*frame));
     ui_.Notify(Notification::TreeChanged);
 }
 
@@ -214,7 +214,7 @@ void Editor::ClearSelection()
     hasSelection_ = false;
 }
 
-void Editor::Select(const FramePtr& frame)
+void Editor::Select(FramePtr frame)
 {
     ClearSelection();
     if (!frame)
@@ -396,7 +396,7 @@ FramePtr Editor::CreateLight(LightType type)
 
 // --- duplication --------------------------------------------------------------------
 
-FramePtr Editor::DuplicateObject(const FramePtr& source, const FramePtr& newParent)
+FramePtr Editor::DuplicateObject(FramePtr source, FramePtr newParent)
 {
     if (!source || !newParent || !RecordOf(source.get()) || source == scene_ || source == world_)
         return nullptr;
@@ -471,7 +471,7 @@ FramePtr Editor::duplicate(const FramePtr& source, const FramePtr& newParent)
 
 // --- deletion -------------------------------------------------------------------------
 
-void Editor::DeleteObjectTree(const FramePtr& frame)
+void Editor::DeleteObjectTree(FramePtr frame)
 {
     if (!frame || frame == world_)
         return;

@@ -10,9 +10,14 @@
 #include "platform/Math.h"
 #include "render/DriverRecord.h"
 #include "render/MenuModel.h"
+#include "render/Navigation.h"
+#include "render/ObjectInfo.h"
+#include "render/Picking.h"
+#include "render/SelectionMarker.h"
 #include "render/ViewGeometry.h"
 #include "render/ViewRecord.h"
 #include "scene/SceneContext.h"
+#include "scene/ToolDragState.h"
 
 #include <array>
 #include <cstdint>
@@ -26,6 +31,8 @@ namespace corvid {
 class Ui;
 class DeviceFactory;
 struct ObjectRecord;
+
+enum class MouseButton { Left, Right };
 
 constexpr int kMaxUserCameras = 1000;
 constexpr int kMaxUserLights = 1000;
@@ -116,15 +123,17 @@ public:
     FramePtr CreateLight(LightType type);
     // Copies source (its own transform, record, meshes or lights, and children)
     // under newParent. The copy is selected when newParent is SCENE.
-    FramePtr DuplicateObject(const FramePtr& source, const FramePtr& newParent);
+    FramePtr DuplicateObject(FramePtr source, FramePtr newParent);
+    // The frame handles are taken by value: callers may pass the selection,
+    // which these operations clear on the way.
     // Deletes frame and everything below it, depth first, with their records,
     // interpolators and menu entries. SCENE itself is emptied but kept.
-    void DeleteObjectTree(const FramePtr& frame);
+    void DeleteObjectTree(FramePtr frame);
 
     // --- selection ---------------------------------------------------------------
     void ClearSelection();
     // Selects frame (its first visual becomes the current visual).
-    void Select(const FramePtr& frame);
+    void Select(FramePtr frame);
     const FramePtr& SelectedFrame() const { return selectedFrame_; }
     const MeshBuilderPtr& CurrentVisual() const { return currentVisual_; }
     bool HasSelection() const { return hasSelection_; }
@@ -262,6 +271,117 @@ public:
     // leaves the scene. Checks "Camera Light" and renders all views.
     void ToggleCameraLight();
 
+    // --- viewport input, views and picking (bodies in src/render/) ------------------
+    // The viewport windows call these with window pixels; they scale them to
+    // render-surface pixels by the detail level, make viewport n active, keep
+    // the button flags and the last position, run the navigation modes 1..6
+    // and hand every other mode to the tool dispatch below.
+    void ViewportMouseDown(int n, MouseButton button, int windowX, int windowY);
+    void ViewportMouseMove(int n, int windowX, int windowY);
+    void ViewportMouseUp(int n, MouseButton button, int windowX, int windowY);
+    // The Delete key (and any other key the viewports pass on).
+    void ViewportKeyDown(int n, int key);
+    // A view command of viewport n's menu: the standard views, Object, and
+    // the user camera / light entries (2222 + n, 3333 + n). False when the
+    // command is not one of these.
+    bool ViewCommand(int n, int command);
+    // Selects what lies under render-surface pixel (x, y) of the active
+    // viewport and computes the insertion point. True when something was hit.
+    bool Pick(int x, int y);
+    // Pick, then drop the selection again when it is a light, a camera or a
+    // control point.
+    bool PickObjectOnly(int x, int y);
+
+    // --- pick, mouse, marker and information panel state (bodies in src/render/) ----
+    // What the last pick found besides the selected frame, visual and light.
+    PickDetails pickDetails;
+    // The insertion point in the active camera's space.
+    Vec3 insertionPointCamera;
+    // Buttons, last position and last step, in render-surface pixels.
+    MouseState mouse;
+    // Whether a selection shows the marker.
+    bool markersEnabled = true;
+    // The six handle frames of the marker (under MarkerFrame(); made on the
+    // first fit after the marker frame is (re)built).
+    std::array<FramePtr, kMarkerHandleCount> markerHandles;
+    // The object information panel's texts.
+    ObjectInfo objectInfo;
+    // Hides the marker when markers are off or nothing is selected; otherwise
+    // sizes it for the active view and places it and its handles on the
+    // selected object.
+    void FitSelectionMarker();
+    void HideSelectionMarker();
+    // Fills the information panel from the selection, or clears it.
+    void RefreshObjectInfo();
+    void ClearObjectInfo();
+    // The main menu's "Viewport n Menu ..." items: activates viewport n as a
+    // left press would and opens its popup menu at its top-left corner.
+    void ShowViewportMenu(int n);
+
+    // --- tool modes (bodies in src/scene/) ---------------------------------------------
+    // The press, drag and release of every tool mode other than navigation,
+    // in render-surface pixels of the active viewport.
+    void ToolPress(MouseButton button, int x, int y);
+    void ToolDrag(int x, int y);
+    void ToolRelease(MouseButton button, int x, int y);
+
+    // --- hierarchy, object tools and the Objects List (bodies in src/scene/) ------------
+    // Hierarchy.cpp. Each refusal shows its message and changes nothing; each
+    // returns true when the scene changed. None of them makes the frame tree
+    // cyclic or moves WORLD, SCENE or an editor auxiliary.
+    // target adopts source (source keeps its transform relative to its parent).
+    bool Attach(FramePtr source, FramePtr target);
+    // source takes target's place under target's parent; target hangs under it.
+    bool Insert(FramePtr source, FramePtr target);
+    // object goes to SCENE; its children go to its former parent.
+    bool Extract(FramePtr object);
+    // object and every descendant become direct children of SCENE.
+    bool Flatten(FramePtr object);
+    // object (with its subtree) goes to SCENE.
+    bool Unlink(FramePtr object);
+    // source turns to face target on every redraw.
+    bool LookAt(FramePtr source, FramePtr target);
+    // object stops turning; its record keeps naming the target.
+    bool StopLookAt(FramePtr object);
+
+    // TransformTools.cpp. Moves object's origin to point (relative to SCENE)
+    // and its meshes and children back by the same amount, so nothing moves
+    // on screen.
+    bool MoveOriginTo(FramePtr object, const Vec3& point);
+    // The same with the centre of the bounding box of object's first mesh.
+    bool MoveOriginToCentre(FramePtr object);
+
+    // Shadow.cpp. Adds to object a flat copy of visual (one of object's
+    // meshes) cast by light (on lightFrame) onto the plane y = 0.01 of SCENE.
+    // Null when the light casts no shadow there.
+    MeshBuilderPtr CastShadow(const Frame& lightFrame, const Light& light, FramePtr object,
+                              MeshBuilderPtr visual);
+
+    // ObjectTree.cpp: what the "Objects List" does with its items. Each item
+    // stands for the frame passed.
+    // Selects frame; nothing when it is already selected or has no visual.
+    bool SelectFromTree(FramePtr frame);
+    // Renames frame's object; refused (false) for WORLD, SCENE and an empty text.
+    bool RenameFromTree(FramePtr frame, const std::string& text);
+    // Re-parents dragged under target and re-creates the items of its subtree;
+    // refused with a beep onto itself, a descendant or its current parent.
+    bool DropInTree(FramePtr dragged, FramePtr target);
+    // Deletes frame and its subtree; "Can not delete WORLD" / "SCENE".
+    bool DeleteFromTree(FramePtr frame);
+    // A check box: checked shows the object rendered and pickable, clear
+    // neither. The box is set to match.
+    bool SetShownFromTree(FramePtr frame, bool shown);
+    // True when frame is rendered and pickable: what its check box shows.
+    static bool IsShown(const Frame& frame);
+
+    // Grid snapping of the tools that place things in the working plane.
+    bool gridSnap = false;
+    float gridStepX = 0.5f;
+    float gridStepZ = 0.5f;
+
+    // The tool gesture in progress (buttons, positions, state at the press).
+    const ToolDragState& ToolGesture() const { return toolDrag_; }
+
     // The shared icon meshes shown by camera and light frames.
     const MeshBuilderPtr& CameraIcon() const { return cameraIcon_; }
     const MeshBuilderPtr& LightIcon(LightType type) const { return lightIcons_[static_cast<int>(type)]; }
@@ -279,6 +399,14 @@ private:
     void deleteTree(const FramePtr& frame);
     FramePtr duplicate(const FramePtr& source, const FramePtr& newParent);
     std::array<float, 3> pastelColor();
+    // Tree items: re-creates the items of frame's subtree under its parent's
+    // item (or drops them when the parent is not listed).
+    void recreateTreeItems(const FramePtr& frame);
+    void insertTreeItems(const FramePtr& frame);
+    void removeTreeItems(Frame& frame);
+    // True for a frame the hierarchy tools may move: an object under SCENE.
+    bool isMovableObject(const FramePtr& frame) const;
+    void afterHierarchyChange();
 
     Ui& ui_;
     std::shared_ptr<SceneContext> context_;
@@ -294,11 +422,16 @@ private:
     MeshBuilderPtr currentVisual_;
     bool hasSelection_ = false;
     LightPtr pickedLight_;
+    ToolDragState toolDrag_;
 
     std::vector<FramePtr> cameras_;
     std::vector<FramePtr> lights_;
     int cameraCount_ = 0;
     int lightCount_ = 0;
+
+    // The viewport window that took the last press (input code only).
+    ViewWindow* pressedWindow_ = nullptr;
+    void activateForInput(int n);
 
     MeshBuilderPtr cameraIcon_;
     std::array<MeshBuilderPtr, 5> lightIcons_;

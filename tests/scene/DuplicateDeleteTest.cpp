@@ -215,3 +215,18 @@ TEST_F(EditorTest, NewSceneResetsSceneStateButNotNameCounters)
     EXPECT_EQ(editor.names.sphere, 1);
     EXPECT_GT(ui.Count(Notification::FogPanelChanged), 0);
 }
+
+TEST_F(EditorTest, OperationsAcceptTheSelectionItself)
+{
+    // The selection is cleared on the way; passing it straight in must still
+    // act on the object it named.
+    FramePtr sphere = MakeSphere();
+    editor.Select(sphere);
+    FramePtr copy = editor.DuplicateObject(editor.SelectedFrame(), editor.Scene());
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(editor.SelectedFrame(), copy);
+    editor.DeleteObjectTree(editor.SelectedFrame());
+    EXPECT_EQ(copy->GetParent(), nullptr);
+    EXPECT_FALSE(editor.HasSelection());
+    EXPECT_EQ(sphere->GetParent(), editor.Scene().get());
+}

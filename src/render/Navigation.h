@@ -1,0 +1,31 @@
+#pragma once
+// The mouse state the viewports keep for navigation and the tools, and the
+// navigation modes 1..6 that move the view cameras.
+
+#include "scene/ToolMode.h"
+
+namespace corvid {
+
+class Editor;
+
+// The key code of Delete as the viewports pass it on.
+constexpr int kKeyDelete = 46;
+
+// Buttons and positions in render-surface pixels of the active viewport.
+struct MouseState {
+    bool leftDown = false;
+    bool rightDown = false;
+    int lastX = 0, lastY = 0;
+    // The last step: dx = lastX - x, dy = lastY - y, and the drag distance
+    // d = sqrt(dx^2 + dy^2 + 300^2).
+    int dx = 0, dy = 0;
+    float d = 300.0f;
+};
+
+// One drag step of the editor's tool mode (1..6) with the step stored in
+// editor.mouse. Every step that changes something ends with SCENE's 1.0
+// move, a refit of the selection marker and a render of all views. Returns
+// whether anything moved.
+bool NavigationStep(Editor& editor);
+
+} // namespace corvid

@@ -1,0 +1,88 @@
+#pragma once
+// The tool modes the tool buttons choose and the viewports dispatch on
+// (Editor::toolMode). Modes 1 to 6 are the viewport navigation; every other
+// mode reaches Editor::ToolPress / ToolDrag / ToolRelease.
+
+namespace corvid {
+
+enum ToolMode : int {
+    kModeNone = 0,
+
+    // Navigation.
+    kModePan = 1,
+    kModeOrbit = 2,
+    kModeDollyActive = 3,
+    kModeDollyAll = 4,
+    kModeFieldActive = 5,
+    kModeFieldAll = 6,
+    // View operations on the picked object.
+    kModeViewFirst = 7,
+    kModeViewLast = 10,
+
+    // Transform and selection tools.
+    kModeMove = 100,
+    kModeRotate = 101,
+    kModeScale = 102,
+    kModeUniformScale = 103,
+    kModeLookAt = 104,
+    kModeStopLookAt = 105,
+    kModeLightSettings = 106,
+    kModeDelete = 107,
+    kModeCopy = 108,
+    kModeRelax = 109,
+    kModeBend = 110,
+    kModeTwist = 111,
+    kModeTaper = 112,
+    kModeBulge = 113,
+    kModePull = 114,
+    kModePivot = 115,
+    kModeOriginToCentre = 116,
+    kModeStretch = 117,
+    kModeMultiCopy = 118,
+
+    // Booleans (first operand on press, second on release).
+    kModeBooleanFirst = 200,
+    kModeBooleanLast = 206,
+
+    // Hierarchy.
+    kModeAttach = 400,
+    kModeInsert = 401,
+    kModeExtract = 402,
+    kModeFlatten = 403,
+    kModeUnlink = 404,
+
+    // Painting.
+    kModePaintFirst = 500,
+    kModePaintLast = 503,
+
+    // Primitives and the camera.
+    kModeSphere = 600,
+    kModeSquare = 601,
+    kModeCube = 602,
+    kModeCylinder = 603,
+    kModeSuperEllipsoid = 604,
+    kModeSuperToroid = 605,
+    kModeCamera = 606,
+    kModeCone = 607,
+
+    kModeShadow = 700,
+
+    // Patches.
+    kModeBSplinePatch = 800,
+    kModeCatmullRomPatch = 802,
+
+    // Lights.
+    kModeAmbientLight = 1100,
+    kModePointLight = 1101,
+    kModeDirectionalLight = 1102,
+    kModeSpotLight = 1103,
+    kModeParallelPointLight = 1104,
+
+    // Texture-mapping gizmos.
+    kModeMappingFirst = 5001,
+    kModeMappingLast = 5003,
+};
+
+constexpr bool IsNavigationMode(int mode) { return mode >= kModePan && mode <= kModeFieldAll; }
+
+} // namespace corvid

@@ -1,0 +1,183 @@
+#include "scene/ToolFixture.h"
+
+#include "scene/ObjectTree.h"
+
+using namespace corvid;
+using corvid::testing::ToolTest;
+
+namespace {
+
+class ObjectTreeTest : public ToolTest {
+protected:
+    const ScriptedUi::TreeItem& ItemOf(const FramePtr& frame) { return ui.tree.at(RecordOf(frame.get())->treeItem); }
+};
+
+TEST_F(ObjectTreeTest, RegistrationListsObjectsUnderListedParentsOnly)
+{
+    FramePtr box = Box("Box", {});
+    FramePtr light = editor.CreateLight(LightType::Point);
+    editor.RegisterObject(light);
+
+    struct Row {
+        const char* name;
+        FramePtr frame;
+        int icon;
+        long parent;
+    };
+    const Row rows[] = {
+        {"WORLD", editor.World(), kTreeIconWorld, 0},
+        {"SCENE", editor.Scene(), kTreeIconScene, RecordOf(editor.World().get())->treeItem},
+        {"Box", box, kTreeIconObject, RecordOf(editor.Scene().get())->treeItem},
+        {"Light", light, kTreeIconLight, RecordOf(editor.Scene().get())->treeItem},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const auto& item = ItemOf(r.frame);
+        EXPECT_EQ(item.frame, r.frame.get());
+        EXPECT_EQ(item.icon, r.icon);
+        EXPECT_EQ(item.parent, r.parent);
+        EXPECT_TRUE(item.checked);  // visible objects start checked
+    }
+
+    // An object hanging below an unlisted frame is not listed; registering
+    // again does not list anything twice.
+    FramePtr holder = Frame::Create(editor.Scene().get());
+    FramePtr hidden = Box("Hidden", {}, {-1, -1, -1}, {1, 1, 1}, holder);
+    EXPECT_EQ(RecordOf(hidden.get())->treeItem, 0);
+    size_t items = ui.tree.size();
+    editor.RegisterObject(box);
+    EXPECT_EQ(ui.tree.size(), items);
+    EXPECT_EQ(TreeMismatch(), "");
+}
+
+TEST_F(ObjectTreeTest, SelectingAnItemSelectsItsObject)
+{
+    FramePtr box = Box("Box", {});
+    EXPECT_TRUE(editor.SelectFromTree(box));
+    EXPECT_EQ(editor.SelectedFrame(), box);
+    EXPECT_EQ(editor.CurrentVisual(), box->GetVisuals().front());
+    EXPECT_FALSE(editor.SelectFromTree(box));  // already selected
+    // Roots show nothing: the selection stays.
+    EXPECT_FALSE(editor.SelectFromTree(editor.Scene()));
+    EXPECT_FALSE(editor.SelectFromTree(nullptr));
+    EXPECT_EQ(editor.SelectedFrame(), box);
+}
+
+TEST_F(ObjectTreeTest, RenamingRefusesTheRootsAndEmptyText)
+{
+    FramePtr box = Box("Box", {});
+    struct Case {
+        FramePtr frame;
+        std::string text;
+        bool accepted;
+        std::string nameAfter;
+    };
+    const Case cases[] = {
+        {editor.Scene(), "Stage", false, "SCENE"},
+        {editor.World(), "Universe", false, "WORLD"},
+        {box, "", false, "Box"},
+        {box, "Crate", true, "Crate"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.nameAfter);
+        EXPECT_EQ(editor.RenameFromTree(c.frame, c.text), c.accepted);
+        EXPECT_EQ(NameOf(c.frame), c.nameAfter);
+    }
+}
+
+TEST_F(ObjectTreeTest, RefusedDropsBeepAndChangeNothing)
+{
+    FramePtr group = Box("Group", {});
+    FramePtr part = Box("Part", {2, 0, 0}, {-1, -1, -1}, {1, 1, 1}, group);
+    FramePtr bolt = Box("Bolt", {2, 1, 0}, {-1, -1, -1}, {1, 1, 1}, part);
+    struct Case {
+        const char* name;
+        FramePtr dragged, target;
+    };
+    const Case cases[] = {
+        {"onto itself", part, part},
+        {"onto its child", group, part},
+        {"onto its grandchild", group, bolt},
+        {"onto its current parent", bolt, part},
+        {"a top-level object onto SCENE", group, editor.Scene()},
+        {"onto WORLD", part, editor.World()},
+        {"SCENE itself", editor.Scene(), part},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int beeps = ui.beeps;
+        auto parents = Parents();
+        auto items = ui.tree.size();
+        long item = RecordOf(c.dragged.get())->treeItem;
+        EXPECT_FALSE(editor.DropInTree(c.dragged, c.target));
+        EXPECT_EQ(ui.beeps, beeps + 1);
+        EXPECT_EQ(Parents(), parents);
+        EXPECT_EQ(ui.tree.size(), items);
+        EXPECT_EQ(RecordOf(c.dragged.get())->treeItem, item);
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ObjectTreeTest, DropReparentsAndRecreatesTheSubtreeItems)
+{
+    FramePtr group = Box("Group", {});
+    FramePtr part = Box("Part", {2, 0, 0}, {-1, -1, -1}, {1, 1, 1}, group);
+    FramePtr bolt = Box("Bolt", {2, 1, 0}, {-1, -1, -1}, {1, 1, 1}, part);
+    FramePtr shelf = Box("Shelf", {-4, 0, 0});
+    editor.SetShownFromTree(bolt, false);
+    long oldPart = RecordOf(part.get())->treeItem;
+    long oldBolt = RecordOf(bolt.get())->treeItem;
+
+    ASSERT_TRUE(editor.DropInTree(part, shelf));
+    EXPECT_EQ(part->GetParent(), shelf.get());
+    EXPECT_EQ(bolt->GetParent(), part.get());
+    EXPECT_EQ(ui.tree.count(oldPart), 0u);
+    EXPECT_EQ(ui.tree.count(oldBolt), 0u);
+    EXPECT_EQ(ItemOf(part).parent, RecordOf(shelf.get())->treeItem);
+    EXPECT_EQ(ItemOf(bolt).parent, RecordOf(part.get())->treeItem);
+    EXPECT_EQ(ItemOf(bolt).name, "Bolt");
+    EXPECT_EQ(ItemOf(bolt).icon, kTreeIconObject);
+    EXPECT_FALSE(ItemOf(bolt).checked);  // the re-made box still tells the truth
+    EXPECT_EQ(TreeMismatch(), "");
+    EXPECT_EQ(ui.beeps, 0);
+}
+
+TEST_F(ObjectTreeTest, DeleteRefusesTheRootsAndRemovesObjects)
+{
+    FramePtr group = Box("Group", {});
+    FramePtr part = Box("Part", {2, 0, 0}, {-1, -1, -1}, {1, 1, 1}, group);
+    editor.Select(part);
+
+    EXPECT_FALSE(editor.DeleteFromTree(editor.World()));
+    EXPECT_FALSE(editor.DeleteFromTree(editor.Scene()));
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{"Can not delete WORLD", "Can not delete SCENE"}));
+    EXPECT_EQ(group->GetParent(), editor.Scene().get());
+
+    ASSERT_TRUE(editor.DeleteFromTree(group));
+    EXPECT_EQ(group->GetParent(), nullptr);
+    EXPECT_EQ(RecordOf(part.get()), nullptr);
+    EXPECT_FALSE(editor.HasSelection());
+    EXPECT_EQ(editor.SelectedFrame(), nullptr);
+    EXPECT_EQ(ui.tree.size(), 2u);  // WORLD and SCENE
+}
+
+TEST_F(ObjectTreeTest, CheckBoxesFollowRenderedAndPickable)
+{
+    FramePtr box = Box("Box", {});
+    struct Step {
+        bool shown;
+        unsigned traversal;
+    };
+    const Step steps[] = {{false, 0u}, {false, 0u}, {true, kRenderEnable | kPickEnable}, {false, 0u}};
+    for (const Step& s : steps) {
+        EXPECT_TRUE(editor.SetShownFromTree(box, s.shown));
+        EXPECT_EQ(box->GetTraversalOptions(), s.traversal);
+        EXPECT_EQ(ItemOf(box).checked, s.shown);
+    }
+    // A hidden object is not picked by a click on it.
+    EXPECT_FALSE(editor.Pick(corvid::testing::kCentreX, corvid::testing::kCentreY));
+    EXPECT_FALSE(editor.SetShownFromTree(editor.World(), false));
+    EXPECT_TRUE(editor.World()->IsRenderEnabled());
+}
+
+} // namespace
