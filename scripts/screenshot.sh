@@ -13,6 +13,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${CORVID_BUILD_DIR:-$root/build/debug}
 out=${1:-$root/docs/screenshot.png}
 layout=${CORVID_SCREENSHOT_LAYOUT:-4}
+# The object shown selected (marker, Objects List, information panel) and
+# the tool chosen (100: Move).
+select=${CORVID_SCREENSHOT_SELECT:-Sphere 0}
+tool_mode=${CORVID_SCREENSHOT_TOOL:-100}
 
 for tool in cmake ninja xvfb-run; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -30,7 +34,7 @@ mkdir -p "$(dirname "$out")"
 rm -f "$out"
 # A screen of 1280 x 900 at 24 bits: the window fills it.
 xvfb-run -a -s "-screen 0 1280x900x24" \
-    "$build/src/corvid" --demo --layout "$layout" --screenshot "$out"
+    "$build/src/corvid" --demo --layout "$layout" --tool "$tool_mode" --select "$select" --screenshot "$out"
 if [ ! -s "$out" ]; then
     echo "screenshot.sh: no picture was written" >&2
     exit 1

@@ -2,8 +2,11 @@
 
 #include "gui/DesktopDepth.h"
 #include "gui/MenuBuilder.h"
+#include "gui/ObjectInfoPanel.h"
+#include "gui/ObjectTreeWidget.h"
 #include "gui/QtUi.h"
 #include "gui/SamplerWidget.h"
+#include "gui/ToolButtons.h"
 #include "gui/ViewportSetupDialog.h"
 #include "gui/ViewportWidget.h"
 #include "render/CommandIds.h"
@@ -12,6 +15,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -87,6 +91,9 @@ MainWindow::MainWindow(Editor& editor, QtUi& ui)
     toolColumn_->setFixedWidth(kToolColumnWidth);
     auto* column = new QVBoxLayout(toolColumn_);
     column->setContentsMargins(8, 8, 8, 8);
+    tools_ = new ToolButtons(editor_, toolColumn_);
+    column->addWidget(tools_);
+    column->addSpacing(8);
     auto* samplerTitle = new QLabel("Material", toolColumn_);
     sampler_ = new SamplerWidget(toolColumn_);
     sampler_->setFixedSize(kSamplerSize, kSamplerSize);
@@ -111,8 +118,49 @@ MainWindow::MainWindow(Editor& editor, QtUi& ui)
     row->addWidget(toolColumn_);
     row->addWidget(area_, 1);
     setCentralWidget(central);
+    createDocks();
 
     watchScreens();
+}
+
+void MainWindow::createDocks()
+{
+    treeDock_ = new QDockWidget("Objects List", this);
+    treeDock_->setObjectName("objectsListDock");
+    treeDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    if (ObjectTreeWidget* tree = ui_.Tree())
+        treeDock_->setWidget(tree);
+    addDockWidget(Qt::RightDockWidgetArea, treeDock_);
+
+    infoDock_ = new QDockWidget("Object Information", this);
+    infoDock_->setObjectName("objectInfoDock");
+    infoDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    info_ = new ObjectInfoPanel(infoDock_);
+    infoDock_->setWidget(info_);
+    addDockWidget(Qt::RightDockWidgetArea, infoDock_);
+    resizeDocks({treeDock_}, {230}, Qt::Horizontal);
+
+    connect(&ui_, &QtUi::Notified, this, &MainWindow::onNotified);
+    info_->Show(editor_.objectInfo);
+    if (ObjectTreeWidget* tree = ui_.Tree())
+        tree->ShowSelection(editor_.HasSelection() ? editor_.SelectedFrame().get() : nullptr);
+}
+
+ObjectTreeWidget* MainWindow::ObjectsList() const
+{
+    return ui_.Tree();
+}
+
+void MainWindow::onNotified(int what)
+{
+    switch (static_cast<Notification>(what)) {
+    case Notification::SelectionChanged:
+    case Notification::PanelsChanged:
+        info_->Show(editor_.objectInfo);
+        break;
+    default:
+        break;
+    }
 }
 
 MainWindow::~MainWindow()
@@ -178,8 +226,7 @@ void MainWindow::RunCommand(int command)
         return;
     for (int n = 1; n <= 4; ++n) {
         if (command == kViewportMenuCommands[static_cast<size_t>(n - 1)]) {
-            if (ViewportWidget* viewport = Viewport(n))
-                viewport->ShowPopupMenu();
+            editor_.ShowViewportMenu(n);
             return;
         }
     }

@@ -1,7 +1,8 @@
 #pragma once
 // The main window: the menus drawn from the core's main-menu model, the
-// toolbar, the tool column with the material preview, and the viewport area
-// the core lays the four viewport windows out in.
+// toolbar, the tool column with the tool buttons and the material preview,
+// the viewport area the core lays the four viewport windows out in, and the
+// "Objects List" and object information docks.
 
 #include "app/DisplayChange.h"
 
@@ -12,13 +13,17 @@
 #include <vector>
 
 class QAction;
+class QDockWidget;
 class QMenu;
 class QToolBar;
 
 namespace corvid {
 
 class Editor;
+class ObjectInfoPanel;
+class ObjectTreeWidget;
 class QtUi;
+class ToolButtons;
 class SamplerWidget;
 class ViewportSetupDialog;
 class ViewportWidget;
@@ -46,6 +51,11 @@ public:
     SamplerWidget* Sampler() const { return sampler_; }
     QToolBar* ToolBar() const { return toolBar_; }
     QWidget* ToolColumn() const { return toolColumn_; }
+    ToolButtons* Tools() const { return tools_; }
+    ObjectTreeWidget* ObjectsList() const;
+    QDockWidget* ObjectsListDock() const { return treeDock_; }
+    ObjectInfoPanel* InfoPanel() const { return info_; }
+    QDockWidget* InfoDock() const { return infoDock_; }
     QWidget* ViewportArea() const { return area_; }
     // The menu-bar action with this command id, or null.
     QAction* FindMenuAction(int command) const;
@@ -66,6 +76,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void createDocks();
+    void onNotified(int what);
     void viewportAreaResized();
     void refreshMenus();
     void refreshMenu(QMenu& menu);
@@ -80,6 +92,10 @@ private:
     QAction* viewportSetup_ = nullptr;
     QWidget* toolColumn_ = nullptr;
     SamplerWidget* sampler_ = nullptr;
+    ToolButtons* tools_ = nullptr;
+    QDockWidget* treeDock_ = nullptr;
+    QDockWidget* infoDock_ = nullptr;
+    ObjectInfoPanel* info_ = nullptr;
     QWidget* area_ = nullptr;
     std::array<ViewportWidget*, 4> viewports_{};
     std::vector<QMenu*> menus_;

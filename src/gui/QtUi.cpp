@@ -2,13 +2,17 @@
 
 #include "gui/FileFilter.h"
 #include "gui/ImportOptionsDialog.h"
+#include "gui/ObjectTreeWidget.h"
 #include "gui/ProgressWindow.h"
 #include "gui/SplashWindow.h"
+#include "gui/ViewportWidget.h"
+#include "platform/Light.h"
 #include "scene/Editor.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -57,13 +61,52 @@ void RemoveEntry(std::vector<UserMenuEntry>& menu, int command)
 
 } // namespace
 
-QtUi::QtUi() = default;
+QtUi::QtUi()
+    : tree_(new ObjectTreeWidget)
+{
+}
 
 QtUi::~QtUi()
 {
+    // Still here and parentless: no window adopted it.
+    if (tree_ && !tree_->parent())
+        delete tree_.data();
     delete progress_.data();
     if (busy_)
         QApplication::restoreOverrideCursor();
+}
+
+void QtUi::SetEditor(Editor* editor)
+{
+    editor_ = editor;
+    bindTree();
+}
+
+ObjectTreeWidget* QtUi::Tree() const
+{
+    return tree_;
+}
+
+void QtUi::bindTree()
+{
+    if (!tree_)
+        return;
+    ObjectTreeWidget::Actions& actions = tree_->actions;
+    if (!editor_) {
+        actions = {};
+        return;
+    }
+    Editor* editor = editor_;
+    actions.select = [editor](const FramePtr& frame) { editor->SelectFromTree(frame); };
+    actions.rename = [editor](const FramePtr& frame, const std::string& name) {
+        return editor->RenameFromTree(frame, name);
+    };
+    actions.drop = [editor](const FramePtr& dragged, const FramePtr& target) {
+        return editor->DropInTree(dragged, target);
+    };
+    actions.remove = [editor](const FramePtr& frame) { editor->DeleteFromTree(frame); };
+    actions.setShown = [editor](const FramePtr& frame, bool shown) { editor->SetShownFromTree(frame, shown); };
+    actions.beep = [this] { Beep(); };
 }
 
 void QtUi::SetSplash(SplashWindow* splash)
@@ -170,18 +213,75 @@ void QtUi::Notify(Notification what)
 {
     if (what == Notification::RedrawRequested && editor_)
         editor_->RenderAllViews();
+    if (tree_ && editor_) {
+        if (what == Notification::SelectionChanged)
+            tree_->ShowSelection(editor_->HasSelection() ? editor_->SelectedFrame().get() : nullptr);
+        if (what == Notification::TreeChanged)
+            tree_->ScheduleCheckRefresh();
+    }
     emit Notified(static_cast<int>(what));
 }
 
 long QtUi::InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem)
 {
-    (void)frame, (void)name, (void)icon, (void)parentItem;
-    return 0;
+    return tree_ ? tree_->InsertItem(frame, QString::fromStdString(name), icon, parentItem) : 0;
 }
 
 void QtUi::RemoveTreeItem(long item)
 {
-    (void)item;
+    if (tree_)
+        tree_->RemoveItem(item);
+}
+
+void QtUi::SetTreeItemChecked(long item, bool checked)
+{
+    if (tree_)
+        tree_->SetChecked(item, checked);
+}
+
+void QtUi::Beep()
+{
+    ++beeps_;
+    QApplication::beep();
+}
+
+void QtUi::ShowLightSettings(const Light& light, int x, int y)
+{
+    static const char* const kTypes[] = {"Ambient", "Point", "Spot", "Directional", "Parallel point"};
+    const int type = static_cast<int>(light.GetType());
+    const ColorRGBA c = light.GetColor();
+    QString text = QString("<b>%1 light</b><br>Colour %2, %3, %4")
+                       .arg(type >= 0 && type < 5 ? kTypes[type] : "Unknown")
+                       .arg(c.r, 0, 'f', 2)
+                       .arg(c.g, 0, 'f', 2)
+                       .arg(c.b, 0, 'f', 2);
+    if (light.GetType() != LightType::Ambient && light.GetType() != LightType::Directional)
+        text += QString("<br>Attenuation %1, %2, %3<br>Range %4")
+                    .arg(light.GetConstantAttenuation())
+                    .arg(light.GetLinearAttenuation())
+                    .arg(light.GetQuadraticAttenuation())
+                    .arg(light.GetRange());
+    if (light.GetType() == LightType::Spot)
+        text += QString("<br>Umbra %1, penumbra %2").arg(light.GetUmbra()).arg(light.GetPenumbra());
+    lightSettings_ = text;
+    if (!editor_)
+        return;
+    ViewRecord& view = editor_->ActiveView();
+    auto* viewport = dynamic_cast<ViewportWidget*>(view.window);
+    if (!viewport)
+        return;
+    // Render-surface pixels back to window pixels.
+    const int detail = view.detail > 0 ? view.detail : 100;
+    const QPoint at = viewport->FromWindowPixels(x * 100 / detail, y * 100 / detail);
+    QToolTip::showText(viewport->mapToGlobal(at + QPoint(12, 12)), text, viewport, viewport->rect());
+}
+
+void QtUi::OpenViewportMenu(int n, int x, int y)
+{
+    if (!editor_ || n < 1 || n > 4)
+        return;
+    if (auto* viewport = dynamic_cast<ViewportWidget*>(editor_->Viewport(n).window))
+        viewport->ShowPopupMenu(viewport->FromWindowPixels(x, y));
 }
 
 void QtUi::AddUserCameraEntry(const UserMenuEntry& entry)

@@ -1,12 +1,14 @@
 #pragma once
 // The Ui port with Qt widgets: message boxes, questions, file dialogs, the
 // options dialog, the progress window, the wait cursor, the splash status
-// line, and the user camera and light entries of the viewport menus.
+// line, the user camera and light entries of the viewport menus, the
+// "Objects List" tree and the viewport popup menus the core opens.
 
 #include "app/Ui.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <functional>
 #include <vector>
@@ -16,6 +18,7 @@ class QWidget;
 namespace corvid {
 
 class Editor;
+class ObjectTreeWidget;
 class SplashWindow;
 class ProgressWindow;
 
@@ -26,7 +29,7 @@ public:
     ~QtUi() override;
 
     // Redraw requests go to this editor's views; null ignores them.
-    void SetEditor(Editor* editor) { editor_ = editor; }
+    void SetEditor(Editor* editor);
     // The window dialogs are centred on and modal to (the main window).
     void SetDialogParent(QWidget* parent) { parent_ = parent; }
     // The splash window the start-up status lines go to; null: none.
@@ -47,9 +50,23 @@ public:
 
     void Notify(Notification what) override;
 
-    // There is no tree window yet: items get no handle.
+    // Items of the "Objects List" tree (Tree()).
     long InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem) override;
     void RemoveTreeItem(long item) override;
+    void SetTreeItemChecked(long item, bool checked) override;
+    // The tree exists from the start, since the editor lists WORLD and SCENE
+    // while it is being made; the main window puts it into its dock, which
+    // then owns it. Its actions reach the editor set with SetEditor.
+    ObjectTreeWidget* Tree() const;
+
+    void OpenViewportMenu(int n, int x, int y) override;
+    void Beep() override;
+    // A tool tip over the active viewport, next to the cursor.
+    void ShowLightSettings(const Light& light, int x, int y) override;
+    // The text of the last light settings shown.
+    const QString& LightSettingsText() const { return lightSettings_; }
+    // Refused drops and other beeps so far.
+    int BeepCount() const { return beeps_; }
 
     void AddUserCameraEntry(const UserMenuEntry& entry) override;
     void RemoveUserCameraEntry(int command) override;
@@ -73,11 +90,16 @@ signals:
     void Notified(int what);  // a Notification
 
 private:
+    void bindTree();
+
     Editor* editor_ = nullptr;
+    QPointer<ObjectTreeWidget> tree_;
     QPointer<QWidget> parent_;
     QPointer<SplashWindow> splash_;
     QPointer<ProgressWindow> progress_;
     bool busy_ = false;
+    int beeps_ = 0;
+    QString lightSettings_;
     std::vector<UserMenuEntry> cameras_;
     std::vector<UserMenuEntry> lights_;
 };

@@ -5,9 +5,12 @@
 #include "gui/WidgetGl.h"
 #include "platform/Frame.h"
 #include "platform/gl/GlDevice.h"
+#include "render/Navigation.h"
 #include "scene/Editor.h"
 
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QToolButton>
 
@@ -19,6 +22,15 @@ namespace corvid {
 namespace {
 
 constexpr int kCornerSize = 20;
+
+std::optional<MouseButton> ButtonOf(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton: return MouseButton::Left;
+    case Qt::RightButton: return MouseButton::Right;
+    default: return std::nullopt;
+    }
+}
 
 const ColorRGBA kEdgeDark{0.08f, 0.08f, 0.09f, 1.0f};
 const ColorRGBA kEdgeLight{0.47f, 0.47f, 0.5f, 1.0f};
@@ -45,6 +57,8 @@ ViewportWidget::ViewportWidget(Editor& editor, QtUi& ui, int number, QWidget* pa
     setWindowTitle(QString::number(number));
     setObjectName(QString("viewport%1").arg(number));
     setMinimumSize(1, 1);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
 
     corner_ = new QToolButton(this);
     corner_->setObjectName("viewportMenuButton");
@@ -56,7 +70,9 @@ ViewportWidget::ViewportWidget(Editor& editor, QtUi& ui, int number, QWidget* pa
     corner_->setStyleSheet("QToolButton { color: #f0f0f0; background: rgba(70, 70, 78, 200); border: 1px solid #8a8a92;"
                            " font-size: 11px; padding: 0px; }"
                            "QToolButton:hover { background: rgba(110, 110, 125, 230); }");
-    connect(corner_, &QToolButton::clicked, this, &ViewportWidget::ShowPopupMenu);
+    // Through the editor, which makes this view the active one first: the
+    // menu's render states apply to the active view.
+    connect(corner_, &QToolButton::clicked, this, [this] { editor_.ShowViewportMenu(number_); });
 
     menu_ = new QMenu(this);
     editor_.Viewport(number_).window = this;
@@ -133,6 +149,31 @@ void ViewportWidget::SetVisible(bool visible)
 
 void ViewportWidget::ShowPopupMenu()
 {
+    ShowPopupMenu(QPoint(0, kCornerSize));
+}
+
+QPoint ViewportWidget::FromWindowPixels(int x, int y) const
+{
+    const qreal ratio = devicePixelRatioF();
+    return {static_cast<int>(std::lround(x / ratio)), static_cast<int>(std::lround(y / ratio))};
+}
+
+QPoint ViewportWidget::ToWindowPixels(const QPointF& position) const
+{
+    const qreal ratio = devicePixelRatioF();
+    return {static_cast<int>(std::floor(position.x() * ratio)), static_cast<int>(std::floor(position.y() * ratio))};
+}
+
+void ViewportWidget::runMenuCommand(int command)
+{
+    // Views first (standard views, Object, user cameras and lights), then
+    // the render states, depth, detail and driver items.
+    if (!editor_.ViewCommand(number_, command))
+        editor_.ViewportCommand(number_, command);
+}
+
+void ViewportWidget::ShowPopupMenu(const QPoint& position)
+{
     ViewRecord& view = editor_.Viewport(number_);
     std::vector<MenuItem> items = view.menu.items;
     // The user cameras and lights follow the standard views.
@@ -144,10 +185,8 @@ void ViewportWidget::ShowPopupMenu()
     items.insert(at, std::move(cameras));
 
     menu_->clear();
-    const int number = number_;
-    Editor* editor = &editor_;
-    AppendMenuItems(*menu_, items, [editor, number](int command) { editor->ViewportCommand(number, command); });
-    menu_->popup(mapToGlobal(QPoint(0, kCornerSize)));
+    AppendMenuItems(*menu_, items, [this](int command) { runMenuCommand(command); });
+    menu_->popup(mapToGlobal(position));
 }
 
 void ViewportWidget::initializeGL()
@@ -216,6 +255,50 @@ void ViewportWidget::paintGL()
     fill(0, 0, 1, fullHeight, kEdgeDark);
     fill(0, fullHeight - 1, fullWidth, 1, kEdgeLight);
     fill(fullWidth - 1, 0, 1, fullHeight, kEdgeLight);
+}
+
+void ViewportWidget::mousePressEvent(QMouseEvent* event)
+{
+    const std::optional<MouseButton> button = ButtonOf(event->button());
+    if (!button) {
+        QOpenGLWidget::mousePressEvent(event);
+        return;
+    }
+    // Qt keeps sending moves and the release to this widget while a button
+    // is down (the capture); the focus brings the keys here.
+    setFocus(Qt::MouseFocusReason);
+    const QPoint at = ToWindowPixels(event->position());
+    editor_.ViewportMouseDown(number_, *button, at.x(), at.y());
+    event->accept();
+}
+
+void ViewportWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint at = ToWindowPixels(event->position());
+    editor_.ViewportMouseMove(number_, at.x(), at.y());
+    event->accept();
+}
+
+void ViewportWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    const std::optional<MouseButton> button = ButtonOf(event->button());
+    if (!button) {
+        QOpenGLWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const QPoint at = ToWindowPixels(event->position());
+    editor_.ViewportMouseUp(number_, *button, at.x(), at.y());
+    event->accept();
+}
+
+void ViewportWidget::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete) {
+        editor_.ViewportKeyDown(number_, kKeyDelete);
+        event->accept();
+        return;
+    }
+    QOpenGLWidget::keyPressEvent(event);
 }
 
 } // namespace corvid

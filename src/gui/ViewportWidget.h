@@ -3,7 +3,8 @@
 // (a framebuffer of the widget's own context, possibly smaller than the
 // widget at a lower detail level); the widget stretches that picture over
 // itself when it paints. The square at the top-left corner opens the
-// viewport's popup menu.
+// viewport's popup menu. Mouse buttons, moves and keys go to the editor in
+// window pixels (device pixels of the widget).
 
 #include "platform/ImageService.h"
 #include "render/ViewWindow.h"
@@ -39,8 +40,13 @@ public:
     void SetGeometry(const Rect& rect) override;
     void SetVisible(bool visible) override;
 
-    // Opens the popup menu at the top-left corner (as the corner square does).
+    // Opens the popup menu at the top-left corner (as the corner square does),
+    // or at a point of the widget.
     void ShowPopupMenu();
+    void ShowPopupMenu(const QPoint& at);
+    // Widget coordinates of window pixel (x, y), and the other way round.
+    QPoint FromWindowPixels(int x, int y) const;
+    QPoint ToWindowPixels(const QPointF& position) const;
     // The popup menu as last built; null before the first ShowPopupMenu.
     QMenu* PopupMenu() const { return menu_; }
     QToolButton* CornerButton() const { return corner_; }
@@ -55,8 +61,13 @@ protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void runMenuCommand(int command);
 
     Editor& editor_;
     QtUi& ui_;

@@ -1,13 +1,19 @@
 // corvid: the editor. Options:
-//   corvid [scene.cvd] [--demo] [--layout K] [--screenshot PATH] [--startup-time]
+//   corvid [scene.cvd] [--demo] [--layout K] [--select NAME] [--tool MODE]
+//          [--screenshot PATH] [--startup-time]
 // --demo builds a small scene in code, --layout chooses viewport layout K
-// (1..16) once the first picture is up, --screenshot saves a picture of
+// (1..16) once the first picture is up, --select selects the first object
+// called NAME (as a click on its Objects List item does), --tool chooses
+// tool mode MODE, --screenshot saves a picture of
 // the main window to PATH after the first frame and quits, and
 // --startup-time prints how long the first frame of viewport 1 took.
 
 #include "gui/EditorShell.h"
 #include "gui/MainWindow.h"
+#include "gui/ToolButtons.h"
+#include "platform/Frame.h"
 #include "scene/Editor.h"
+#include "scene/Records.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -23,10 +29,25 @@ namespace {
 struct CommandLine {
     corvid::ShellOptions shell;
     int layout = 0;
+    std::string select;
+    int tool = -1;
     std::string screenshot;
     bool startupTime = false;
     bool ok = true;
 };
+
+// The first frame below root (depth first) whose object is called name.
+corvid::FramePtr FindObject(const corvid::FramePtr& root, const std::string& name)
+{
+    for (const corvid::FramePtr& child : root->GetChildren()) {
+        const corvid::ObjectRecord* record = corvid::RecordOf(child.get());
+        if (record && record->name == name)
+            return child;
+        if (corvid::FramePtr found = FindObject(child, name))
+            return found;
+    }
+    return nullptr;
+}
 
 CommandLine ParseCommandLine(int argc, char** argv)
 {
@@ -44,6 +65,10 @@ CommandLine ParseCommandLine(int argc, char** argv)
             line.shell.demo = true;
         } else if (arg == "--layout") {
             line.layout = std::atoi(value().c_str());
+        } else if (arg == "--select") {
+            line.select = value();
+        } else if (arg == "--tool") {
+            line.tool = std::atoi(value().c_str());
         } else if (arg == "--startup-time") {
             line.startupTime = true;
         } else if (arg == "--screenshot") {
@@ -83,8 +108,26 @@ int main(int argc, char** argv)
         }
         // After the first picture: the remaining steps need an event loop.
         QTimer::singleShot(0, [&] {
+            corvid::Editor& editor = *shell.GetEditor();
             if (line.layout > 0)
-                shell.GetEditor()->ChooseLayout(line.layout);
+                editor.ChooseLayout(line.layout);
+            if (line.tool >= 0) {
+                editor.toolMode = line.tool;
+                shell.GetMainWindow()->Tools()->ShowEditorMode();
+            }
+            if (!line.select.empty()) {
+                if (corvid::FramePtr frame = FindObject(editor.Scene(), line.select)) {
+                    editor.SelectFromTree(frame);
+                    // Marked as a click on it would.
+                    if (editor.markersEnabled)
+                        editor.MarkerFrame()->SetTraversalOptions(corvid::kRenderEnable);
+                    editor.FitSelectionMarker();
+                    editor.RefreshObjectInfo();
+                    editor.RenderAllViews();
+                } else {
+                    std::fprintf(stderr, "corvid: no object called %s\n", line.select.c_str());
+                }
+            }
             if (!line.screenshot.empty()) {
                 const QPixmap picture = shell.GetMainWindow()->grab();
                 if (!picture.save(QString::fromStdString(line.screenshot))) {

@@ -83,8 +83,12 @@ bool Editor::SelectFromTree(FramePtr frame)
     if (!frame || frame == selectedFrame_ || frame->GetVisuals().empty())
         return false;
     Select(frame);
+    // The panel and the marker show an object chosen in the tree just as
+    // one picked in a viewport.
+    RefreshObjectInfo();
+    FitSelectionMarker();
     ui_.Notify(Notification::SelectionChanged);
-    ui_.Notify(Notification::PanelsChanged);
+    RenderAllViews();
     return true;
 }
 

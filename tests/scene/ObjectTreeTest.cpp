@@ -56,6 +56,8 @@ TEST_F(ObjectTreeTest, SelectingAnItemSelectsItsObject)
     EXPECT_TRUE(editor.SelectFromTree(box));
     EXPECT_EQ(editor.SelectedFrame(), box);
     EXPECT_EQ(editor.CurrentVisual(), box->GetVisuals().front());
+    // The information panel shows it as a viewport pick would.
+    EXPECT_EQ(editor.objectInfo.name, "Box");
     EXPECT_FALSE(editor.SelectFromTree(box));  // already selected
     // Roots show nothing: the selection stays.
     EXPECT_FALSE(editor.SelectFromTree(editor.Scene()));

@@ -1,0 +1,438 @@
+#include "gui/ToolButtons.h"
+
+#include "scene/Editor.h"
+#include "scene/ToolMode.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace corvid {
+
+namespace {
+
+constexpr int kButtonSize = 36;
+constexpr int kColumns = 4;
+
+// View tools draw in blue, object tools in orange, hierarchy tools in green.
+const QColor kViewInk(35, 90, 170);
+const QColor kObjectInk(190, 95, 15);
+const QColor kTreeInk(30, 120, 60);
+const QColor kDark(45, 45, 50);
+
+void Arrow(QPainter& p, QPointF from, QPointF to, double head = 4.0)
+{
+    p.drawLine(from, to);
+    const QPointF d = to - from;
+    const double length = std::hypot(d.x(), d.y());
+    if (length <= 0)
+        return;
+    const QPointF u = d / length;
+    const QPointF n(-u.y(), u.x());
+    QPolygonF tip;
+    tip << to << to - u * head + n * head * 0.6 << to - u * head - n * head * 0.6;
+    p.save();
+    p.setBrush(p.pen().color());
+    p.drawPolygon(tip);
+    p.restore();
+}
+
+void FourArrows(QPainter& p, QPointF c, double r)
+{
+    Arrow(p, c, c + QPointF(r, 0));
+    Arrow(p, c, c - QPointF(r, 0));
+    Arrow(p, c, c + QPointF(0, r));
+    Arrow(p, c, c - QPointF(0, r));
+}
+
+// A small 2 x 2 grid in the lower right corner: "in all viewports".
+void AllBadge(QPainter& p)
+{
+    p.save();
+    p.setPen(QPen(kDark, 1.0));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(15.5, 15.5, 8, 8));
+    p.drawLine(QPointF(19.5, 15.5), QPointF(19.5, 23.5));
+    p.drawLine(QPointF(15.5, 19.5), QPointF(23.5, 19.5));
+    p.restore();
+}
+
+void Camera(QPainter& p, QPointF at)
+{
+    p.save();
+    p.setBrush(kViewInk.lighter(160));
+    p.drawRect(QRectF(at.x(), at.y(), 8, 6));
+    QPolygonF lens;
+    lens << QPointF(at.x() + 8, at.y() + 3) << QPointF(at.x() + 11, at.y()) << QPointF(at.x() + 11, at.y() + 6);
+    p.drawPolygon(lens);
+    p.restore();
+}
+
+void Node(QPainter& p, QPointF c, const QColor& fill)
+{
+    p.save();
+    p.setBrush(fill);
+    p.drawEllipse(c, 2.6, 2.6);
+    p.restore();
+}
+
+void Eye(QPainter& p)
+{
+    QPainterPath eye;
+    eye.moveTo(2, 12);
+    eye.quadTo(12, 2, 22, 12);
+    eye.quadTo(12, 22, 2, 12);
+    p.setBrush(Qt::white);
+    p.drawPath(eye);
+    p.setBrush(kObjectInk);
+    p.drawEllipse(QPointF(12, 12), 3.5, 3.5);
+}
+
+void Cube(QPainter& p, QRectF box, const QColor& fill)
+{
+    const double d = box.width() * 0.3;
+    QPolygonF front, top, side;
+    front << box.bottomLeft() << QPointF(box.left(), box.top() + d) << QPointF(box.right() - d, box.top() + d)
+          << QPointF(box.right() - d, box.bottom());
+    top << QPointF(box.left(), box.top() + d) << QPointF(box.left() + d, box.top()) << box.topRight()
+        << QPointF(box.right() - d, box.top() + d);
+    side << QPointF(box.right() - d, box.top() + d) << box.topRight() << QPointF(box.right(), box.bottom() - d)
+         << QPointF(box.right() - d, box.bottom());
+    p.save();
+    p.setBrush(fill);
+    p.drawPolygon(front);
+    p.setBrush(fill.lighter(130));
+    p.drawPolygon(top);
+    p.setBrush(fill.darker(130));
+    p.drawPolygon(side);
+    p.restore();
+}
+
+void DrawTool(QPainter& p, int mode)
+{
+    const QColor ink = mode < kModeMove ? kViewInk : mode >= kModeAttach && mode <= kModeUnlink ? kTreeInk : kObjectInk;
+    p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    switch (mode) {
+    case kModePan:
+        FourArrows(p, {12, 12}, 10);
+        break;
+    case kModeOrbit: {
+        // A ringed ball: the ring's front half passes over it.
+        p.setBrush(ink.lighter(160));
+        p.drawEllipse(QPointF(12, 12), 5, 5);
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(1.5, 8.5, 21, 7), 0, 180 * 16);
+        p.drawArc(QRectF(1.5, 8.5, 21, 7), 180 * 16, 180 * 16);
+        Arrow(p, {7, 15.2}, {12.5, 15.5}, 3.5);
+        break;
+    }
+    case kModeDollyActive:
+    case kModeDollyAll:
+        Camera(p, {1, 9});
+        Arrow(p, {14, 12}, {22.5, 12});
+        if (mode == kModeDollyAll)
+            AllBadge(p);
+        break;
+    case kModeFieldActive:
+    case kModeFieldAll: {
+        QPolygonF wedge;
+        wedge << QPointF(3, 12) << QPointF(21, 3) << QPointF(21, 21);
+        p.setBrush(ink.lighter(170));
+        p.drawPolygon(wedge);
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(-3, 6, 18, 12), -30 * 16, 60 * 16);
+        if (mode == kModeFieldAll)
+            AllBadge(p);
+        break;
+    }
+    case kModeMove:
+        FourArrows(p, {12, 12}, 10.5);
+        p.setBrush(ink.lighter(150));
+        p.drawRect(QRectF(9, 9, 6, 6));
+        break;
+    case kModeRotate: {
+        p.drawArc(QRectF(3, 3, 18, 18), 60 * 16, 300 * 16);
+        Arrow(p, {16.5, 4.2}, {20.5, 7.5});
+        break;
+    }
+    case kModeScale:
+        p.drawRect(QRectF(2.5, 10.5, 11, 11));
+        p.setPen(QPen(ink, 1.0, Qt::DashLine));
+        p.drawRect(QRectF(2.5, 2.5, 19, 19));
+        p.setPen(QPen(ink, 1.6));
+        Arrow(p, {11, 13}, {20, 4});
+        break;
+    case kModeUniformScale:
+        p.setBrush(ink.lighter(160));
+        p.drawRect(QRectF(8, 8, 8, 8));
+        Arrow(p, {8, 8}, {2.5, 2.5}, 3.5);
+        Arrow(p, {16, 8}, {21.5, 2.5}, 3.5);
+        Arrow(p, {8, 16}, {2.5, 21.5}, 3.5);
+        Arrow(p, {16, 16}, {21.5, 21.5}, 3.5);
+        break;
+    case kModeLookAt:
+        Eye(p);
+        break;
+    case kModeStopLookAt:
+        Eye(p);
+        p.setPen(QPen(QColor(200, 30, 30), 2.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(4, 20), QPointF(20, 4));
+        break;
+    case kModeLightSettings:
+        p.setPen(QPen(QColor(140, 110, 0), 1.4));
+        p.setBrush(QColor(255, 220, 60));
+        p.drawEllipse(QRectF(6, 2, 12, 12));
+        p.setBrush(QColor(160, 160, 160));
+        p.drawRect(QRectF(9, 14, 6, 6));
+        p.drawLine(QPointF(9, 17), QPointF(15, 17));
+        p.setPen(QPen(kDark, 1.4));
+        p.drawLine(QPointF(10.5, 22), QPointF(13.5, 22));
+        break;
+    case kModeDelete:
+        p.setPen(QPen(QColor(200, 30, 30), 3.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(5, 5), QPointF(19, 19));
+        p.drawLine(QPointF(19, 5), QPointF(5, 19));
+        break;
+    case kModeCopy:
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(2.5, 2.5, 12, 12));
+        p.setBrush(ink.lighter(160));
+        p.drawRect(QRectF(9.5, 9.5, 12, 12));
+        break;
+    case kModePivot:
+        p.drawEllipse(QPointF(12, 12), 7, 7);
+        p.drawLine(QPointF(12, 1), QPointF(12, 23));
+        p.drawLine(QPointF(1, 12), QPointF(23, 12));
+        p.setBrush(ink);
+        p.drawEllipse(QPointF(12, 12), 2.2, 2.2);
+        break;
+    case kModeOriginToCentre:
+        p.setPen(QPen(ink, 1.2, Qt::DashLine));
+        p.drawRect(QRectF(6.5, 6.5, 15, 15));
+        p.setPen(QPen(ink, 1.6));
+        Arrow(p, {2, 2}, {12.5, 12.5});
+        p.setBrush(ink);
+        p.drawEllipse(QPointF(14, 14), 2.2, 2.2);
+        break;
+    case kModeStretch:
+        p.setBrush(ink.lighter(160));
+        p.drawRect(QRectF(8.5, 6.5, 7, 11));
+        Arrow(p, {12, 6.5}, {12, 1});
+        Arrow(p, {12, 17.5}, {12, 23});
+        Arrow(p, {8.5, 12}, {6.5, 12}, 2.5);
+        Arrow(p, {15.5, 12}, {17.5, 12}, 2.5);
+        break;
+    case kModeAttach:
+        // A loose node joins a parent.
+        p.drawLine(QPointF(6, 6), QPointF(6, 18));
+        p.drawLine(QPointF(6, 18), QPointF(12, 18));
+        Node(p, {6, 5}, ink);
+        Node(p, {15, 18}, Qt::white);
+        Arrow(p, {20, 6}, {15.5, 14}, 3.5);
+        break;
+    case kModeInsert:
+        p.drawLine(QPointF(5, 4), QPointF(5, 20));
+        Node(p, {5, 4}, ink);
+        Node(p, {5, 20}, ink);
+        Node(p, {5, 12}, Qt::white);
+        Arrow(p, {21, 12}, {9, 12}, 3.5);
+        break;
+    case kModeExtract:
+        p.drawLine(QPointF(5, 5), QPointF(5, 19));
+        Node(p, {5, 5}, ink);
+        Node(p, {5, 19}, ink);
+        Node(p, {17, 12}, Qt::white);
+        Arrow(p, {7.5, 12}, {13.5, 12}, 3.5);
+        break;
+    case kModeFlatten:
+        // A chain laid down in a row.
+        p.drawLine(QPointF(4, 3), QPointF(4, 9));
+        p.drawLine(QPointF(4, 9), QPointF(8, 9));
+        Node(p, {4, 3}, ink);
+        Node(p, {9.5, 9}, ink);
+        p.drawLine(QPointF(2, 19), QPointF(22, 19));
+        Node(p, {5, 19}, Qt::white);
+        Node(p, {12, 19}, Qt::white);
+        Node(p, {19, 19}, Qt::white);
+        Arrow(p, {16, 5}, {16, 14}, 3);
+        break;
+    case kModeUnlink:
+        p.drawLine(QPointF(6, 6), QPointF(10, 10));
+        p.drawLine(QPointF(14, 14), QPointF(18, 18));
+        Node(p, {5, 5}, ink);
+        Node(p, {19, 19}, Qt::white);
+        p.setPen(QPen(QColor(200, 30, 30), 1.6));
+        p.drawLine(QPointF(9, 15), QPointF(15, 9));
+        break;
+    case kModeShadow: {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(60, 60, 60, 170));
+        p.drawEllipse(QRectF(5, 17, 16, 5));
+        p.setPen(QPen(ink, 1.4));
+        QRadialGradient ball(QPointF(9, 7), 9);
+        ball.setColorAt(0, Qt::white);
+        ball.setColorAt(1, ink);
+        p.setBrush(ball);
+        p.drawEllipse(QRectF(5, 2, 12, 12));
+        break;
+    }
+    default:
+        Cube(p, QRectF(4, 4, 16, 16), ink);
+        break;
+    }
+}
+
+} // namespace
+
+const std::vector<ToolEntry>& NavigationTools()
+{
+    static const std::vector<ToolEntry> tools{
+        {kModePan, "Pan"},
+        {kModeOrbit, "Orbit"},
+        {kModeDollyActive, "Dolly"},
+        {kModeDollyAll, "Dolly all views"},
+        {kModeFieldActive, "Field of view"},
+        {kModeFieldAll, "Field of view, all views"},
+    };
+    return tools;
+}
+
+const std::vector<ToolEntry>& ObjectTools()
+{
+    static const std::vector<ToolEntry> tools{
+        {kModeMove, "Move"},
+        {kModeRotate, "Rotate"},
+        {kModeScale, "Scale"},
+        {kModeUniformScale, "Uniform scale"},
+        {kModeStretch, "Stretch"},
+        {kModeCopy, "Copy"},
+        {kModeDelete, "Delete"},
+        {kModeLookAt, "Look at"},
+        {kModeStopLookAt, "Stop looking"},
+        {kModePivot, "Pivot"},
+        {kModeOriginToCentre, "Origin to centre"},
+        {kModeLightSettings, "Light settings"},
+        {kModeShadow, "Shadow"},
+    };
+    return tools;
+}
+
+const std::vector<ToolEntry>& HierarchyTools()
+{
+    static const std::vector<ToolEntry> tools{
+        {kModeAttach, "Attach"},
+        {kModeInsert, "Insert"},
+        {kModeExtract, "Extract"},
+        {kModeFlatten, "Flatten"},
+        {kModeUnlink, "Unlink"},
+    };
+    return tools;
+}
+
+QIcon ToolButtons::ToolIcon(int mode, int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 24.0, size / 24.0);
+    DrawTool(p, mode);
+    p.end();
+    return QIcon(pixmap);
+}
+
+ToolButtons::ToolButtons(Editor& editor, QWidget* parent)
+    : QWidget(parent)
+    , editor_(editor)
+{
+    setObjectName("toolButtons");
+    group_ = new QButtonGroup(this);
+    group_->setExclusive(true);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+    auto addGroup = [&](const char* title, const std::vector<ToolEntry>& tools) {
+        column->addWidget(new QLabel(title, this));
+        auto* grid = new QGridLayout;
+        grid->setSpacing(3);
+        int i = 0;
+        for (const ToolEntry& tool : tools) {
+            auto* button = new QToolButton(this);
+            button->setObjectName(QString("tool%1").arg(tool.mode));
+            button->setCheckable(true);
+            button->setAutoRaise(true);
+            button->setFixedSize(kButtonSize, kButtonSize);
+            button->setIconSize(QSize(24, 24));
+            button->setIcon(ToolIcon(tool.mode));
+            button->setToolTip(tool.name);
+            button->setText(tool.name);
+            button->setFocusPolicy(Qt::NoFocus);
+            group_->addButton(button, tool.mode);
+            buttons_[tool.mode] = button;
+            const int mode = tool.mode;
+            connect(button, &QToolButton::clicked, this, [this, mode] { choose(mode); });
+            grid->addWidget(button, i / kColumns, i % kColumns);
+            ++i;
+        }
+        grid->setColumnStretch(kColumns, 1);
+        column->addLayout(grid);
+    };
+    addGroup("View", NavigationTools());
+    addGroup("Object", ObjectTools());
+    addGroup("Hierarchy", HierarchyTools());
+
+    gridSnap_ = new QCheckBox("Snap to grid", this);
+    gridSnap_->setObjectName("gridSnap");
+    gridSnap_->setToolTip("Snap moved objects and new positions to the grid");
+    gridSnap_->setFocusPolicy(Qt::NoFocus);
+    gridSnap_->setChecked(editor_.gridSnap);
+    connect(gridSnap_, &QCheckBox::toggled, this, [this](bool on) { editor_.gridSnap = on; });
+    column->addWidget(gridSnap_);
+
+    ShowEditorMode();
+}
+
+QToolButton* ToolButtons::Button(int mode) const
+{
+    auto it = buttons_.find(mode);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+std::vector<int> ToolButtons::Modes() const
+{
+    std::vector<int> modes;
+    for (const auto& [mode, button] : buttons_)
+        modes.push_back(mode);
+    return modes;
+}
+
+void ToolButtons::ShowEditorMode()
+{
+    if (QToolButton* button = Button(editor_.toolMode)) {
+        button->setChecked(true);
+        return;
+    }
+    // No button for this mode: none checked.
+    group_->setExclusive(false);
+    for (const auto& [mode, b] : buttons_)
+        b->setChecked(false);
+    group_->setExclusive(true);
+}
+
+void ToolButtons::choose(int mode)
+{
+    editor_.toolMode = mode;
+    editor_.toolState = 0;
+}
+
+} // namespace corvid

@@ -1,0 +1,54 @@
+#pragma once
+// The tool buttons of the left column: one checkable button per tool mode,
+// exclusive, each with a drawn icon and a tool tip. Choosing one sets the
+// editor's tool mode; the viewports then dispatch on it.
+
+#include <QIcon>
+#include <QWidget>
+
+#include <map>
+#include <vector>
+
+class QButtonGroup;
+class QCheckBox;
+class QToolButton;
+
+namespace corvid {
+
+class Editor;
+
+struct ToolEntry {
+    int mode;
+    const char* name;  // the tool tip
+};
+
+// The tools the column offers, in groups.
+const std::vector<ToolEntry>& NavigationTools();
+const std::vector<ToolEntry>& ObjectTools();
+const std::vector<ToolEntry>& HierarchyTools();
+
+class ToolButtons final : public QWidget {
+    Q_OBJECT
+public:
+    ToolButtons(Editor& editor, QWidget* parent = nullptr);
+
+    // The button of mode, or null.
+    QToolButton* Button(int mode) const;
+    std::vector<int> Modes() const;
+    QCheckBox* GridSnapBox() const { return gridSnap_; }
+    // Checks the button of the editor's current mode (none for a mode
+    // without a button).
+    void ShowEditorMode();
+
+    static QIcon ToolIcon(int mode, int size = 24);
+
+private:
+    void choose(int mode);
+
+    Editor& editor_;
+    QButtonGroup* group_ = nullptr;
+    std::map<int, QToolButton*> buttons_;
+    QCheckBox* gridSnap_ = nullptr;
+};
+
+} // namespace corvid

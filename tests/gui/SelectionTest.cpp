@@ -1,0 +1,497 @@
+// The editor with its demo scene under an X server: a click in viewport 1
+// selects an object and the Objects List and the information panel follow;
+// the tree's drops, renames, check boxes and deletes go through the editor;
+// the tool buttons choose the tool mode; the viewport menu's view items and
+// the Delete key reach the editor.
+
+#include "GuiTestSupport.h"
+
+#include "gui/MainWindow.h"
+#include "gui/MenuBuilder.h"
+#include "gui/ObjectInfoPanel.h"
+#include "gui/ObjectTreeWidget.h"
+#include "gui/QtUi.h"
+#include "gui/ToolButtons.h"
+#include "gui/ViewportWidget.h"
+#include "platform/Device.h"
+#include "platform/Frame.h"
+#include "render/CommandIds.h"
+#include "render/Picking.h"
+#include "scene/Editor.h"
+#include "scene/Records.h"
+#include "scene/ToolMode.h"
+
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMenu>
+#include <QSet>
+#include <QToolButton>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace corvid;
+
+namespace {
+
+constexpr int kWait = 30000;
+
+FramePtr FindObject(const FramePtr& root, const std::string& name)
+{
+    for (const FramePtr& child : root->GetChildren()) {
+        const ObjectRecord* record = RecordOf(child.get());
+        if (record && record->name == name)
+            return child;
+        if (FramePtr found = FindObject(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+QAction* FindByText(const QMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+} // namespace
+
+class SelectionTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<EditorShell> shell_;
+    MainWindow* window_ = nullptr;
+    Editor* editor_ = nullptr;
+    ObjectTreeWidget* tree_ = nullptr;
+    std::vector<std::string> boxes_;
+
+    ViewportWidget* viewport1() const { return window_->Viewport(1); }
+
+    // Where the centre of frame shows in viewport 1, in widget coordinates.
+    QPoint onScreen(const Frame& frame)
+    {
+        editor_->ActivateView(1);
+        ViewRecord& view = editor_->Viewport(1);
+        Device* device = view.device.get();
+        const Frame* scene = editor_->Scene().get();
+        const ScreenMapping mapping(editor_->ActiveCamera()->GetTransform(scene), view.Parameters(),
+                                    device->GetWidth(), device->GetHeight());
+        const ScreenPoint s = mapping.Transform(frame.GetPosition(scene));
+        // Render-surface pixels to window pixels (the detail level), then to
+        // the widget's own coordinates.
+        const double toWindow = 100.0 / view.detail;
+        return viewport1()->FromWindowPixels(static_cast<int>(s.x / s.w * toWindow),
+                                             static_cast<int>(s.y / s.w * toWindow));
+    }
+
+    QString currentText() const { return tree_->currentItem() ? tree_->currentItem()->text(0) : QString(); }
+
+private slots:
+    void initTestCase()
+    {
+        shell_ = std::make_unique<EditorShell>();
+        shell_->Ui().boxHook = [this](const std::string& text, Buttons) {
+            boxes_.push_back(text);
+            return Answer::Ok;
+        };
+        ShellOptions options;
+        options.demo = true;
+        QVERIFY(shell_->Start(options));
+        window_ = shell_->GetMainWindow();
+        editor_ = shell_->GetEditor();
+        QTRY_VERIFY_WITH_TIMEOUT(shell_->StartupFinished(), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(viewport1()->PresentCount() > 0, kWait);
+        tree_ = window_->ObjectsList();
+        QVERIFY(tree_);
+        QVERIFY(window_->ObjectsListDock()->isVisible());
+        QCOMPARE(window_->ObjectsListDock()->windowTitle(), QString("Objects List"));
+    }
+
+    void cleanupTestCase()
+    {
+        shell_->Shutdown();
+        shell_.reset();
+    }
+
+    void treeListsTheSceneWithItsIconsAndBoxes()
+    {
+        QCOMPARE(tree_->topLevelItemCount(), 1);
+        QTreeWidgetItem* world = tree_->topLevelItem(0);
+        QCOMPARE(world->text(0), QString("WORLD"));
+        QCOMPARE(world->childCount(), 1);
+        QTreeWidgetItem* scene = world->child(0);
+        QCOMPARE(scene->text(0), QString("SCENE"));
+        QCOMPARE(tree_->FrameOf(world), editor_->World());
+        QCOMPARE(tree_->FrameOf(scene), editor_->Scene());
+        QVERIFY(world->isExpanded() && scene->isExpanded());
+
+        // One item per registered object, in creation order, each the item
+        // its record names.
+        QStringList names;
+        for (int i = 0; i < scene->childCount(); ++i) {
+            QTreeWidgetItem* item = scene->child(i);
+            names << item->text(0);
+            const FramePtr frame = tree_->FrameOf(item);
+            QVERIFY(frame);
+            QCOMPARE(RecordOf(frame.get())->treeItem, tree_->Handle(item));
+            QCOMPARE(item->checkState(0), Qt::Checked);
+        }
+        QCOMPARE(names, QStringList({"Cube 0", "Sphere 0", "Cube 1", "Cube 1", "Camera 0", "Light 0", "Light 1"}));
+        QVERIFY(!(world->flags() & Qt::ItemIsUserCheckable));
+
+        // Four different icons: world, scene, object, light.
+        auto image = [](const QTreeWidgetItem* item) { return item->icon(0).pixmap(16, 16).toImage(); };
+        const QImage icons[] = {image(world), image(scene), image(scene->child(0)), image(scene->child(5))};
+        for (int a = 0; a < 4; ++a) {
+            QVERIFY(!icons[a].isNull());
+            for (int b = a + 1; b < 4; ++b)
+                QVERIFY2(icons[a] != icons[b], qPrintable(QString("icons %1 and %2 are the same").arg(a).arg(b)));
+        }
+        QCOMPARE(image(scene->child(0)), image(scene->child(1)));  // objects share theirs
+    }
+
+    void toolButtonsChooseTheToolMode()
+    {
+        ToolButtons* tools = window_->Tools();
+        const std::vector<int> expected{1,   2,   3,   4,   5,   6,   100, 101, 102, 103, 104, 105,
+                                        106, 107, 108, 115, 116, 117, 400, 401, 402, 403, 404, 700};
+        QCOMPARE(tools->Modes(), expected);
+        QSet<QString> tips;
+        QSet<qint64> iconKeys;
+        for (int mode : expected) {
+            QToolButton* button = tools->Button(mode);
+            QVERIFY(button && button->isVisible());
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(editor_->toolMode, mode);
+            QVERIFY(button->isChecked());
+            tips.insert(button->toolTip());
+            iconKeys.insert(button->icon().pixmap(24, 24).toImage().cacheKey());
+        }
+        // Exclusive: only the last one stays checked.
+        int checked = 0;
+        for (int mode : expected)
+            checked += tools->Button(mode)->isChecked() ? 1 : 0;
+        QCOMPARE(checked, 1);
+        QCOMPARE(tips.size(), int(expected.size()));
+        QVERIFY(!tips.contains(QString()));
+
+        // Every icon is drawn, and no two tools look alike.
+        QSet<QByteArray> pictures;
+        for (int mode : expected) {
+            const QImage icon = ToolButtons::ToolIcon(mode).pixmap(24, 24).toImage().convertToFormat(
+                QImage::Format_ARGB32);
+            int inked = 0;
+            for (int y = 0; y < icon.height(); ++y)
+                for (int x = 0; x < icon.width(); ++x)
+                    inked += qAlpha(icon.pixel(x, y)) > 0 ? 1 : 0;
+            QVERIFY2(inked > 20, qPrintable(QString("tool %1 has an empty icon").arg(mode)));
+            pictures.insert(QByteArray(reinterpret_cast<const char*>(icon.constBits()), icon.sizeInBytes()));
+        }
+        QCOMPARE(pictures.size(), int(expected.size()));
+
+        tools->GridSnapBox()->click();
+        QVERIFY(editor_->gridSnap);
+        tools->GridSnapBox()->click();
+        QVERIFY(!editor_->gridSnap);
+    }
+
+    void clickInViewportSelectsInTreeAndPanel()
+    {
+        window_->Tools()->Button(kModeMove)->click();
+        QCOMPARE(editor_->toolMode, int(kModeMove));
+        const FramePtr sphere = FindObject(editor_->Scene(), "Sphere 0");
+        QVERIFY(sphere);
+
+        // The sphere's centre is drawn there: not the background.
+        const QPoint at = onScreen(*sphere);
+        QVERIFY(viewport1()->rect().adjusted(30, 30, -30, -30).contains(at));
+        const QImage picture = viewport1()->grabFramebuffer();
+        QVERIFY((picture.pixel(at) & 0xFFFFFFu) != 0u);
+
+        QTest::mouseClick(viewport1(), Qt::LeftButton, {}, at);
+        QCOMPARE(editor_->SelectedFrame(), sphere);
+        QCOMPARE(currentText(), QString("Sphere 0"));
+        QCOMPARE(tree_->FrameOf(tree_->currentItem()), sphere);
+        ObjectInfoPanel* info = window_->InfoPanel();
+        QCOMPARE(info->NameLabel()->text(), QString("Sphere 0"));
+        QCOMPARE(info->KindLabel()->text(), QString("Object"));
+        // "%f" and "%i" texts from the model, not blanks.
+        QCOMPARE(info->PositionLabels()[1]->text(), QString("2.500000"));
+        QCOMPARE(info->CountLabels()[0]->text(), QString::fromStdString(editor_->objectInfo.faceCount));
+        QVERIFY(!info->CountLabels()[0]->text().isEmpty());
+        QVERIFY(!editor_->mouse.leftDown);  // the release arrived too
+
+        // A click on the empty sky clears all three.
+        QTest::mouseClick(viewport1(), Qt::LeftButton, {}, QPoint(viewport1()->width() - 30, 30));
+        QVERIFY(!editor_->HasSelection());
+        QCOMPARE(tree_->currentItem(), nullptr);
+        QCOMPARE(info->NameLabel()->text(), QString());
+        QCOMPARE(info->PositionLabels()[1]->text(), QString());
+    }
+
+    void draggingWithTheMoveToolMovesTheObject()
+    {
+        const FramePtr sphere = FindObject(editor_->Scene(), "Sphere 0");
+        const Frame* scene = editor_->Scene().get();
+        const Vec3 before = sphere->GetPosition(scene);
+        const QPoint at = onScreen(*sphere);
+        QTest::mousePress(viewport1(), Qt::LeftButton, {}, at);
+        QCOMPARE(editor_->SelectedFrame(), sphere);
+        for (int step = 1; step <= 4; ++step)
+            QTest::mouseMove(viewport1(), at + QPoint(10 * step, 0));
+        QTest::mouseRelease(viewport1(), Qt::LeftButton, {}, at + QPoint(40, 0));
+        const Vec3 after = sphere->GetPosition(scene);
+        // To the right on screen, in the working plane.
+        QVERIFY2(after.x > before.x + 0.1f, qPrintable(QString("x %1 -> %2").arg(before.x).arg(after.x)));
+        QCOMPARE(after.y, before.y);
+        QCOMPARE(window_->InfoPanel()->PositionLabels()[0]->text(), QString::asprintf("%f", after.x));
+        QVERIFY(!editor_->mouse.leftDown);
+        sphere->SetPosition(scene, before);
+    }
+
+    void selectingAnItemSelectsItsObject()
+    {
+        const FramePtr cube = FindObject(editor_->Scene(), "Cube 0");
+        tree_->setCurrentItem(tree_->ItemOf(cube.get()));
+        QCOMPARE(editor_->SelectedFrame(), cube);
+        QCOMPARE(currentText(), QString("Cube 0"));
+        // The panels follow.
+        QCOMPARE(window_->InfoPanel()->NameLabel()->text(), QString("Cube 0"));
+        QCOMPARE(window_->InfoPanel()->PositionLabels()[0]->text(), QString("-4.500000"));
+    }
+
+    void droppingAnItemReparentsItsObject()
+    {
+        const FramePtr cube = FindObject(editor_->Scene(), "Cube 0");
+        const FramePtr sphere = FindObject(editor_->Scene(), "Sphere 0");
+        const int items = tree_->ItemCount();
+        const int beeps = shell_->Ui().BeepCount();
+
+        QVERIFY(tree_->DropItem(tree_->ItemOf(cube.get()), tree_->ItemOf(sphere.get())));
+        QCOMPARE(cube->GetParent(), sphere.get());
+        QTreeWidgetItem* cubeItem = tree_->ItemOf(cube.get());
+        QTreeWidgetItem* sphereItem = tree_->ItemOf(sphere.get());
+        QVERIFY(cubeItem && sphereItem);
+        QCOMPARE(cubeItem->parent(), sphereItem);
+        QCOMPARE(sphereItem->childCount(), 1);
+        QCOMPARE(cubeItem->text(0), QString("Cube 0"));
+        QCOMPARE(RecordOf(cube.get())->treeItem, tree_->Handle(cubeItem));
+        QCOMPARE(tree_->ItemCount(), items);
+        QCOMPARE(shell_->Ui().BeepCount(), beeps);
+
+        // Onto its own parent, onto itself, and the parent onto its child:
+        // a beep each, and nothing moves.
+        const struct {
+            FramePtr dragged, target;
+        } refused[] = {{cube, sphere}, {cube, cube}, {sphere, cube}};
+        for (const auto& drop : refused) {
+            QTreeWidgetItem* before = tree_->ItemOf(drop.dragged.get());
+            QVERIFY(!tree_->DropItem(before, tree_->ItemOf(drop.target.get())));
+            QCOMPARE(tree_->ItemOf(drop.dragged.get()), before);
+        }
+        QCOMPARE(shell_->Ui().BeepCount(), beeps + 3);
+        QCOMPARE(cube->GetParent(), sphere.get());
+        QCOMPARE(sphere->GetParent(), editor_->Scene().get());
+        QCOMPARE(tree_->ItemOf(cube.get())->parent(), tree_->ItemOf(sphere.get()));
+
+        // And back under SCENE, again as the last item.
+        QTreeWidgetItem* sceneItem = tree_->ItemOf(editor_->Scene().get());
+        QVERIFY(tree_->DropItem(tree_->ItemOf(cube.get()), sceneItem));
+        QCOMPARE(cube->GetParent(), editor_->Scene().get());
+        QCOMPARE(tree_->ItemOf(cube.get())->parent(), sceneItem);
+        QCOMPARE(sceneItem->indexOfChild(tree_->ItemOf(cube.get())), sceneItem->childCount() - 1);
+        QCOMPARE(tree_->ItemOf(sphere.get())->childCount(), 0);
+    }
+
+    void renamingGoesToTheObjectButNotForTheRoots()
+    {
+        const FramePtr cube = FindObject(editor_->Scene(), "Cube 0");
+        QTreeWidgetItem* item = tree_->ItemOf(cube.get());
+        item->setText(0, "Pedestal");  // what the label editor does on commit
+        QCOMPARE(QString::fromStdString(RecordOf(cube.get())->name), QString("Pedestal"));
+        QCOMPARE(item->text(0), QString("Pedestal"));
+
+        item->setText(0, "");
+        QCOMPARE(item->text(0), QString("Pedestal"));
+        QCOMPARE(QString::fromStdString(RecordOf(cube.get())->name), QString("Pedestal"));
+
+        QTreeWidgetItem* scene = tree_->ItemOf(editor_->Scene().get());
+        scene->setText(0, "STAGE");
+        QCOMPARE(scene->text(0), QString("SCENE"));
+        QCOMPARE(QString::fromStdString(RecordOf(editor_->Scene().get())->name), QString("SCENE"));
+    }
+
+    void checkBoxesFollowTheObjects()
+    {
+        const FramePtr light = FindObject(editor_->Scene(), "Light 0");
+        QTreeWidgetItem* item = tree_->ItemOf(light.get());
+        item->setCheckState(0, Qt::Unchecked);  // what a click on the box does
+        QVERIFY(!light->IsRenderEnabled() && !light->IsPickEnabled());
+        item->setCheckState(0, Qt::Checked);
+        QVERIFY(light->IsRenderEnabled() && light->IsPickEnabled());
+
+        // Changed behind the tree's back, the box catches up on the next
+        // tree notification.
+        light->SetTraversalOptions(0);
+        shell_->Ui().Notify(Notification::TreeChanged);
+        QTRY_COMPARE(item->checkState(0), Qt::Unchecked);
+        light->SetTraversalOptions(kRenderEnable | kPickEnable);
+        shell_->Ui().Notify(Notification::TreeChanged);
+        QTRY_COMPARE(item->checkState(0), Qt::Checked);
+    }
+
+    void rootsCannotBeDeleted()
+    {
+        boxes_.clear();
+        QTreeWidgetItem* world = tree_->topLevelItem(0);
+        tree_->setCurrentItem(world);
+        tree_->setFocus();
+        QTest::keyClick(tree_, Qt::Key_Delete);
+
+        QTreeWidgetItem* scene = tree_->ItemOf(editor_->Scene().get());
+        const QPoint at = tree_->visualItemRect(scene).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree_->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree_->viewport(), &event);
+        QCOMPARE(tree_->currentItem(), scene);  // a right click selects first
+        QMenu* menu = tree_->ContextMenu();
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->actions().size(), 4);  // Delete, separator and two inert entries
+        QAction* remove = FindByText(*menu, "Delete");
+        QVERIFY(remove && remove->isEnabled());
+        menu->close();
+        remove->trigger();
+
+        QCOMPARE(boxes_, std::vector<std::string>({"Can not delete WORLD", "Can not delete SCENE"}));
+        QCOMPARE(tree_->ItemOf(editor_->Scene().get()), scene);
+        QCOMPARE(tree_->ItemOf(editor_->World().get()), world);
+    }
+
+    void deletingFromTheContextMenuRemovesTheSubtree()
+    {
+        // A light under a cube: both go.
+        const FramePtr cube = FindObject(editor_->Scene(), "Pedestal");
+        const FramePtr light = FindObject(editor_->Scene(), "Light 1");
+        QVERIFY(tree_->DropItem(tree_->ItemOf(light.get()), tree_->ItemOf(cube.get())));
+        const int items = tree_->ItemCount();
+        QTreeWidgetItem* item = tree_->ItemOf(cube.get());
+        const QPoint at = tree_->visualItemRect(item).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree_->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree_->viewport(), &event);
+        QAction* remove = FindByText(*tree_->ContextMenu(), "Delete");
+        tree_->ContextMenu()->close();
+        remove->trigger();
+
+        QCOMPARE(tree_->ItemCount(), items - 2);
+        QCOMPARE(FindObject(editor_->Scene(), "Pedestal"), nullptr);
+        QCOMPARE(FindObject(editor_->Scene(), "Light 1"), nullptr);
+        QCOMPARE(tree_->ItemOf(cube.get()), nullptr);
+        QVERIFY(!editor_->HasSelection());
+        QCOMPARE(tree_->currentItem() ? tree_->FrameOf(tree_->currentItem()) : FramePtr(), FramePtr());
+    }
+
+    void deleteKeyInAViewportDeletesTheSelection()
+    {
+        const FramePtr sphere = FindObject(editor_->Scene(), "Sphere 0");
+        editor_->toolMode = kModeMove;
+        QTest::mouseClick(viewport1(), Qt::LeftButton, {}, onScreen(*sphere));
+        QCOMPARE(editor_->SelectedFrame(), sphere);
+        QCOMPARE(window_->focusWidget(), viewport1());
+        QTest::keyClick(viewport1(), Qt::Key_Delete);
+        QCOMPARE(FindObject(editor_->Scene(), "Sphere 0"), nullptr);
+        QCOMPARE(tree_->ItemOf(sphere.get()), nullptr);
+        QVERIFY(!editor_->HasSelection());
+        QCOMPARE(window_->InfoPanel()->NameLabel()->text(), QString());
+    }
+
+    void viewportMenuViewItemsReachTheEditor()
+    {
+        // A right click in the corner square opens the menu and starts no drag.
+        QTest::mouseClick(viewport1(), Qt::RightButton, {}, QPoint(10, 10));
+        QMenu* menu = viewport1()->PopupMenu();
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(!editor_->mouse.rightDown);
+
+        const int top = kViewCommands[0][kViewTop];
+        QAction* item = FindCommandAction(*menu, top);
+        QVERIFY(item);
+        menu->close();
+        item->trigger();
+        QCOMPARE(editor_->Viewport(1).viewCommand, top);
+        QCOMPARE(editor_->Viewport(1).projection, Projection::Orthographic);
+
+        // Render-state items still reach the viewport commands.
+        viewport1()->ShowPopupMenu();
+        QAction* half = FindCommandAction(*viewport1()->PopupMenu(), kCmdDetail50);
+        QVERIFY(half && half->isEnabled());
+        viewport1()->PopupMenu()->close();
+        half->trigger();
+        QCOMPARE(editor_->Viewport(1).detail, 50);
+
+        // A user camera's entry looks through that camera.
+        QCOMPARE(shell_->Ui().UserCameraEntries().size(), size_t(1));
+        const UserMenuEntry camera = shell_->Ui().UserCameraEntries().front();
+        viewport1()->ShowPopupMenu();
+        QAction* entry = FindCommandAction(*viewport1()->PopupMenu(), camera.command);
+        QVERIFY(entry);
+        QCOMPARE(entry->text(), QString::fromStdString(camera.text));
+        viewport1()->PopupMenu()->close();
+        entry->trigger();
+        QCOMPARE(editor_->Viewport(1).viewCommand, camera.command);
+        QCOMPARE(editor_->ActiveCamera(), FindObject(editor_->Scene(), "Camera 0"));
+
+        // The corner button makes its viewport the active one before the
+        // menu opens.
+        editor_->ChooseLayout(2);
+        editor_->ActivateView(1);
+        QTest::mouseClick(window_->Viewport(3)->CornerButton(), Qt::LeftButton);
+        QTRY_VERIFY(window_->Viewport(3)->PopupMenu()->isVisible());
+        QCOMPARE(editor_->activeViewport, 3);
+        window_->Viewport(3)->PopupMenu()->close();
+        editor_->ChooseLayout(1);
+        QCOMPARE(editor_->Viewport(1).detail, 50);
+
+        // The main menu's "Viewport 1 Menu ..." opens the same menu.
+        viewport1()->PopupMenu()->close();
+        window_->RunCommand(kViewportMenuCommands[0]);
+        QTRY_VERIFY(viewport1()->PopupMenu()->isVisible());
+        viewport1()->PopupMenu()->close();
+    }
+
+    void clicksAtLowDetailStillHitWhatIsUnderTheCursor()
+    {
+        // The widget hands over window pixels; the editor scales them to the
+        // half-size picture.
+        QCOMPARE(editor_->Viewport(1).detail, 50);
+        editor_->ViewCommand(1, kViewCommands[0][kViewPerspective]);
+        const FramePtr cube = FindObject(editor_->Scene(), "Cube 1");
+        QVERIFY(cube);
+        window_->Tools()->Button(kModeMove)->click();
+        QTest::mouseClick(viewport1(), Qt::LeftButton, {}, onScreen(*cube));
+        QCOMPARE(editor_->SelectedFrame(), cube);
+        QCOMPARE(tree_->FrameOf(tree_->currentItem()), cube);
+    }
+
+    void rightClickShowsThePickedLightsSettings()
+    {
+        const FramePtr light = FindObject(editor_->Scene(), "Light 0");
+        window_->Tools()->Button(kModeLightSettings)->click();
+        const QPoint at = onScreen(*light);
+        QVERIFY(viewport1()->rect().contains(at));
+        QTest::mouseClick(viewport1(), Qt::LeftButton, {}, at);
+        QCOMPARE(editor_->SelectedFrame(), light);
+        QCOMPARE(window_->InfoPanel()->KindLabel()->text(), QString("Light"));
+        QTest::mouseClick(viewport1(), Qt::RightButton, {}, at);
+        QVERIFY(shell_->Ui().LightSettingsText().startsWith("<b>Point light</b>"));
+        QVERIFY(!editor_->mouse.rightDown);
+    }
+};
+
+CORVID_GUI_TEST_MAIN(SelectionTest)
+#include "SelectionTest.moc"
