@@ -16,6 +16,9 @@
 #include "render/SelectionMarker.h"
 #include "render/ViewGeometry.h"
 #include "render/ViewRecord.h"
+#include "geometry/CreationGestures.h"
+#include "geometry/Patch.h"
+#include "scene/PlacementGestures.h"
 #include "scene/SceneContext.h"
 #include "scene/ToolDragState.h"
 
@@ -153,6 +156,16 @@ public:
     // Every material the program made for the scene; New Scene empties it.
     std::vector<MaterialPtr> materials;
     std::array<LightToolParameters, 5> lightTools{};  // indexed by LightType
+    // The patch tools (src/geometry/Patch.h): rows Rx, columns Cz and steps
+    // Sx, Sz of the B-spline and Catmull-Rom families (5, 5, 4, 4 each), the
+    // control-grid buffer every evaluation copies its points into (rows of at
+    // most 100 points) and the control-point marker mesh.
+    PatchParameters patches;
+    // The primitive tools (src/geometry/Primitives.h): segments, divisions,
+    // caps, exponents and sizes of the sphere, cube, square, cylinder, cone,
+    // superellipsoid and supertoroid, and the sizing style of the cube,
+    // cylinder and cone; their windows edit them and restore the defaults.
+    PrimitiveParameters primitives;
     int toolMode = 0;
     int toolState = 0;
 
@@ -381,6 +394,10 @@ public:
 
     // The tool gesture in progress (buttons, positions, state at the press).
     const ToolDragState& ToolGesture() const { return toolDrag_; }
+    // The camera or light a placement tool is making, until it is registered.
+    const PlacementState& Placement() const { return placement_; }
+    // The primitive a creation tool is making, until it is registered.
+    const CreationState& Creation() const { return creation_; }
 
     // The shared icon meshes shown by camera and light frames.
     const MeshBuilderPtr& CameraIcon() const { return cameraIcon_; }
@@ -423,6 +440,8 @@ private:
     bool hasSelection_ = false;
     LightPtr pickedLight_;
     ToolDragState toolDrag_;
+    PlacementState placement_;
+    CreationState creation_;
 
     std::vector<FramePtr> cameras_;
     std::vector<FramePtr> lights_;

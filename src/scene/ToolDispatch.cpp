@@ -9,9 +9,12 @@
 // vertically...) from where things are at that moment.
 
 #include "app/Ui.h"
+#include "geometry/CreationGestures.h"
+#include "geometry/Patch.h"
 #include "platform/Frame.h"
 #include "platform/Light.h"
 #include "scene/Editor.h"
+#include "scene/PlacementGestures.h"
 #include "scene/Records.h"
 #include "scene/ToolMode.h"
 #include "scene/TransformTools.h"
@@ -47,6 +50,12 @@ void Editor::ToolPress(MouseButton button, int x, int y)
     drag.pressY = drag.lastY = y;
     // Only a gesture's first press, with the left button, picks.
     const bool picks = left && first;
+    // A camera or light left unfinished by a change of tool is registered now.
+    if (first && placement_.Pending() && placement_.mode != toolMode)
+        placement::Settle(*this, placement_);
+    // Likewise a primitive still being sized.
+    if (first && creation_.Pending() && creation_.mode != toolMode)
+        creation::Settle(*this, creation_);
 
     switch (toolMode) {
     case kModeMove:
@@ -146,6 +155,31 @@ void Editor::ToolPress(MouseButton button, int x, int y)
                 Unlink(hit);
         }
         break;
+    case kModeBSplinePatch:
+    case kModeCatmullRomPatch:
+        if (picks) {
+            Pick(x, y);  // for the insertion point
+            ClearSelection();
+            BeginPatchGesture(*this, drag, toolMode == kModeBSplinePatch ? kPatchBSpline : kPatchCatmullRom);
+        }
+        break;
+    case kModeCamera:
+    case kModeAmbientLight:
+    case kModePointLight:
+    case kModeDirectionalLight:
+    case kModeSpotLight:
+    case kModeParallelPointLight:
+        placement::Press(*this, placement_, left, first, x, y);
+        break;
+    case kModeSphere:
+    case kModeSquare:
+    case kModeCube:
+    case kModeCylinder:
+    case kModeSuperEllipsoid:
+    case kModeSuperToroid:
+    case kModeCone:
+        creation::Press(*this, creation_, left, first, x, y);
+        break;
     case kModeShadow:
         if (picks) {
             // The light is the one selected before this click.
@@ -158,7 +192,7 @@ void Editor::ToolPress(MouseButton button, int x, int y)
         break;
 
     // Tools that arrive with later work: relax, the deformers and multicopy;
-    // booleans; painting; primitives, camera, patches and lights; mapping.
+    // booleans; painting; mapping.
     case kModeRelax:
     case kModeBend:
     case kModeTwist:
@@ -166,21 +200,6 @@ void Editor::ToolPress(MouseButton button, int x, int y)
     case kModeBulge:
     case kModePull:
     case kModeMultiCopy:
-    case kModeSphere:
-    case kModeSquare:
-    case kModeCube:
-    case kModeCylinder:
-    case kModeSuperEllipsoid:
-    case kModeSuperToroid:
-    case kModeCamera:
-    case kModeCone:
-    case kModeBSplinePatch:
-    case kModeCatmullRomPatch:
-    case kModeAmbientLight:
-    case kModePointLight:
-    case kModeDirectionalLight:
-    case kModeSpotLight:
-    case kModeParallelPointLight:
     default:
         return;
     }
@@ -212,10 +231,28 @@ void Editor::ToolDrag(int x, int y)
         case kModePivot:
             tools::DragPivot(*this, drag, x, y);
             break;
+        case kModeCamera:
+        case kModeAmbientLight:
+        case kModePointLight:
+        case kModeDirectionalLight:
+        case kModeSpotLight:
+        case kModeParallelPointLight:
+            placement::Drag(*this, placement_, drag, x, y);
+            break;
+        case kModeBSplinePatch:
+        case kModeCatmullRomPatch:
+            DragPatchGesture(*this, drag, x, y);
+            break;
         default:
             break;
         }
+    } else if (IsPlacementMode(toolMode)) {
+        // Aiming a camera or light: moves without a button.
+        placement::Aim(*this, placement_, drag.lastX, drag.lastY, x, y);
     }
+    // A primitive's later stages follow the cursor with or without a button.
+    if (IsCreationMode(toolMode))
+        creation::Move(*this, creation_, drag.AnyButton(), x, y);
     drag.lastX = x;
     drag.lastY = y;
 }
@@ -249,6 +286,28 @@ void Editor::ToolRelease(MouseButton button, int x, int y)
     case kModeShadow:
         if (left && drag.light && drag.source && selectedFrame_ && currentVisual_ && IsMeshObject(selectedFrame_))
             CastShadow(*drag.source, *drag.light, selectedFrame_, currentVisual_);
+        break;
+    case kModeBSplinePatch:
+    case kModeCatmullRomPatch:
+        if (left && drag.frame)
+            EndPatchGesture(*this, drag, toolMode == kModeBSplinePatch ? kPatchBSpline : kPatchCatmullRom);
+        break;
+    case kModeCamera:
+    case kModeAmbientLight:
+    case kModePointLight:
+    case kModeDirectionalLight:
+    case kModeSpotLight:
+    case kModeParallelPointLight:
+        placement::Release(*this, placement_, last);
+        break;
+    case kModeSphere:
+    case kModeSquare:
+    case kModeCube:
+    case kModeCylinder:
+    case kModeSuperEllipsoid:
+    case kModeSuperToroid:
+    case kModeCone:
+        creation::Release(*this, creation_, left, x, y);
         break;
     case kModePivot:
         if (last && drag.pivotGizmo)

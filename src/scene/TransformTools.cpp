@@ -1,6 +1,7 @@
 #include "scene/TransformTools.h"
 
 #include "app/Ui.h"
+#include "geometry/Patch.h"
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
 #include "render/Picking.h"
@@ -214,6 +215,13 @@ std::optional<float> UnitsPerPixel(Editor& editor, const Vec3& point)
     return perUnitDepth * depth;
 }
 
+std::optional<Vec3> WorkingPlanePoint(Editor& editor, const Vec3& point, int x, int y)
+{
+    auto ray = CursorRayAt(editor, x, y);
+    auto plane = MovePlane(editor, point, false);
+    return ray && plane ? Intersect(*ray, *plane) : std::nullopt;
+}
+
 float RotationStepAngle(int d, int dx, int dy)
 {
     float fx = static_cast<float>(dx), fy = static_cast<float>(dy);
@@ -248,6 +256,7 @@ void DragMove(Editor& editor, ToolDragState& drag, int x, int y)
     if (!to)
         return;
     drag.frame->SetPosition(scene, *to);
+    ReevaluatePatch(editor, *drag.frame);  // a control point re-shapes its patch
     Redraw(editor);
 }
 

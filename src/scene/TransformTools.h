@@ -60,6 +60,11 @@ std::optional<Matrix4> ActiveViewAxes(Editor& editor);
 // (relative to SCENE). Null when it cannot be told.
 std::optional<float> UnitsPerPixel(Editor& editor, const Vec3& point);
 
+// The cursor's point on the working plane through point (perspective views:
+// the horizontal plane; orthographic views: the plane facing the camera),
+// relative to SCENE. Null when the cursor's ray misses that plane.
+std::optional<Vec3> WorkingPlanePoint(Editor& editor, const Vec3& point, int x, int y);
+
 // The rotate tool's angle for the step component d of a step (dx, dy).
 float RotationStepAngle(int d, int dx, int dy);
 

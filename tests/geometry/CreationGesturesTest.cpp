@@ -1,0 +1,268 @@
+// The primitive creation gestures through the tool dispatch: names from the
+// shared counters, sizes that follow the cursor, the stages of each tool,
+// registration, right-press creation and the 0.0001 floor.
+
+#include "geometry/CreationGestures.h"
+
+#include "scene/ToolFixture.h"
+#include "scene/TransformTools.h"
+
+#include <cmath>
+
+namespace corvid::testing {
+namespace {
+
+class CreationTest : public ToolTest {
+protected:
+    static bool Registered(const FramePtr& frame)
+    {
+        const ObjectRecord* r = RecordOf(frame.get());
+        return r && r->interpolator && r->keyList && r->treeItem != 0;
+    }
+    static Vec3 Extent(const FramePtr& frame) { return frame->GetVisuals().at(0)->GetBox().Size(); }
+
+    // Where the cursor at (x, y) meets the working plane through point.
+    Vec3 PlanePoint(const Vec3& point, int x, int y) { return *WorkingPlanePoint(editor, point, x, y); }
+
+    // Makes one object with a click in mode and returns it (sphere, square:
+    // press and release; staged tools: through every stage).
+    FramePtr Click(int mode)
+    {
+        editor.toolMode = mode;
+        const int presses = mode == kModeSuperEllipsoid ? 3 : mode == kModeSuperToroid ? 4 : HasHeight(mode) ? 2 : 1;
+        for (int i = 0; i < presses; ++i) {
+            Press(kCentreX, kCentreY);
+            Release(kCentreX, kCentreY);
+        }
+        return editor.SelectedFrame();
+    }
+    static bool HasHeight(int mode) { return mode == kModeCube || mode == kModeCylinder || mode == kModeCone; }
+};
+
+TEST_F(CreationTest, SphereDragSetsTheRadiusAndTheReleaseRegistersSphere0)
+{
+    editor.toolMode = kModeSphere;
+    Press(kCentreX, kCentreY);
+    ASSERT_TRUE(editor.Creation().Pending());
+    FramePtr sphere = editor.SelectedFrame();
+    const Vec3 origin = editor.insertionPoint;
+    EXPECT_EQ(editor.toolState, 1);
+    EXPECT_FALSE(Registered(sphere));
+    for (int x = kCentreX + 10; x <= kCentreX + 40; x += 10)
+        Drag(x, kCentreY + 5);
+    Release(kCentreX + 40, kCentreY + 5);
+
+    EXPECT_EQ(NameOf(sphere), "Sphere 0");
+    EXPECT_TRUE(Registered(sphere));
+    EXPECT_FALSE(editor.Creation().Pending());
+    EXPECT_EQ(editor.toolState, 0);
+    EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
+    // The radius is the distance on the working plane from the centre to the
+    // cursor's point, and the centre stays at the creation point.
+    const float radius = Length(PlanePoint(origin, kCentreX + 40, kCentreY + 5) - origin);
+    EXPECT_GT(radius, 1.0f);
+    const Vec3 e = Extent(sphere);
+    EXPECT_NEAR(e.x, 2 * radius, 1e-3f);
+    EXPECT_NEAR(e.y, 2 * radius, 1e-3f);
+    EXPECT_NEAR(e.z, 2 * radius, 1e-3f);
+    EXPECT_LT(Length(At(sphere) - origin), 1e-5f);
+}
+
+TEST_F(CreationTest, ADragBackToThePressPointLeavesTheSmallestExtent)
+{
+    editor.toolMode = kModeSphere;
+    Gesture(kCentreX, kCentreY, kCentreX + 30, kCentreY);
+    editor.toolMode = kModeSphere;
+    Press(kCentreX, kCentreY);
+    Drag(kCentreX + 30, kCentreY);
+    Drag(kCentreX, kCentreY);
+    Release(kCentreX, kCentreY);
+    const Vec3 e = Extent(editor.SelectedFrame());
+    for (float v : {e.x, e.y, e.z}) {
+        EXPECT_NEAR(v, kMinScaledExtent, 1e-6f);
+        EXPECT_TRUE(std::isfinite(v));
+    }
+    EXPECT_EQ(NameOf(editor.SelectedFrame()), "Sphere 1");
+}
+
+TEST_F(CreationTest, CubesAndSquaresShareOneCounterAsDoCylindersAndCones)
+{
+    struct Step {
+        int mode;
+        const char* name;
+    } steps[] = {
+        {kModeCube, "Cube 0"},           {kModeSquare, "Cube 1"},       {kModeCylinder, "Cylinder 0"},
+        {kModeCone, "Cylinder 1"},       {kModeSphere, "Sphere 0"},     {kModeSuperEllipsoid, "SuperEllipsoid 0"},
+        {kModeSuperToroid, "SuperToroid 0"}, {kModeCube, "Cube 2"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        Click(step.mode);
+        FramePtr frame = editor.SelectedFrame();
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(NameOf(frame), step.name);
+        EXPECT_TRUE(Registered(frame));
+        EXPECT_EQ(editor.toolState, 0);
+        EXPECT_FALSE(editor.Creation().Pending());
+    }
+    EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
+}
+
+TEST_F(CreationTest, CubeBoxBaseThenHeightAboveThePlane)
+{
+    editor.toolMode = kModeCube;
+    Press(kCentreX, kCentreY);
+    const Vec3 origin = editor.insertionPoint;
+    FramePtr cube = editor.SelectedFrame();
+    Drag(kCentreX + 20, kCentreY + 10);
+    Drag(kCentreX + 40, kCentreY + 20);
+    Release(kCentreX + 40, kCentreY + 20);
+    EXPECT_EQ(editor.toolState, 2);
+    EXPECT_FALSE(Registered(cube));
+    // By box: the base spans the rectangle from the creation point to the
+    // cursor's point, flat until the height stage.
+    const Vec3 corner = PlanePoint(origin, kCentreX + 40, kCentreY + 20);
+    Vec3 e = Extent(cube);
+    EXPECT_NEAR(e.x, std::fabs(corner.x - origin.x), 1e-3f);
+    EXPECT_NEAR(e.z, std::fabs(corner.z - origin.z), 1e-3f);
+    EXPECT_NEAR(e.y, kMinScaledExtent, 1e-6f);
+    EXPECT_NEAR(At(cube).x, (origin.x + corner.x) / 2, 1e-3f);
+    EXPECT_NEAR(At(cube).z, (origin.z + corner.z) / 2, 1e-3f);
+
+    // The height follows the cursor without a button: 20 pixels up.
+    Drag(kCentreX + 60, kCentreY);
+    const float height = e.y;
+    e = Extent(cube);
+    EXPECT_GT(e.y, height);
+    const float expectedHeight = 20 * *UnitsPerPixel(editor, origin);
+    EXPECT_NEAR(e.y, expectedHeight, 1e-3f);
+    EXPECT_NEAR(At(cube).y, origin.y + expectedHeight / 2, 1e-3f);  // standing on the plane
+    Press(kCentreX + 60, kCentreY);
+    EXPECT_EQ(editor.toolState, 0);
+    Drag(kCentreX + 60, kCentreY - 40);  // the height is fixed now
+    EXPECT_NEAR(Extent(cube).y, expectedHeight, 1e-3f);
+    Release(kCentreX + 60, kCentreY - 40);
+    EXPECT_TRUE(Registered(cube));
+    EXPECT_EQ(NameOf(cube), "Cube 0");
+}
+
+TEST_F(CreationTest, CylinderFromTheCentreHasTheDraggedRadius)
+{
+    editor.toolMode = kModeCylinder;
+    Press(kCentreX, kCentreY);
+    const Vec3 origin = editor.insertionPoint;
+    FramePtr cylinder = editor.SelectedFrame();
+    Drag(kCentreX + 30, kCentreY);
+    Release(kCentreX + 30, kCentreY);
+    const float radius = Length(PlanePoint(origin, kCentreX + 30, kCentreY) - origin);
+    EXPECT_NEAR(Extent(cylinder).x, 2 * radius, 1e-3f);
+    EXPECT_NEAR(Extent(cylinder).z, 2 * radius, 1e-3f);
+    EXPECT_NEAR(At(cylinder).x, origin.x, 1e-5f);
+    EXPECT_NEAR(At(cylinder).z, origin.z, 1e-5f);
+}
+
+TEST_F(CreationTest, RightPressMakesARegisteredDefaultSizeObjectInTheRoundModesOnly)
+{
+    editor.insertionPoint = {1, 2, 3};
+    struct Case {
+        int mode;
+        bool makes;
+        Vec3 extent;
+    } cases[] = {
+        {kModeSphere, true, {2, 2, 2}},    {kModeCylinder, true, {2, 1, 2}}, {kModeCone, true, {2, 1, 2}},
+        {kModeCube, false, {}},            {kModeSquare, false, {}},         {kModeSuperEllipsoid, false, {}},
+        {kModeSuperToroid, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        editor.toolMode = c.mode;
+        editor.ClearSelection();
+        Press(kCentreX, kCentreY, MouseButton::Right);
+        Release(kCentreX, kCentreY, MouseButton::Right);
+        EXPECT_FALSE(editor.Creation().Pending());
+        FramePtr frame = editor.SelectedFrame();
+        if (!c.makes) {
+            EXPECT_FALSE(frame);
+            continue;
+        }
+        ASSERT_TRUE(frame);
+        EXPECT_TRUE(Registered(frame));
+        EXPECT_LT(Length(At(frame) - Vec3{1, 2, 3}), 1e-5f);
+        EXPECT_LT(Length(Extent(frame) - c.extent), 1e-4f);
+        // Registered, it deletes like any other object.
+        editor.DeleteObjectTree(frame);
+        EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
+    }
+}
+
+TEST_F(CreationTest, SuperellipsoidIsSizedShapedStretchedThenRegistered)
+{
+    editor.toolMode = kModeSuperEllipsoid;
+    Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
+    FramePtr shape = editor.SelectedFrame();
+    EXPECT_EQ(editor.toolState, 2);
+    const float width = Extent(shape).x;
+    // 100 pixels right doubles e1, 100 down halves e2; the size stays.
+    Drag(kCentreX + 120, kCentreY + 100);
+    EXPECT_FLOAT_EQ(editor.Creation().ellipsoid.exponent1, 0.4f);
+    EXPECT_FLOAT_EQ(editor.Creation().ellipsoid.exponent2, 0.1f);
+    EXPECT_NEAR(Extent(shape).x, width, 1e-3f);
+    EXPECT_FLOAT_EQ(editor.primitives.superellipsoid.exponent1, 0.2f);  // the tool's own values stay
+    Press(kCentreX + 120, kCentreY + 100);
+    Release(kCentreX + 120, kCentreY + 100);
+    EXPECT_EQ(editor.toolState, 3);
+    Drag(kCentreX + 120, kCentreY + 80);  // 20 pixels up: taller by twice that
+    EXPECT_NEAR(Extent(shape).y, width + 2 * 20 * *UnitsPerPixel(editor, At(shape)), 1e-3f);
+    EXPECT_FALSE(Registered(shape));
+    Press(kCentreX, kCentreY);
+    EXPECT_TRUE(Registered(shape));
+    EXPECT_EQ(editor.toolState, 0);
+    Release(kCentreX, kCentreY);
+    EXPECT_EQ(NameOf(shape), "SuperEllipsoid 0");
+}
+
+TEST_F(CreationTest, SupertoroidTakesFourStagesAndARightPressEndsItEarly)
+{
+    editor.toolMode = kModeSuperToroid;
+    Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
+    FramePtr torus = editor.SelectedFrame();
+    for (int stage = 3; stage <= 4; ++stage) {
+        Press(kCentreX, kCentreY);
+        Release(kCentreX, kCentreY);
+        EXPECT_EQ(editor.toolState, stage);
+    }
+    Press(kCentreX, kCentreY);
+    Release(kCentreX, kCentreY);
+    EXPECT_TRUE(Registered(torus));
+
+    // Thickening the tube in stage 3 keeps every vertex finite.
+    Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
+    FramePtr second = editor.SelectedFrame();
+    Press(kCentreX, kCentreY);
+    Release(kCentreX, kCentreY);
+    Drag(kCentreX, kCentreY - 2000);
+    EXPECT_GT(editor.Creation().toroid.tubeRadius, 0.2f);
+    for (const Vec3& v : second->GetVisuals().at(0)->GetVertices())
+        EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
+    Press(kCentreX, kCentreY, MouseButton::Right);
+    Release(kCentreX, kCentreY, MouseButton::Right);
+    EXPECT_TRUE(Registered(second));
+    EXPECT_EQ(editor.toolState, 0);
+    EXPECT_EQ(NameOf(second), "SuperToroid 1");
+}
+
+TEST_F(CreationTest, ChoosingAnotherToolMidCreationRegistersTheObject)
+{
+    editor.toolMode = kModeCone;
+    Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
+    FramePtr cone = editor.SelectedFrame();
+    EXPECT_EQ(editor.toolState, 2);
+    editor.toolMode = kModeSphere;
+    Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
+    EXPECT_TRUE(Registered(cone));
+    EXPECT_TRUE(Registered(editor.SelectedFrame()));
+    EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
+}
+
+} // namespace
+} // namespace corvid::testing
