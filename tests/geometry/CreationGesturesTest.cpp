@@ -4,6 +4,7 @@
 
 #include "geometry/CreationGestures.h"
 
+#include "render/CommandIds.h"
 #include "scene/ToolFixture.h"
 #include "scene/TransformTools.h"
 
@@ -144,6 +145,63 @@ TEST_F(CreationTest, CubeBoxBaseThenHeightAboveThePlane)
     Release(kCentreX + 60, kCentreY - 40);
     EXPECT_TRUE(Registered(cube));
     EXPECT_EQ(NameOf(cube), "Cube 0");
+}
+
+TEST_F(CreationTest, InAnOrthographicViewTheBaseLiesInTheViewPlaneAndTheHeightComesTowardsTheViewer)
+{
+    // Viewport 1 looks along +z from the front: screen right is +x, screen
+    // up is +y, and the viewer stands on the -z side.
+    ASSERT_TRUE(editor.ViewCommand(1, kViewCommands[0][kViewFront]));
+    ASSERT_EQ(editor.ActiveProjection(), Projection::Orthographic);
+
+    editor.toolMode = kModeCube;
+    Press(kCentreX, kCentreY);
+    const Vec3 origin = editor.insertionPoint;
+    FramePtr cube = editor.SelectedFrame();
+    Drag(kCentreX + 40, kCentreY + 20);  // right and down on the screen
+    Release(kCentreX + 40, kCentreY + 20);
+
+    // The frame is turned to the view: its z axis along the view's up, its
+    // y axis (the height) towards the viewer.
+    Vec3 direction, up;
+    cube->GetOrientation(editor.Scene().get(), direction, up);
+    EXPECT_LT(Length(direction - Vec3{0, 1, 0}), 1e-4f);
+    EXPECT_LT(Length(up - Vec3{0, 0, -1}), 1e-4f);
+
+    // The base spans the dragged rectangle in the view plane.
+    const Vec3 corner = PlanePoint(origin, kCentreX + 40, kCentreY + 20);
+    EXPECT_GT(corner.x, origin.x);
+    EXPECT_LT(corner.y, origin.y);
+    EXPECT_NEAR(corner.z, origin.z, 1e-4f);
+    Vec3 e = Extent(cube);
+    EXPECT_NEAR(e.x, corner.x - origin.x, 1e-3f);
+    EXPECT_NEAR(e.z, origin.y - corner.y, 1e-3f);
+    EXPECT_NEAR(e.y, kMinScaledExtent, 1e-6f);
+    EXPECT_NEAR(At(cube).x, (origin.x + corner.x) / 2, 1e-3f);
+    EXPECT_NEAR(At(cube).y, (origin.y + corner.y) / 2, 1e-3f);
+
+    // 30 pixels up without a button: the box grows towards the viewer and
+    // keeps its back face on the plane through the creation point.
+    Drag(kCentreX + 40, kCentreY - 10);
+    const float height = 30 * *UnitsPerPixel(editor, origin);
+    e = Extent(cube);
+    EXPECT_NEAR(e.y, height, 1e-3f);
+    EXPECT_NEAR(At(cube).z, origin.z - height / 2, 1e-3f);
+    Press(kCentreX + 40, kCentreY - 10);
+    Release(kCentreX + 40, kCentreY - 10);
+    EXPECT_TRUE(Registered(cube));
+
+    // A sphere in the same view has the radius of its drag in the view plane.
+    editor.toolMode = kModeSphere;
+    Press(kCentreX, kCentreY);
+    const Vec3 centre = editor.insertionPoint;
+    FramePtr sphere = editor.SelectedFrame();
+    Drag(kCentreX, kCentreY - 25);
+    Release(kCentreX, kCentreY - 25);
+    const float radius = Length(PlanePoint(centre, kCentreX, kCentreY - 25) - centre);
+    EXPECT_NEAR(radius, 25 * *UnitsPerPixel(editor, centre), 1e-3f);
+    EXPECT_NEAR(Extent(sphere).z, 2 * radius, 1e-3f);
+    EXPECT_NEAR(Extent(sphere).x, 2 * radius, 1e-3f);
 }
 
 TEST_F(CreationTest, CylinderFromTheCentreHasTheDraggedRadius)

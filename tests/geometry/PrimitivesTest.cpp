@@ -13,6 +13,7 @@
 #include <limits>
 #include <map>
 #include <numbers>
+#include <ostream>
 #include <string>
 #include <utility>
 
@@ -151,6 +152,9 @@ CylinderParameters Tube(int s, int h, bool caps)
     p.caps = caps;
     return p;
 }
+
+// Test lists show the case by its name, not its bytes.
+void PrintTo(const PrimitiveCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<PrimitiveCase> Cases()
 {
@@ -357,6 +361,8 @@ struct BadCase {
     const char* name;
     std::function<bool(MeshBuilder&, bool clamp)> build;
 };
+
+void PrintTo(const BadCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<BadCase> BadCases()
 {
