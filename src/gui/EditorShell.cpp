@@ -1,11 +1,13 @@
 #include "gui/EditorShell.h"
 
 #include "app/Startup.h"
+#include "app/ToolForms.h"
 #include "scene/DemoScene.h"
 #include "gui/GlDeviceFactory.h"
 #include "gui/MainWindow.h"
 #include "gui/QtStartupPlatform.h"
 #include "gui/QtUi.h"
+#include "gui/ToolWindows.h"
 #include "scene/Editor.h"
 
 #include <QCoreApplication>
@@ -60,6 +62,11 @@ bool EditorShell::Start(const ShellOptions& options)
 
     StartupOptions startup;
     startup.commandLineFile = options.sceneFile;
+    // The tool column, the toolbar, the Objects List and the information
+    // window come with the main window; the creation tools' windows are
+    // made as they are announced.
+    for (const StartupWindow& tool : StartupWindows())
+        startup.toolWindows.push_back({tool.status, window_->CreationWindows()->Creator(tool)});
     if (!InitializeMainWindow(*editor_, *platform_, startup)) {
         platform_->CloseSplash();
         return false;

@@ -7,10 +7,13 @@
 #include "gui/QtUi.h"
 #include "gui/SamplerWidget.h"
 #include "gui/ToolButtons.h"
+#include "gui/ToolWindows.h"
 #include "gui/ViewportSetupDialog.h"
 #include "gui/ViewportWidget.h"
 #include "render/CommandIds.h"
 #include "scene/Editor.h"
+
+#include <algorithm>
 
 #include <QAction>
 #include <QCloseEvent>
@@ -24,6 +27,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -35,8 +40,10 @@ const char* const kHelpFileName = "Corvid.html";
 
 namespace {
 
-constexpr int kToolColumnWidth = 176;
+// Wide enough for four tool buttons and a parameter window's label and box.
+constexpr int kToolColumnWidth = 208;
 constexpr int kSamplerSize = 150;
+constexpr int kNarrowestDock = 150;
 
 // The part of the main window the viewports share; the core places them.
 class ViewportAreaWidget final : public QWidget {
@@ -86,14 +93,24 @@ MainWindow::MainWindow(Editor& editor, QtUi& ui)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
 
-    toolColumn_ = new QWidget(central);
+    // The column scrolls rather than squeezing its windows in a short main
+    // window; its width bounds the viewport area.
+    auto* columnScroll = new QScrollArea(central);
+    columnScroll->setObjectName("toolColumnScroll");
+    columnScroll->setFixedWidth(kToolColumnWidth);
+    columnScroll->setFrameShape(QFrame::NoFrame);
+    columnScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    columnScroll->setWidgetResizable(true);
+    toolColumn_ = new QWidget(columnScroll);
     toolColumn_->setObjectName("toolColumn");
-    toolColumn_->setFixedWidth(kToolColumnWidth);
     auto* column = new QVBoxLayout(toolColumn_);
     column->setContentsMargins(8, 8, 8, 8);
     tools_ = new ToolButtons(editor_, toolColumn_);
     column->addWidget(tools_);
     column->addSpacing(8);
+    toolWindows_ = new ToolWindows(editor_, *tools_, toolColumn_);
+    column->addWidget(toolWindows_);
+    column->addSpacing(4);
     auto* samplerTitle = new QLabel("Material", toolColumn_);
     sampler_ = new SamplerWidget(toolColumn_);
     sampler_->setFixedSize(kSamplerSize, kSamplerSize);
@@ -115,7 +132,8 @@ MainWindow::MainWindow(Editor& editor, QtUi& ui)
     area->onResize = [this] { viewportAreaResized(); };
     area_ = area;
 
-    row->addWidget(toolColumn_);
+    columnScroll->setWidget(toolColumn_);
+    row->addWidget(columnScroll);
     row->addWidget(area_, 1);
     setCentralWidget(central);
     createDocks();
@@ -135,15 +153,49 @@ void MainWindow::createDocks()
     infoDock_ = new QDockWidget("Object Information", this);
     infoDock_->setObjectName("objectInfoDock");
     infoDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    info_ = new ObjectInfoPanel(infoDock_);
-    infoDock_->setWidget(info_);
+    // Scrolled, so that a narrow main window can narrow the dock and keep
+    // room for the viewports.
+    auto* infoScroll = new QScrollArea(infoDock_);
+    infoScroll->setFrameShape(QFrame::NoFrame);
+    infoScroll->setWidgetResizable(true);
+    info_ = new ObjectInfoPanel(infoScroll);
+    infoScroll->setWidget(info_);
+    infoDock_->setWidget(infoScroll);
     addDockWidget(Qt::RightDockWidgetArea, infoDock_);
-    resizeDocks({treeDock_}, {230}, Qt::Horizontal);
+    // Wide enough for the whole information panel where the window allows.
+    const int panelWidth = info_->sizeHint().width() + infoScroll->verticalScrollBar()->sizeHint().width();
+    dockWidth_ = std::max(230, panelWidth);
+    resizeDocks({treeDock_, infoDock_}, {dockWidth_, dockWidth_}, Qt::Horizontal);
 
     connect(&ui_, &QtUi::Notified, this, &MainWindow::onNotified);
     info_->Show(editor_.objectInfo);
     if (ObjectTreeWidget* tree = ui_.Tree())
         tree->ShowSelection(editor_.HasSelection() ? editor_.SelectedFrame().get() : nullptr);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // The docks give way to the viewports in a narrow window (at most a third
+    // of its width) and grow back to their width when it widens again; a
+    // width the person chose within that stays.
+    if (treeDock_->isFloating() || infoDock_->isFloating())
+        return;
+    const int most = std::max(kNarrowestDock, width() / 3);
+    int wanted = 0;
+    if (treeDock_->width() > most) {
+        wanted = most;
+        docksNarrowed_ = true;
+    } else if (docksNarrowed_) {
+        wanted = std::min(most, dockWidth_);
+        docksNarrowed_ = wanted < dockWidth_;
+    }
+    // After the layout has taken the new size: asked for inside the resize,
+    // a wider dock loses to the central widget's share.
+    if (wanted > 0)
+        QMetaObject::invokeMethod(
+            this, [this, wanted] { resizeDocks({treeDock_, infoDock_}, {wanted, wanted}, Qt::Horizontal); },
+            Qt::QueuedConnection);
 }
 
 ObjectTreeWidget* MainWindow::ObjectsList() const

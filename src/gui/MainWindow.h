@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the menus drawn from the core's main-menu model, the
-// toolbar, the tool column with the tool buttons and the material preview,
+// toolbar, the tool column (scrolling when the window is short) with the
+// tool buttons, the creation tools' windows and the material preview,
 // the viewport area the core lays the four viewport windows out in, and the
 // "Objects List" and object information docks.
 
@@ -24,6 +25,7 @@ class ObjectInfoPanel;
 class ObjectTreeWidget;
 class QtUi;
 class ToolButtons;
+class ToolWindows;
 class SamplerWidget;
 class ViewportSetupDialog;
 class ViewportWidget;
@@ -52,6 +54,8 @@ public:
     QToolBar* ToolBar() const { return toolBar_; }
     QWidget* ToolColumn() const { return toolColumn_; }
     ToolButtons* Tools() const { return tools_; }
+    // The creation tools' button and parameter windows (made during start-up).
+    ToolWindows* CreationWindows() const { return toolWindows_; }
     ObjectTreeWidget* ObjectsList() const;
     QDockWidget* ObjectsListDock() const { return treeDock_; }
     ObjectInfoPanel* InfoPanel() const { return info_; }
@@ -74,6 +78,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createDocks();
@@ -93,8 +98,11 @@ private:
     QWidget* toolColumn_ = nullptr;
     SamplerWidget* sampler_ = nullptr;
     ToolButtons* tools_ = nullptr;
+    ToolWindows* toolWindows_ = nullptr;
     QDockWidget* treeDock_ = nullptr;
     QDockWidget* infoDock_ = nullptr;
+    int dockWidth_ = 0;           // the docks' width in a wide window
+    bool docksNarrowed_ = false;   // narrowed by a narrow window, to grow back
     ObjectInfoPanel* info_ = nullptr;
     QWidget* area_ = nullptr;
     std::array<ViewportWidget*, 4> viewports_{};

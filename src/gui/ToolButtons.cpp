@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <numbers>
 
 namespace corvid {
 
@@ -22,11 +23,16 @@ namespace {
 constexpr int kButtonSize = 36;
 constexpr int kColumns = 4;
 
-// View tools draw in blue, object tools in orange, hierarchy tools in green.
+// View tools draw in blue, object tools in orange, hierarchy tools in
+// green, the creation tools in purple, lights in amber and surfaces in teal.
 const QColor kViewInk(35, 90, 170);
 const QColor kObjectInk(190, 95, 15);
 const QColor kTreeInk(30, 120, 60);
+const QColor kMakeInk(110, 60, 160);
+const QColor kLightInk(150, 105, 0);
+const QColor kSurfaceInk(20, 125, 135);
 const QColor kDark(45, 45, 50);
+const QColor kGlow(255, 215, 70);
 
 void Arrow(QPainter& p, QPointF from, QPointF to, double head = 4.0)
 {
@@ -116,8 +122,220 @@ void Cube(QPainter& p, QRectF box, const QColor& fill)
     p.restore();
 }
 
+// A shaded ball: lit from the upper left.
+void Ball(QPainter& p, QRectF box, const QColor& ink)
+{
+    QRadialGradient shade(box.topLeft() + QPointF(box.width() * 0.35, box.height() * 0.3), box.width() * 0.75);
+    shade.setColorAt(0, Qt::white);
+    shade.setColorAt(1, ink.lighter(110));
+    p.save();
+    p.setBrush(shade);
+    p.drawEllipse(box);
+    p.restore();
+}
+
+// An upright tube or cone seen a little from above; top 0 draws a cone.
+void Tube(QPainter& p, double top, const QColor& ink)
+{
+    const QRectF base(4, 17, 16, 5);
+    p.save();
+    p.setBrush(ink.lighter(150));
+    QPainterPath body;
+    body.moveTo(12 - top, 4.5);
+    body.lineTo(4, 19.5);
+    body.arcTo(base, 180, 180);
+    body.lineTo(12 + top, 4.5);
+    body.closeSubpath();
+    p.drawPath(body);
+    if (top > 0) {
+        p.setBrush(ink.lighter(180));
+        p.drawEllipse(QRectF(12 - top, 2, 2 * top, 5));
+    }
+    p.restore();
+}
+
+// A lamp bulb with its screw cap below.
+void Bulb(QPainter& p, QPointF c)
+{
+    p.save();
+    p.setPen(QPen(kLightInk, 1.2));
+    p.setBrush(kGlow);
+    p.drawEllipse(c, 4.5, 4.5);
+    p.setBrush(QColor(150, 150, 150));
+    p.drawRect(QRectF(c.x() - 2, c.y() + 4, 4, 3));
+    p.restore();
+}
+
+// A curved surface patch: a warped grid, its control points in dots.
+void Patch(QPainter& p, const QColor& ink, bool pointsOnSurface)
+{
+    auto at = [](double u, double v) {
+        // The corners (3, 8) (15, 3) (21, 15) (9, 20), bulging up in the middle.
+        const double x = 3 + 12 * u + 6 * v;
+        const double y = 8 - 5 * u + 12 * v - 5 * std::sin(u * std::numbers::pi) * std::sin(v * std::numbers::pi);
+        return QPointF(x, y);
+    };
+    p.save();
+    QPainterPath outline;
+    outline.moveTo(at(0, 0));
+    for (int side = 0; side < 4; ++side)
+        for (int k = 1; k <= 8; ++k) {
+            const double t = k / 8.0;
+            const double u = side == 0 ? t : side == 1 ? 1 : side == 2 ? 1 - t : 0;
+            const double v = side == 0 ? 0 : side == 1 ? t : side == 2 ? 1 : 1 - t;
+            outline.lineTo(at(u, v));
+        }
+    p.setBrush(ink.lighter(170));
+    p.drawPath(outline);
+    p.setPen(QPen(ink, 0.9));
+    for (double g : {1.0 / 3.0, 2.0 / 3.0}) {
+        QPainterPath across, along;
+        across.moveTo(at(g, 0));
+        along.moveTo(at(0, g));
+        for (int k = 1; k <= 8; ++k) {
+            across.lineTo(at(g, k / 8.0));
+            along.lineTo(at(k / 8.0, g));
+        }
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(across);
+        p.drawPath(along);
+    }
+    // B-spline points float off the surface; Catmull-Rom points lie on it.
+    p.setPen(Qt::NoPen);
+    p.setBrush(pointsOnSurface ? kObjectInk : kViewInk);
+    for (double u : {0.0, 0.5, 1.0})
+        for (double v : {0.0, 0.5, 1.0}) {
+            const QPointF point = at(u, v) - (pointsOnSurface ? QPointF() : QPointF(0, 2.5));
+            p.drawEllipse(point, 1.5, 1.5);
+        }
+    p.restore();
+}
+
+void DrawCreationTool(QPainter& p, int mode)
+{
+    const QColor ink = mode >= kModeAmbientLight ? kLightInk : mode >= kModeBSplinePatch ? kSurfaceInk : kMakeInk;
+    p.setPen(QPen(ink, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    switch (mode) {
+    case kModeSphere:
+        Ball(p, QRectF(3, 3, 18, 18), ink);
+        p.setPen(QPen(ink, 0.9));
+        p.drawArc(QRectF(3, 9, 18, 6), 180 * 16, 180 * 16);
+        break;
+    case kModeSquare: {
+        QPolygonF plane;
+        plane << QPointF(1.5, 15) << QPointF(10, 7) << QPointF(22.5, 9) << QPointF(14, 18);
+        p.setBrush(ink.lighter(160));
+        p.drawPolygon(plane);
+        p.setPen(QPen(ink, 0.8));
+        p.drawLine(QPointF(5.75, 11), QPointF(18.25, 13.5));
+        p.drawLine(QPointF(7.75, 16.5), QPointF(16.25, 8));
+        break;
+    }
+    case kModeCube:
+        Cube(p, QRectF(3, 3, 18, 18), ink);
+        break;
+    case kModeCylinder:
+        Tube(p, 8, ink);
+        break;
+    case kModeCone:
+        Tube(p, 0, ink);
+        break;
+    case kModeSuperEllipsoid: {
+        // A rounded cushion between a box and a ball.
+        QRadialGradient shade(QPointF(9, 8), 16);
+        shade.setColorAt(0, Qt::white);
+        shade.setColorAt(1, ink.lighter(110));
+        p.setBrush(shade);
+        p.drawRoundedRect(QRectF(3, 4, 18, 16), 6, 6);
+        p.setPen(QPen(ink, 0.9));
+        p.drawArc(QRectF(3, 9, 18, 6), 180 * 16, 180 * 16);
+        break;
+    }
+    case kModeSuperToroid: {
+        QPainterPath ring;
+        ring.addRoundedRect(QRectF(1.5, 6, 21, 13), 5.5, 5.5);
+        ring.addRoundedRect(QRectF(8, 10.5, 8, 4), 2, 2);
+        ring.setFillRule(Qt::OddEvenFill);
+        QLinearGradient shade(QPointF(0, 6), QPointF(0, 19));
+        shade.setColorAt(0, ink.lighter(190));
+        shade.setColorAt(1, ink.lighter(110));
+        p.setBrush(shade);
+        p.drawPath(ring);
+        break;
+    }
+    case kModeCamera:
+        p.setBrush(ink.lighter(160));
+        p.drawEllipse(QPointF(6.5, 6), 3.2, 3.2);
+        p.drawEllipse(QPointF(13.5, 6), 3.2, 3.2);
+        p.drawRect(QRectF(2.5, 10, 13, 9));
+        {
+            QPolygonF lens;
+            lens << QPointF(15.5, 14.5) << QPointF(22, 10.5) << QPointF(22, 18.5);
+            p.drawPolygon(lens);
+        }
+        break;
+    case kModeSpotLight: {
+        QPolygonF beam;
+        beam << QPointF(10, 8) << QPointF(14, 8) << QPointF(22, 22) << QPointF(2, 22);
+        QLinearGradient fade(QPointF(0, 8), QPointF(0, 22));
+        fade.setColorAt(0, kGlow);
+        fade.setColorAt(1, QColor(255, 235, 150, 60));
+        p.setPen(Qt::NoPen);
+        p.setBrush(fade);
+        p.drawPolygon(beam);
+        p.setPen(QPen(kDark, 1.2));
+        p.setBrush(QColor(120, 120, 125));
+        p.drawRect(QRectF(8.5, 2, 7, 6));
+        break;
+    }
+    case kModePointLight:
+        for (int k = 0; k < 8; ++k) {
+            const double a = k * std::numbers::pi / 4;
+            p.drawLine(QPointF(12 + 7 * std::cos(a), 10 + 7 * std::sin(a)),
+                       QPointF(12 + 10 * std::cos(a), 10 + 10 * std::sin(a)));
+        }
+        Bulb(p, {12, 10});
+        break;
+    case kModeDirectionalLight:
+        for (int k = 0; k < 3; ++k)
+            Arrow(p, QPointF(3 + 6 * k, 2), QPointF(9 + 6 * k, 21), 3.5);
+        break;
+    case kModeAmbientLight: {
+        QRadialGradient glow(QPointF(12, 12), 11);
+        glow.setColorAt(0, kGlow);
+        glow.setColorAt(1, QColor(255, 215, 70, 0));
+        p.setPen(Qt::NoPen);
+        p.setBrush(glow);
+        p.drawEllipse(QPointF(12, 12), 11, 11);
+        p.setPen(QPen(ink, 1.0, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(12, 12), 9, 9);
+        break;
+    }
+    case kModeParallelPointLight:
+        for (int k = 0; k < 4; ++k)
+            p.drawLine(QPointF(5 + 4.5 * k, 15), QPointF(5 + 4.5 * k, 22.5));
+        Bulb(p, {12, 6});
+        break;
+    case kModeBSplinePatch:
+        Patch(p, ink, false);
+        break;
+    case kModeCatmullRomPatch:
+        Patch(p, ink, true);
+        break;
+    default:
+        break;
+    }
+}
+
 void DrawTool(QPainter& p, int mode)
 {
+    if ((mode >= kModeSphere && mode <= kModeCone) || mode == kModeBSplinePatch || mode == kModeCatmullRomPatch ||
+        (mode >= kModeAmbientLight && mode <= kModeParallelPointLight)) {
+        DrawCreationTool(p, mode);
+        return;
+    }
     const QColor ink = mode < kModeMove ? kViewInk : mode >= kModeAttach && mode <= kModeUnlink ? kTreeInk : kObjectInk;
     p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
@@ -367,20 +585,8 @@ ToolButtons::ToolButtons(Editor& editor, QWidget* parent)
         grid->setSpacing(3);
         int i = 0;
         for (const ToolEntry& tool : tools) {
-            auto* button = new QToolButton(this);
-            button->setObjectName(QString("tool%1").arg(tool.mode));
-            button->setCheckable(true);
-            button->setAutoRaise(true);
-            button->setFixedSize(kButtonSize, kButtonSize);
-            button->setIconSize(QSize(24, 24));
-            button->setIcon(ToolIcon(tool.mode));
-            button->setToolTip(tool.name);
-            button->setText(tool.name);
-            button->setFocusPolicy(Qt::NoFocus);
-            group_->addButton(button, tool.mode);
+            QToolButton* button = makeButton(tool.mode, tool.name, this);
             buttons_[tool.mode] = button;
-            const int mode = tool.mode;
-            connect(button, &QToolButton::clicked, this, [this, mode] { choose(mode); });
             grid->addWidget(button, i / kColumns, i % kColumns);
             ++i;
         }
@@ -402,10 +608,37 @@ ToolButtons::ToolButtons(Editor& editor, QWidget* parent)
     ShowEditorMode();
 }
 
+QToolButton* ToolButtons::makeButton(int mode, const QString& name, QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString("tool%1").arg(mode));
+    button->setCheckable(true);
+    button->setAutoRaise(true);
+    button->setFixedSize(kButtonSize, kButtonSize);
+    button->setIconSize(QSize(24, 24));
+    button->setIcon(ToolIcon(mode));
+    button->setToolTip(name);
+    button->setText(name);
+    button->setFocusPolicy(Qt::NoFocus);
+    group_->addButton(button, mode);
+    connect(button, &QToolButton::clicked, this, [this, mode] { choose(mode); });
+    return button;
+}
+
+QToolButton* ToolButtons::AddButton(int mode, const QString& name, QWidget* parent)
+{
+    QToolButton* button = makeButton(mode, name, parent);
+    added_[mode] = button;
+    button->setChecked(editor_.toolMode == mode);
+    return button;
+}
+
 QToolButton* ToolButtons::Button(int mode) const
 {
-    auto it = buttons_.find(mode);
-    return it == buttons_.end() ? nullptr : it->second;
+    for (const auto* buttons : {&buttons_, &added_})
+        if (auto it = buttons->find(mode); it != buttons->end())
+            return it->second;
+    return nullptr;
 }
 
 std::vector<int> ToolButtons::Modes() const
@@ -420,19 +653,21 @@ void ToolButtons::ShowEditorMode()
 {
     if (QToolButton* button = Button(editor_.toolMode)) {
         button->setChecked(true);
-        return;
+    } else {
+        // No button for this mode: none checked.
+        group_->setExclusive(false);
+        for (QAbstractButton* b : group_->buttons())
+            b->setChecked(false);
+        group_->setExclusive(true);
     }
-    // No button for this mode: none checked.
-    group_->setExclusive(false);
-    for (const auto& [mode, b] : buttons_)
-        b->setChecked(false);
-    group_->setExclusive(true);
+    emit ModeShown(editor_.toolMode);
 }
 
 void ToolButtons::choose(int mode)
 {
     editor_.toolMode = mode;
     editor_.toolState = 0;
+    emit ModeShown(mode);
 }
 
 } // namespace corvid

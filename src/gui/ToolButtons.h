@@ -1,7 +1,8 @@
 #pragma once
 // The tool buttons of the left column: one checkable button per tool mode,
 // exclusive, each with a drawn icon and a tool tip. Choosing one sets the
-// editor's tool mode; the viewports then dispatch on it.
+// editor's tool mode; the viewports then dispatch on it. The creation tools'
+// button windows add their buttons to the same exclusive group.
 
 #include <QIcon>
 #include <QWidget>
@@ -32,9 +33,13 @@ class ToolButtons final : public QWidget {
 public:
     ToolButtons(Editor& editor, QWidget* parent = nullptr);
 
-    // The button of mode, or null.
+    // The button of mode (the column's or an added one), or null.
     QToolButton* Button(int mode) const;
+    // The modes of the column's own buttons.
     std::vector<int> Modes() const;
+    // A button for mode in the same exclusive group, for a window of
+    // parent's to lay out.
+    QToolButton* AddButton(int mode, const QString& name, QWidget* parent);
     QCheckBox* GridSnapBox() const { return gridSnap_; }
     // Checks the button of the editor's current mode (none for a mode
     // without a button).
@@ -42,12 +47,18 @@ public:
 
     static QIcon ToolIcon(int mode, int size = 24);
 
+signals:
+    // The mode a button chose, or the editor's mode ShowEditorMode showed.
+    void ModeShown(int mode);
+
 private:
+    QToolButton* makeButton(int mode, const QString& name, QWidget* parent);
     void choose(int mode);
 
     Editor& editor_;
     QButtonGroup* group_ = nullptr;
     std::map<int, QToolButton*> buttons_;
+    std::map<int, QToolButton*> added_;
     QCheckBox* gridSnap_ = nullptr;
 };
 

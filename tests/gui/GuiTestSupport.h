@@ -3,6 +3,11 @@
 // OpenGL and refuses to run without an X server, and picture measurements.
 
 #include "gui/EditorShell.h"
+#include "gui/ViewportWidget.h"
+#include "platform/Device.h"
+#include "platform/Frame.h"
+#include "render/Picking.h"
+#include "scene/Editor.h"
 
 #include <QApplication>
 #include <QImage>
@@ -52,6 +57,22 @@ inline bool SimilarBox(const QRect& a, const QRect& b, const QSize& size, double
     const double dx = tolerance * size.width(), dy = tolerance * size.height();
     return std::abs(a.left() - b.left()) <= dx && std::abs(a.right() - b.right()) <= dx &&
            std::abs(a.top() - b.top()) <= dy && std::abs(a.bottom() - b.bottom()) <= dy;
+}
+
+// Where a point given relative to SCENE shows in viewport 1, in the
+// widget's own coordinates (render-surface pixels scaled by the detail
+// level to window pixels first).
+inline QPoint Viewport1PointOf(Editor& editor, ViewportWidget& viewport, const Vec3& point)
+{
+    editor.ActivateView(1);
+    ViewRecord& view = editor.Viewport(1);
+    Device* device = view.device.get();
+    const ScreenMapping mapping(editor.ActiveCamera()->GetTransform(editor.Scene().get()), view.Parameters(),
+                                device->GetWidth(), device->GetHeight());
+    const ScreenPoint s = mapping.Transform(point);
+    const double toWindow = 100.0 / view.detail;
+    return viewport.FromWindowPixels(static_cast<int>(s.x / s.w * toWindow + 0.5),
+                                     static_cast<int>(s.y / s.w * toWindow + 0.5));
 }
 
 } // namespace corvid::test

@@ -18,6 +18,7 @@
 #include "scene/Editor.h"
 
 #include <QAbstractButton>
+#include <QDockWidget>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
@@ -172,11 +173,17 @@ private slots:
     {
         QCOMPARE(window_->minimumSize(), QSize(640, 480));
         const QRect before = window_->geometry();
+        const int dockWidth = window_->ObjectsListDock()->width();
         window_->resize(300, 200);
         QVERIFY(window_->width() >= 640);
         QVERIFY(window_->height() >= 480);
+        // The docks give way so the viewports keep a usable width...
+        QTRY_VERIFY(window_->ObjectsListDock()->width() <= window_->width() / 3);
+        QVERIFY(window_->ViewportArea()->width() >= window_->width() / 4);
         window_->setGeometry(before);
         QTRY_COMPARE(window_->geometry().size(), before.size());
+        // ...and take their width back when the window widens again.
+        QTRY_COMPARE(window_->ObjectsListDock()->width(), dockWidth);
     }
 
     void enterKeyIsSwallowed()

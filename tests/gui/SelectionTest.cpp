@@ -76,18 +76,7 @@ private:
     // Where the centre of frame shows in viewport 1, in widget coordinates.
     QPoint onScreen(const Frame& frame)
     {
-        editor_->ActivateView(1);
-        ViewRecord& view = editor_->Viewport(1);
-        Device* device = view.device.get();
-        const Frame* scene = editor_->Scene().get();
-        const ScreenMapping mapping(editor_->ActiveCamera()->GetTransform(scene), view.Parameters(),
-                                    device->GetWidth(), device->GetHeight());
-        const ScreenPoint s = mapping.Transform(frame.GetPosition(scene));
-        // Render-surface pixels to window pixels (the detail level), then to
-        // the widget's own coordinates.
-        const double toWindow = 100.0 / view.detail;
-        return viewport1()->FromWindowPixels(static_cast<int>(s.x / s.w * toWindow),
-                                             static_cast<int>(s.y / s.w * toWindow));
+        return test::Viewport1PointOf(*editor_, *viewport1(), frame.GetPosition(editor_->Scene().get()));
     }
 
     QString currentText() const { return tree_->currentItem() ? tree_->currentItem()->text(0) : QString(); }
