@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include "gui/DesktopDepth.h"
+#include "gui/HelpFile.h"
 #include "gui/MenuBuilder.h"
 #include "gui/ObjectInfoPanel.h"
 #include "gui/ObjectTreeWidget.h"
@@ -19,7 +20,6 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDockWidget>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -385,9 +385,10 @@ void MainWindow::refreshMenu(QMenu& menu)
 
 void MainWindow::openHelp()
 {
-    const QString path = QString::fromStdString(editor_.helpDirectory) + "/" + kHelpFileName;
-    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        ui_.ShowMessage("Cannot open the help file\n " + path.toStdString());
+    const QString directory = QString::fromStdString(editor_.helpDirectory);
+    const QString path = InstallHelpFile(directory, kHelpFileName);
+    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        ui_.ShowMessage("Cannot open the help file\n " + (path.isEmpty() ? directory + "/" + kHelpFileName : path).toStdString());
 }
 
 void MainWindow::watchScreens()

@@ -6,6 +6,7 @@
 #include "scene/DemoScene.h"
 #include "gui/DesktopDepth.h"
 #include "gui/FileFilter.h"
+#include "gui/HelpFile.h"
 #include "gui/ImportOptionsDialog.h"
 #include "gui/MenuBuilder.h"
 #include "scene/SimpleShapes.h"
@@ -21,11 +22,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -59,6 +62,37 @@ class GuiPartsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void helpFileIsInstalledOnceAndNeverOverwritten()
+    {
+        QTemporaryDir base;
+        QVERIFY(base.isValid());
+        const QString help = base.filePath("Corvid/Help");  // made on the way
+        const QString path = InstallHelpFile(help, "Corvid.html");
+        QCOMPARE(path, help + "/Corvid.html");
+        QFile guide(path);
+        QVERIFY(guide.open(QIODevice::ReadOnly));
+        const QByteArray text = guide.readAll();
+        guide.close();
+        QVERIFY(text.contains("<title>Corvid 1.0"));
+        QVERIFY(text.trimmed().endsWith("</html>"));  // whole, not cut short
+
+        // A guide put there by someone else stays.
+        QVERIFY(guide.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        guide.write("local guide");
+        guide.close();
+        QCOMPARE(InstallHelpFile(help, "Corvid.html"), path);
+        QVERIFY(guide.open(QIODevice::ReadOnly));
+        QCOMPARE(guide.readAll(), QByteArray("local guide"));
+        guide.close();
+
+        // Where no folder can be made, there is no guide to open.
+        QFile blocker(base.filePath("plain"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(InstallHelpFile(base.filePath("plain/Help"), "Corvid.html").isEmpty());
+        QVERIFY(InstallHelpFile(QString(), "Corvid.html").isEmpty());
+    }
+
     void filtersKeepTheirRealPatterns()
     {
         QCOMPARE(ToQtFileFilter("Corvid (*.cvd)|*.cvd||"), std::string("Corvid (*.cvd)"));

@@ -1,0 +1,27 @@
+#include "gui/HelpFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace corvid {
+
+const char* const kBundledHelpFile = ":/manual/Corvid.html";
+
+QString InstallHelpFile(const QString& directory, const QString& fileName)
+{
+    const QString path = QDir(directory).filePath(fileName);
+    if (QFileInfo::exists(path))
+        return path;
+    QFile bundled(kBundledHelpFile);
+    if (directory.isEmpty() || !QDir().mkpath(directory) || !bundled.open(QIODevice::ReadOnly))
+        return {};
+    // Written whole or not at all: a half-written guide would stay forever.
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bundled.readAll()) != bundled.size() || !out.commit())
+        return {};
+    return path;
+}
+
+} // namespace corvid
