@@ -96,6 +96,18 @@ std::pair<int, int> RangeReading(const std::vector<AxisSample>& samples, int g)
 
 // The same unit normal the mesh builder gives a polygon (Newell's normal
 // from the first corner), so that normals mended locally equal regenerated ones.
+Vec3 UnitOrZero(const Vec3& v)
+{
+    float dd = Dot(v, v);
+    if (dd > 1e-30f && dd < 1e30f)
+        return v * (1.0f / std::sqrt(dd));
+    float m = std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
+    if (!(m > 0.0f) || !std::isfinite(m))
+        return {};
+    Vec3 s = v / m;
+    return s * (1.0f / std::sqrt(Dot(s, s)));
+}
+
 Vec3 QuadNormal(const std::vector<Vec3>& v, int i, int columns)
 {
     const int corners[4] = {i + 1, i + columns + 1, i + columns, i};

@@ -1,25 +1,12 @@
 #include "platform/Math.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace corvid {
 
 bool NearlyEqual(const Vec3& a, const Vec3& b, float eps)
 {
     return std::fabs(a.x - b.x) <= eps && std::fabs(a.y - b.y) <= eps && std::fabs(a.z - b.z) <= eps;
-}
-
-Vec3 UnitOrZero(const Vec3& v)
-{
-    float dd = Dot(v, v);
-    if (dd > 1e-30f && dd < 1e30f)
-        return v * (1.0f / std::sqrt(dd));
-    float m = std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
-    if (!(m > 0.0f) || !std::isfinite(m))
-        return {};
-    Vec3 s = v / m;
-    return s * (1.0f / std::sqrt(Dot(s, s)));
 }
 
 Matrix4 Matrix4::Identity()

@@ -46,9 +46,6 @@ inline Vec3 Normalize(const Vec3& v)
     float len = Length(v);
     return len > 0.0f ? v / len : Vec3{};
 }
-// Unit vector along v; zero for a zero or non-finite v. Vectors too small to
-// square in float are rescaled first, so tiny faces still get a direction.
-Vec3 UnitOrZero(const Vec3& v);
 inline Vec3 Min(const Vec3& a, const Vec3& b)
 {
     return {a.x < b.x ? a.x : b.x, a.y < b.y ? a.y : b.y, a.z < b.z ? a.z : b.z};
