@@ -1,7 +1,7 @@
 #include "cli/RenderCommand.h"
 
 #include "cli/ConsoleUi.h"
-#include "scene/DemoScene.h"
+#include "app/DemoScene.h"
 #include "platform/Frame.h"
 #include "platform/headless/HeadlessRenderer.h"
 #include "render/ViewRecord.h"

@@ -5,7 +5,7 @@
 //                              draw it off-screen into a 24-bit BMP
 
 #include "cli/ConsoleUi.h"
-#include "scene/DemoScene.h"
+#include "app/DemoScene.h"
 #include "cli/RenderCommand.h"
 #include "scene/Editor.h"
 #include "scene/SceneSummary.h"

@@ -2,7 +2,7 @@
 
 #include "app/Startup.h"
 #include "app/ToolForms.h"
-#include "scene/DemoScene.h"
+#include "app/DemoScene.h"
 #include "gui/GlDeviceFactory.h"
 #include "gui/MainWindow.h"
 #include "gui/QtStartupPlatform.h"

@@ -38,16 +38,4 @@ MeshBuilderPtr BuildUvSphere(float radius, int rings, int segments)
     return mesh;
 }
 
-void AddBox(MeshBuilder& mesh, float halfX, float halfY, float halfZ)
-{
-    const int base = mesh.GetVertexCount();
-    for (int i = 0; i < 8; ++i)
-        mesh.AddVertex({(i & 1) ? halfX : -halfX, (i & 2) ? halfY : -halfY, (i & 4) ? halfZ : -halfZ});
-    const int quads[6][4] = {{0, 2, 3, 1}, {5, 7, 6, 4}, {4, 6, 2, 0}, {1, 3, 7, 5}, {2, 6, 7, 3}, {4, 0, 1, 5}};
-    for (const auto& q : quads) {
-        const int face[] = {base + q[0], base + q[1], base + q[2], base + q[3]};
-        mesh.AddFace(face);
-    }
-}
-
 } // namespace corvid

@@ -1,6 +1,5 @@
 #pragma once
-// Plain shapes built straight into a mesh builder: the material preview
-// sphere and the pieces of the demo scene.
+// The material preview's sphere, built straight into a mesh builder.
 
 #include "platform/Fwd.h"
 
@@ -13,8 +12,5 @@ class MeshBuilder;
 MeshBuilderPtr BuildUvSphere(float radius, int rings, int segments);
 // Adds the vertices and faces of that sphere to mesh (no normals).
 void AddUvSphere(MeshBuilder& mesh, float radius, int rings, int segments);
-
-// Adds the vertices and faces of an axis-aligned box around the origin.
-void AddBox(MeshBuilder& mesh, float halfX, float halfY, float halfZ);
 
 } // namespace corvid

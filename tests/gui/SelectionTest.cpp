@@ -131,12 +131,14 @@ private slots:
             QCOMPARE(RecordOf(frame.get())->treeItem, tree_->Handle(item));
             QCOMPARE(item->checkState(0), Qt::Checked);
         }
-        QCOMPARE(names, QStringList({"Cube 0", "Sphere 0", "Cube 1", "Cube 1", "Camera 0", "Light 0", "Light 1"}));
+        QCOMPARE(names, QStringList({"Cube 0", "Sphere 0", "Cube 1", "Cube 1", "SuperToroid 0", "Cylinder 0",
+                                     "SuperEllipsoid 0", "BSpline Patch", "Camera 0", "Light 0", "Light 1"}));
         QVERIFY(!(world->flags() & Qt::ItemIsUserCheckable));
 
         // Four different icons: world, scene, object, light.
         auto image = [](const QTreeWidgetItem* item) { return item->icon(0).pixmap(16, 16).toImage(); };
-        const QImage icons[] = {image(world), image(scene), image(scene->child(0)), image(scene->child(5))};
+        const QImage icons[] = {image(world), image(scene), image(scene->child(0)),
+                                 image(scene->child(static_cast<int>(names.indexOf("Light 0"))))};
         for (int a = 0; a < 4; ++a) {
             QVERIFY(!icons[a].isNull());
             for (int b = a + 1; b < 4; ++b)

@@ -1,10 +1,13 @@
-#include "scene/DemoScene.h"
+#include "app/DemoScene.h"
 
-#include "scene/SimpleShapes.h"
+#include "geometry/Patch.h"
+#include "geometry/Primitives.h"
 #include "platform/Frame.h"
 #include "platform/Light.h"
 #include "platform/MeshBuilder.h"
 #include "scene/Editor.h"
+#include "scene/ObjectKind.h"
+#include "scene/Records.h"
 
 #include <functional>
 
@@ -38,24 +41,50 @@ void BuildDemoScene(Editor& editor)
         return static_cast<int>((state >> 16) % 10);
     };
 
+    // The primitives as their tools make them, sized as a drag would.
     FramePtr box = MakeObject(editor, {-4.5f, 2.0f, 0.0f}, "Cube %s", editor.names.cube, [](MeshBuilder& mesh) {
-        AddBox(mesh, 2.0f, 2.0f, 2.0f);
-        mesh.GenerateNormals(1.0f, kGenerateNormalsUseCreaseAngle);
+        BuildCube(mesh, CubeParameters{});
+        mesh.Scale(4.0f, 4.0f, 4.0f);
     });
     box->AddRotation(Combine::Before, {0, 1, 0}, 0.5f);
 
     MakeObject(editor, {1.0f, 2.5f, 1.0f}, "Sphere %s", editor.names.sphere, [](MeshBuilder& mesh) {
-        AddUvSphere(mesh, 2.5f, 20, 32);
-        mesh.GenerateNormals(kPi, kGenerateNormalsPrecompact);
+        BuildSphere(mesh, SphereParameters{});
+        mesh.Scale(2.5f, 2.5f, 2.5f);
     });
 
     FramePtr slab = MakeObject(editor, {6.0f, 1.0f, -2.0f}, "Cube %s", editor.names.cube, [](MeshBuilder& mesh) {
-        AddBox(mesh, 1.5f, 1.0f, 3.0f);
-        mesh.GenerateNormals(1.0f, kGenerateNormalsUseCreaseAngle);
+        BuildCube(mesh, CubeParameters{});
+        mesh.Scale(3.0f, 2.0f, 6.0f);
     });
     FramePtr copy = editor.DuplicateObject(slab, editor.Scene());
     copy->SetPosition(editor.Scene().get(), {6.0f, 3.0f, -2.0f});
     copy->AddRotation(Combine::Before, {0, 1, 0}, 0.8f);
+
+    // To the sides and behind, out of the way of the shapes in front.
+    MakeObject(editor, {-11.0f, 0.6f, 2.0f}, "SuperToroid %s", editor.names.superToroid, [](MeshBuilder& mesh) {
+        BuildSupertoroid(mesh, SupertoroidParameters{});
+        mesh.Scale(3.0f, 3.0f, 3.0f);
+    });
+    MakeObject(editor, {11.0f, 1.75f, 2.0f}, "Cylinder %s", editor.names.cylinder, [](MeshBuilder& mesh) {
+        BuildCone(mesh, CylinderParameters{32, 3, true, SizingStyle::FromCentre});
+        mesh.Scale(1.75f, 3.5f, 1.75f);
+    });
+    MakeObject(editor, {-8.0f, 1.5f, -8.0f}, "SuperEllipsoid %s", editor.names.superEllipsoid, [](MeshBuilder& mesh) {
+        BuildSuperellipsoid(mesh, SuperellipsoidParameters{});
+        mesh.Scale(1.5f, 1.5f, 1.5f);
+    });
+
+    // A B-spline patch behind them, its middle pulled up into a hill.
+    if (FramePtr patch = CreatePatch(editor, kPatchBSpline, {2.0f, 0.0f, 11.0f}, 12.0f, 6.0f)) {
+        for (const FramePtr& point : patch->GetChildren().at(0)->GetChildren()) {
+            const ObjectRecord* record = RecordOf(point.get());
+            if (record && record->kind == kControlPoint && record->cpRow == 3 && record->cpColumn == 3) {
+                point->AddTranslation(Combine::Before, {0.0f, 8.0f, 0.0f});
+                ReevaluatePatch(editor, *point);
+            }
+        }
+    }
 
     editor.insertionPoint = {0.0f, 8.0f, -16.0f};
     FramePtr camera = editor.CreateCamera();
@@ -71,6 +100,8 @@ void BuildDemoScene(Editor& editor)
 
     editor.ClearSelection();
     editor.randomDigit = random;
+    // Like a scene just opened: nothing to save yet.
+    editor.sceneModified = false;
 }
 
 } // namespace corvid

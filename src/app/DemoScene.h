@@ -1,6 +1,7 @@
 #pragma once
 // A small scene built in code, for trying the editor and the command-line
-// tool without a scene file: a few shapes, a copy, a camera and two lights.
+// tool without a scene file: the primitives, a patch, a copy, a camera and two
+// lights.
 
 namespace corvid {
 
