@@ -18,7 +18,7 @@ namespace {
 
 constexpr double kMaxCount = kMaxPrimitiveDivisions;
 // Sizes and radii stop where the generators' clamps stop.
-constexpr double kMaxExtent = 1e6;
+constexpr double kMaxExtent = kMaxPrimitiveExtent;
 constexpr double kMaxAttenuation = 1000.0;
 constexpr double kMinRange = 0.001;
 constexpr double kPi = std::numbers::pi;

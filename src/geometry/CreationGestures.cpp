@@ -258,7 +258,7 @@ void ShapeExponents(Editor& editor, CreationState& state, int x, int y)
 void ShapeTube(Editor& editor, CreationState& state, int y)
 {
     SupertoroidParameters& p = state.toroid;
-    p.tubeRadius = Shaped(state.stageTube, static_cast<float>(state.stageY - y), 1e6f);
+    p.tubeRadius = Shaped(state.stageTube, static_cast<float>(state.stageY - y), kMaxPrimitiveExtent);
     // The outer size stays; the tube's height follows its thickness.
     state.size.y = Floor(state.stageHeight * p.tubeRadius / state.stageTube *
                          (p.ringRadius + state.stageTube) / (p.ringRadius + p.tubeRadius));

@@ -125,9 +125,9 @@ SuperellipsoidParameters Clamp(SuperellipsoidParameters p)
     p.segmentsPoleToPole = ClampCount(p.segmentsPoleToPole, 2);
     p.exponent1 = ClampPositive(p.exponent1, kMaxSuperExponent);
     p.exponent2 = ClampPositive(p.exponent2, kMaxSuperExponent);
-    p.scaleX = ClampPositive(p.scaleX, 1e6f);
-    p.scaleY = ClampPositive(p.scaleY, 1e6f);
-    p.scaleZ = ClampPositive(p.scaleZ, 1e6f);
+    p.scaleX = ClampPositive(p.scaleX, kMaxPrimitiveExtent);
+    p.scaleY = ClampPositive(p.scaleY, kMaxPrimitiveExtent);
+    p.scaleZ = ClampPositive(p.scaleZ, kMaxPrimitiveExtent);
     return p;
 }
 
@@ -137,8 +137,8 @@ SupertoroidParameters Clamp(SupertoroidParameters p)
     p.segmentsTube = ClampCount(p.segmentsTube, 3);
     p.exponent1 = ClampPositive(p.exponent1, kMaxSuperExponent);
     p.exponent2 = ClampPositive(p.exponent2, kMaxSuperExponent);
-    p.tubeRadius = ClampPositive(p.tubeRadius, 1e6f);
-    p.ringRadius = std::isfinite(p.ringRadius) ? std::clamp(p.ringRadius, 0.0f, 1e6f) : 0.0f;
+    p.tubeRadius = ClampPositive(p.tubeRadius, kMaxPrimitiveExtent);
+    p.ringRadius = std::isfinite(p.ringRadius) ? std::clamp(p.ringRadius, 0.0f, kMaxPrimitiveExtent) : 0.0f;
     return p;
 }
 

@@ -29,6 +29,8 @@ constexpr int kMaxPrimitiveDivisions = 1000;
 constexpr float kMinPrimitiveValue = 0.01f;
 // The largest superquadric exponent the clamps leave.
 constexpr float kMaxSuperExponent = 10.0f;
+// The largest scale or radius the clamps leave.
+constexpr float kMaxPrimitiveExtent = 1e6f;
 
 // How the base of a cube, cylinder or cone follows the cursor.
 enum class SizingStyle {

@@ -13,7 +13,7 @@
 #include "gui/ToolButtons.h"
 #include "platform/Frame.h"
 #include "scene/Editor.h"
-#include "scene/Records.h"
+#include "scene/ObjectTree.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -35,19 +35,6 @@ struct CommandLine {
     bool startupTime = false;
     bool ok = true;
 };
-
-// The first frame below root (depth first) whose object is called name.
-corvid::FramePtr FindObject(const corvid::FramePtr& root, const std::string& name)
-{
-    for (const corvid::FramePtr& child : root->GetChildren()) {
-        const corvid::ObjectRecord* record = corvid::RecordOf(child.get());
-        if (record && record->name == name)
-            return child;
-        if (corvid::FramePtr found = FindObject(child, name))
-            return found;
-    }
-    return nullptr;
-}
 
 CommandLine ParseCommandLine(int argc, char** argv)
 {
@@ -116,7 +103,7 @@ int main(int argc, char** argv)
                 shell.GetMainWindow()->Tools()->ShowEditorMode();
             }
             if (!line.select.empty()) {
-                if (corvid::FramePtr frame = FindObject(editor.Scene(), line.select)) {
+                if (corvid::FramePtr frame = corvid::FindObject(editor.Scene(), line.select)) {
                     editor.SelectFromTree(frame);
                     // Marked as a click on it would.
                     if (editor.markersEnabled)

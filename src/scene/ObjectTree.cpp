@@ -158,4 +158,16 @@ bool Editor::SetShownFromTree(FramePtr frame, bool shown)
     return true;
 }
 
+FramePtr FindObject(const FramePtr& root, const std::string& name)
+{
+    for (const FramePtr& child : root->GetChildren()) {
+        const ObjectRecord* record = RecordOf(child.get());
+        if (record && record->name == name)
+            return child;
+        if (FramePtr found = FindObject(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
 } // namespace corvid

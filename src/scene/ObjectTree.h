@@ -11,6 +11,8 @@
 
 #include "platform/Fwd.h"
 
+#include <string>
+
 namespace corvid {
 
 enum TreeIcon : int {
@@ -24,5 +26,7 @@ enum TreeIcon : int {
 int TreeIconOf(const Frame& frame, const Frame& world, const Frame& scene);
 // The item of frame's parent, or 0 when the parent is not listed.
 long ParentTreeItem(const Frame& frame);
+// The first frame below root (depth first) whose object is called name, or null.
+FramePtr FindObject(const FramePtr& root, const std::string& name);
 
 } // namespace corvid

@@ -163,23 +163,6 @@ void Editor::ToolPress(MouseButton button, int x, int y)
             BeginPatchGesture(*this, drag, toolMode == kModeBSplinePatch ? kPatchBSpline : kPatchCatmullRom);
         }
         break;
-    case kModeCamera:
-    case kModeAmbientLight:
-    case kModePointLight:
-    case kModeDirectionalLight:
-    case kModeSpotLight:
-    case kModeParallelPointLight:
-        placement::Press(*this, placement_, left, first, x, y);
-        break;
-    case kModeSphere:
-    case kModeSquare:
-    case kModeCube:
-    case kModeCylinder:
-    case kModeSuperEllipsoid:
-    case kModeSuperToroid:
-    case kModeCone:
-        creation::Press(*this, creation_, left, first, x, y);
-        break;
     case kModeShadow:
         if (picks) {
             // The light is the one selected before this click.
@@ -200,8 +183,16 @@ void Editor::ToolPress(MouseButton button, int x, int y)
     case kModeBulge:
     case kModePull:
     case kModeMultiCopy:
-    default:
         return;
+    default:
+        // The cameras, lights and primitives run gestures of their own.
+        if (IsPlacementMode(toolMode))
+            placement::Press(*this, placement_, left, first, x, y);
+        else if (IsCreationMode(toolMode))
+            creation::Press(*this, creation_, left, first, x, y);
+        else
+            return;
+        break;
     }
     ui_.Notify(Notification::PanelsChanged);
     RenderAllViews();
@@ -231,19 +222,13 @@ void Editor::ToolDrag(int x, int y)
         case kModePivot:
             tools::DragPivot(*this, drag, x, y);
             break;
-        case kModeCamera:
-        case kModeAmbientLight:
-        case kModePointLight:
-        case kModeDirectionalLight:
-        case kModeSpotLight:
-        case kModeParallelPointLight:
-            placement::Drag(*this, placement_, drag, x, y);
-            break;
         case kModeBSplinePatch:
         case kModeCatmullRomPatch:
             DragPatchGesture(*this, drag, x, y);
             break;
         default:
+            if (IsPlacementMode(toolMode))
+                placement::Drag(*this, placement_, drag, x, y);
             break;
         }
     } else if (IsPlacementMode(toolMode)) {
@@ -292,23 +277,6 @@ void Editor::ToolRelease(MouseButton button, int x, int y)
         if (left && drag.frame)
             EndPatchGesture(*this, drag, toolMode == kModeBSplinePatch ? kPatchBSpline : kPatchCatmullRom);
         break;
-    case kModeCamera:
-    case kModeAmbientLight:
-    case kModePointLight:
-    case kModeDirectionalLight:
-    case kModeSpotLight:
-    case kModeParallelPointLight:
-        placement::Release(*this, placement_, last);
-        break;
-    case kModeSphere:
-    case kModeSquare:
-    case kModeCube:
-    case kModeCylinder:
-    case kModeSuperEllipsoid:
-    case kModeSuperToroid:
-    case kModeCone:
-        creation::Release(*this, creation_, left, x, y);
-        break;
     case kModePivot:
         if (last && drag.pivotGizmo)
             tools::EndPivot(*this, drag);
@@ -327,6 +295,10 @@ void Editor::ToolRelease(MouseButton button, int x, int y)
         }
         break;
     default:
+        if (IsPlacementMode(toolMode))
+            placement::Release(*this, placement_, last);
+        else if (IsCreationMode(toolMode))
+            creation::Release(*this, creation_, left, x, y);
         break;
     }
     if (last)

@@ -18,6 +18,7 @@
 #include "render/CommandIds.h"
 #include "render/Picking.h"
 #include "scene/Editor.h"
+#include "scene/ObjectTree.h"
 #include "scene/Records.h"
 #include "scene/ToolMode.h"
 
@@ -38,18 +39,6 @@ using namespace corvid;
 namespace {
 
 constexpr int kWait = 30000;
-
-FramePtr FindObject(const FramePtr& root, const std::string& name)
-{
-    for (const FramePtr& child : root->GetChildren()) {
-        const ObjectRecord* record = RecordOf(child.get());
-        if (record && record->name == name)
-            return child;
-        if (FramePtr found = FindObject(child, name))
-            return found;
-    }
-    return nullptr;
-}
 
 QAction* FindByText(const QMenu& menu, const QString& text)
 {

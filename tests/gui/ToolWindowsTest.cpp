@@ -18,7 +18,7 @@
 #include "platform/Frame.h"
 #include "render/Picking.h"
 #include "scene/Editor.h"
-#include "scene/Records.h"
+#include "scene/ObjectTree.h"
 #include "scene/ToolMode.h"
 
 #include <QComboBox>
@@ -38,18 +38,6 @@ using namespace corvid;
 namespace {
 
 constexpr int kWait = 30000;
-
-FramePtr FindObject(const FramePtr& root, const std::string& name)
-{
-    for (const FramePtr& child : root->GetChildren()) {
-        const ObjectRecord* record = RecordOf(child.get());
-        if (record && record->name == name)
-            return child;
-        if (FramePtr found = FindObject(child, name))
-            return found;
-    }
-    return nullptr;
-}
 
 // Types text into box and presses Enter, as a person would.
 void Type(QAbstractSpinBox* box, const QString& text)

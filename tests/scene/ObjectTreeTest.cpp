@@ -48,6 +48,11 @@ TEST_F(ObjectTreeTest, RegistrationListsObjectsUnderListedParentsOnly)
     editor.RegisterObject(box);
     EXPECT_EQ(ui.tree.size(), items);
     EXPECT_EQ(TreeMismatch(), "");
+
+    // Found by name at any depth, the first in tree order.
+    EXPECT_EQ(FindObject(editor.Scene(), "Hidden"), hidden);
+    EXPECT_EQ(FindObject(editor.Scene(), "Box"), box);
+    EXPECT_EQ(FindObject(editor.Scene(), "Nothing"), nullptr);
 }
 
 TEST_F(ObjectTreeTest, SelectingAnItemSelectsItsObject)
