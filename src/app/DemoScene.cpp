@@ -5,7 +5,7 @@
 #include "platform/Frame.h"
 #include "platform/Light.h"
 #include "platform/MeshBuilder.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 #include "scene/ObjectKind.h"
 #include "scene/Records.h"
 
@@ -20,12 +20,12 @@ namespace {
 FramePtr MakeObject(Editor& editor, const Vec3& at, const char* pattern, int& counter,
                     const std::function<void(MeshBuilder&)>& build)
 {
-    editor.insertionPoint = at;
-    MeshBuilderPtr mesh = editor.BeginObjectCreation();
+    editor.scene.insertionPoint = at;
+    MeshBuilderPtr mesh = editor.scene.BeginObjectCreation();
     build(*mesh);
-    editor.FinishObjectCreation(pattern, counter);
-    FramePtr frame = editor.SelectedFrame();
-    editor.RegisterObject(frame);
+    editor.scene.FinishObjectCreation(pattern, counter);
+    FramePtr frame = editor.scene.SelectedFrame();
+    editor.scene.RegisterObject(frame);
     return frame;
 }
 
@@ -34,74 +34,74 @@ FramePtr MakeObject(Editor& editor, const Vec3& at, const char* pattern, int& co
 void BuildDemoScene(Editor& editor)
 {
     // The same colours every time, so pictures of the demo can be compared.
-    auto random = editor.randomDigit;
+    auto random = editor.scene.randomDigit;
     unsigned state = 20240917u;
-    editor.randomDigit = [&state] {
+    editor.scene.randomDigit = [&state] {
         state = state * 1664525u + 1013904223u;
         return static_cast<int>((state >> 16) % 10);
     };
 
     // The primitives as their tools make them, sized as a drag would.
-    FramePtr box = MakeObject(editor, {-4.5f, 2.0f, 0.0f}, "Cube %s", editor.names.cube, [](MeshBuilder& mesh) {
+    FramePtr box = MakeObject(editor, {-4.5f, 2.0f, 0.0f}, "Cube %s", editor.scene.names.cube, [](MeshBuilder& mesh) {
         BuildCube(mesh, CubeParameters{});
         mesh.Scale(4.0f, 4.0f, 4.0f);
     });
     box->AddRotation(Combine::Before, {0, 1, 0}, 0.5f);
 
-    MakeObject(editor, {1.0f, 2.5f, 1.0f}, "Sphere %s", editor.names.sphere, [](MeshBuilder& mesh) {
+    MakeObject(editor, {1.0f, 2.5f, 1.0f}, "Sphere %s", editor.scene.names.sphere, [](MeshBuilder& mesh) {
         BuildSphere(mesh, SphereParameters{});
         mesh.Scale(2.5f, 2.5f, 2.5f);
     });
 
-    FramePtr slab = MakeObject(editor, {6.0f, 1.0f, -2.0f}, "Cube %s", editor.names.cube, [](MeshBuilder& mesh) {
+    FramePtr slab = MakeObject(editor, {6.0f, 1.0f, -2.0f}, "Cube %s", editor.scene.names.cube, [](MeshBuilder& mesh) {
         BuildCube(mesh, CubeParameters{});
         mesh.Scale(3.0f, 2.0f, 6.0f);
     });
-    FramePtr copy = editor.DuplicateObject(slab, editor.Scene());
-    copy->SetPosition(editor.Scene().get(), {6.0f, 3.0f, -2.0f});
+    FramePtr copy = editor.scene.DuplicateObject(slab, editor.scene.Scene());
+    copy->SetPosition(editor.scene.Scene().get(), {6.0f, 3.0f, -2.0f});
     copy->AddRotation(Combine::Before, {0, 1, 0}, 0.8f);
 
     // To the sides and behind, out of the way of the shapes in front.
-    MakeObject(editor, {-11.0f, 0.6f, 2.0f}, "SuperToroid %s", editor.names.superToroid, [](MeshBuilder& mesh) {
+    MakeObject(editor, {-11.0f, 0.6f, 2.0f}, "SuperToroid %s", editor.scene.names.superToroid, [](MeshBuilder& mesh) {
         BuildSupertoroid(mesh, SupertoroidParameters{});
         mesh.Scale(3.0f, 3.0f, 3.0f);
     });
-    MakeObject(editor, {11.0f, 1.75f, 2.0f}, "Cylinder %s", editor.names.cylinder, [](MeshBuilder& mesh) {
+    MakeObject(editor, {11.0f, 1.75f, 2.0f}, "Cylinder %s", editor.scene.names.cylinder, [](MeshBuilder& mesh) {
         BuildCone(mesh, CylinderParameters{32, 3, true, SizingStyle::FromCentre});
         mesh.Scale(1.75f, 3.5f, 1.75f);
     });
-    MakeObject(editor, {-8.0f, 1.5f, -8.0f}, "SuperEllipsoid %s", editor.names.superEllipsoid, [](MeshBuilder& mesh) {
+    MakeObject(editor, {-8.0f, 1.5f, -8.0f}, "SuperEllipsoid %s", editor.scene.names.superEllipsoid, [](MeshBuilder& mesh) {
         BuildSuperellipsoid(mesh, SuperellipsoidParameters{});
         mesh.Scale(1.5f, 1.5f, 1.5f);
     });
 
     // A B-spline patch behind them, its middle pulled up into a hill.
-    if (FramePtr patch = CreatePatch(editor, kPatchBSpline, {2.0f, 0.0f, 11.0f}, 12.0f, 6.0f)) {
+    if (FramePtr patch = CreatePatch(editor.scene, editor.tools.patches, kPatchBSpline, {2.0f, 0.0f, 11.0f}, 12.0f, 6.0f)) {
         for (const FramePtr& point : patch->GetChildren().at(0)->GetChildren()) {
             const ObjectRecord* record = RecordOf(point.get());
             if (record && record->kind == kControlPoint && record->cpRow == 3 && record->cpColumn == 3) {
                 point->AddTranslation(Combine::Before, {0.0f, 8.0f, 0.0f});
-                ReevaluatePatch(editor, *point);
+                ReevaluatePatch(editor.scene, editor.tools.patches, *point);
             }
         }
     }
 
-    editor.insertionPoint = {0.0f, 8.0f, -16.0f};
-    FramePtr camera = editor.CreateCamera();
-    camera->LookAt(*editor.Scene(), editor.Scene().get());
-    editor.RegisterObject(camera);
+    editor.scene.insertionPoint = {0.0f, 8.0f, -16.0f};
+    FramePtr camera = editor.scene.CreateCamera();
+    camera->LookAt(*editor.scene.Scene(), editor.scene.Scene().get());
+    editor.scene.RegisterObject(camera);
 
-    editor.insertionPoint = {8.0f, 10.0f, -6.0f};
-    editor.RegisterObject(editor.CreateLight(LightType::Point));
-    editor.insertionPoint = {-8.0f, 9.0f, -5.0f};
-    FramePtr spot = editor.CreateLight(LightType::Spot);
-    spot->LookAt(*box, editor.Scene().get());
-    editor.RegisterObject(spot);
+    editor.scene.insertionPoint = {8.0f, 10.0f, -6.0f};
+    editor.scene.RegisterObject(editor.scene.CreateLight(LightType::Point, editor.tools.lightTools[static_cast<int>(LightType::Point)]));
+    editor.scene.insertionPoint = {-8.0f, 9.0f, -5.0f};
+    FramePtr spot = editor.scene.CreateLight(LightType::Spot, editor.tools.lightTools[static_cast<int>(LightType::Spot)]);
+    spot->LookAt(*box, editor.scene.Scene().get());
+    editor.scene.RegisterObject(spot);
 
-    editor.ClearSelection();
-    editor.randomDigit = random;
+    editor.scene.ClearSelection();
+    editor.scene.randomDigit = random;
     // Like a scene just opened: nothing to save yet.
-    editor.sceneModified = false;
+    editor.scene.SetModified(false);
 }
 
 } // namespace corvid

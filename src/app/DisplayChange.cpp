@@ -1,9 +1,9 @@
 #include "app/DisplayChange.h"
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 #include "render/ViewMath.h"
 #include "render/ViewWindow.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 namespace corvid {
 
@@ -34,24 +34,24 @@ bool Save(const ShellHooks& hooks)
 bool RebuildViewDevices(Editor& editor, const ShellHooks& hooks)
 {
     for (int n = 1; n <= 4; ++n)
-        editor.ReleaseViewDevice(editor.Viewport(n));
+        editor.views.ReleaseViewDevice(editor.views.Viewport(n));
     bool ok = true;
     for (int n = 1; n <= 4; ++n) {
-        ViewRecord& view = editor.Viewport(n);
+        ViewRecord& view = editor.views.Viewport(n);
         if (!view.shown || !view.window)
             continue;
         // A window with nothing to show (minimised) is not a failure.
         Size picture = ScaleByDetail(view.window->ClientSize(), view.detail);
         if (picture.width <= 0 || picture.height <= 0)
             continue;
-        if (!editor.BuildViewDevice(view))
+        if (!editor.views.BuildViewDevice(view))
             ok = false;
     }
     if (!ok)
         return false;
-    editor.ActivateView(1);
-    editor.RenderAllViews();
-    if (!editor.FullScreenView().fullScreen || !editor.FullScreenView().shown)
+    editor.views.ActivateView(1);
+    editor.views.RenderAllViews();
+    if (!editor.views.FullScreenView().fullScreen || !editor.views.FullScreenView().shown)
         if (hooks.renderSampler)
             hooks.renderSampler();
     return true;
@@ -59,25 +59,25 @@ bool RebuildViewDevices(Editor& editor, const ShellHooks& hooks)
 
 DisplayChangeResult HandleDisplayChange(Editor& editor, int newDepth, const ShellHooks& hooks)
 {
-    if (!editor.renderingEnabled)
+    if (!editor.views.renderingEnabled)
         return DisplayChangeResult::Ignored;
-    if (!Usable(editor.colorDepth)) {
-        editor.colorDepth = newDepth;
-        editor.shadeColorDepth = newDepth;
+    if (!Usable(editor.views.colorDepth)) {
+        editor.views.colorDepth = newDepth;
+        editor.views.shadeColorDepth = newDepth;
         return DisplayChangeResult::DepthStored;
     }
 
     Ui& ui = editor.ui();
     int depth = newDepth;
     while (!Usable(depth)) {
-        editor.renderingEnabled = false;
+        editor.views.renderingEnabled = false;
         if (ui.Ask(kColorDepthRetryText, Buttons::RetryCancel) == Answer::Retry) {
             if (hooks.readColorDepth)
                 depth = hooks.readColorDepth();
-            editor.renderingEnabled = true;
+            editor.views.renderingEnabled = true;
             continue;
         }
-        if (!editor.sceneModified) {
+        if (!editor.scene.Modified()) {
             RequestPlaybackStop(editor, hooks);
             return DisplayChangeResult::Quit;
         }
@@ -94,14 +94,14 @@ DisplayChangeResult HandleDisplayChange(Editor& editor, int newDepth, const Shel
     }
 
     // Shade counts follow the new depth.
-    editor.colorDepth = depth;
-    editor.shadeColorDepth = depth;
+    editor.views.colorDepth = depth;
+    editor.views.shadeColorDepth = depth;
     return RebuildViewDevices(editor, hooks) ? DisplayChangeResult::DevicesRebuilt : DisplayChangeResult::RebuildFailed;
 }
 
 CloseDecision AskBeforeClose(Editor& editor, const ShellHooks& hooks)
 {
-    if (editor.sceneModified) {
+    if (editor.scene.Modified()) {
         Answer answer = editor.ui().Ask(kSaveQuestion, Buttons::YesNoCancel);
         if (answer != Answer::Yes && answer != Answer::No)
             return CloseDecision::Stay;

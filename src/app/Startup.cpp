@@ -1,8 +1,8 @@
 #include "app/Startup.h"
 
 #include "app/Config.h"
-#include "app/Ui.h"
-#include "scene/Editor.h"
+#include "scene/Ui.h"
+#include "app/Editor.h"
 
 #include <algorithm>
 
@@ -69,8 +69,8 @@ bool InitializeMainWindow(Editor& editor, StartupPlatform& platform, const Start
 {
     Ui& ui = editor.ui();
     const int depth = platform.DesktopColorDepth();
-    editor.colorDepth = depth;
-    editor.shadeColorDepth = depth;
+    editor.views.colorDepth = depth;
+    editor.views.shadeColorDepth = depth;
 
     ui.SetStartupStatus("Enumerating Devices ...");
     auto renderers = platform.EnumerateRenderers();
@@ -91,12 +91,12 @@ bool InitializeMainWindow(Editor& editor, StartupPlatform& platform, const Start
         if (auto formats = platform.ZBufferFormats(driver))
             for (const ZFormatInfo& format : *formats)
                 driver.AddZFormat(format.bits, format.format);
-    editor.SetDriverTable(std::move(table));
+    editor.views.SetDriverTable(std::move(table));
 
     ui.SetStartupStatus("Enumerating Display Modes ...");
-    if (editor.drivers.empty())
+    if (editor.views.drivers.empty())
         return false;
-    editor.UseDefaultDriver();
+    editor.views.UseDefaultDriver();
 
     ui.SetStartupStatus("Checking registry ...");
     platform.SetMainWindowTitle(kMainWindowTitle);
@@ -122,13 +122,13 @@ bool InitializeMainWindow(Editor& editor, StartupPlatform& platform, const Start
     }
 
     ui.SetStartupStatus("Finished ...");
-    editor.activeViewport = 1;
+    editor.views.activeViewport = 1;
     platform.CreateViewportWindows();
-    editor.activeViewport = 1;
+    editor.views.activeViewport = 1;
 
     if (auto modes = platform.DisplayModes()) {
         for (const DisplayMode& mode : *modes)
-            editor.AddDisplayMode(mode.width, mode.height, mode.depth);
+            editor.views.AddDisplayMode(mode.width, mode.height, mode.depth);
     } else {
         ui.ShowMessage("Enum Display modes Error");
         platform.CloseSplash();
@@ -143,9 +143,9 @@ bool InitializeMainWindow(Editor& editor, StartupPlatform& platform, const Start
 void FinishStartup(Editor& editor, StartupPlatform& platform)
 {
     platform.CloseSplash();
-    editor.BuildViewDevice(editor.Viewport(1));
-    editor.ActivateView(1);
-    editor.RenderAllViews();
+    editor.views.BuildViewDevice(editor.views.Viewport(1));
+    editor.views.ActivateView(1);
+    editor.views.RenderAllViews();
 }
 
 } // namespace corvid

@@ -1,12 +1,12 @@
 #include "app/ToolForms.h"
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 #include "geometry/Patch.h"
 #include "geometry/Primitives.h"
 #include "platform/Light.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 #include "scene/ObjectKind.h"
-#include "scene/ToolMode.h"
+#include "tools/ToolMode.h"
 
 #include <algorithm>
 #include <cmath>
@@ -109,12 +109,14 @@ ToolForm Form(std::string title, int mode, Access access, std::vector<FormField>
     form.mode = mode;
     form.fields = std::move(fields);
     // The tool's part of a default-constructed parameter set: Defaults has
-    // the Editor's parameter members, so access finds the same part in it.
+    // the tools' parameter members, so access finds the same part in it.
     form.restoreDefaults = [access](Editor& e) {
         struct Defaults {
-            PrimitiveParameters primitives;
-            PatchParameters patches;
-            std::array<LightToolParameters, 5> lightTools{};
+            struct {
+                PrimitiveParameters primitives;
+                PatchParameters patches;
+                std::array<LightToolParameters, 5> lightTools{};
+            } tools;
         };
         const Defaults defaults;
         access(e) = access(defaults);
@@ -124,7 +126,7 @@ ToolForm Form(std::string title, int mode, Access access, std::vector<FormField>
 
 ToolForm SphereForm()
 {
-    auto p = [](auto& e) -> auto& { return e.primitives.sphere; };
+    auto p = [](auto& e) -> auto& { return e.tools.primitives.sphere; };
     using P = SphereParameters;
     return Form("Sphere", kModeSphere, p,
                 {Count("segments", "Segments around", 3, kMaxCount, p, &P::segments),
@@ -133,7 +135,7 @@ ToolForm SphereForm()
 
 ToolForm SquareForm()
 {
-    auto p = [](auto& e) -> auto& { return e.primitives.square; };
+    auto p = [](auto& e) -> auto& { return e.tools.primitives.square; };
     using P = SquareParameters;
     return Form("Square", kModeSquare, p,
                 {Count("nx", "Divisions x", 1, kMaxCount, p, &P::nx),
@@ -142,7 +144,7 @@ ToolForm SquareForm()
 
 ToolForm CubeForm()
 {
-    auto p = [](auto& e) -> auto& { return e.primitives.cube; };
+    auto p = [](auto& e) -> auto& { return e.tools.primitives.cube; };
     using P = CubeParameters;
     return Form("Cube", kModeCube, p,
                 {Count("nx", "Divisions x", 1, kMaxCount, p, &P::nx),
@@ -162,7 +164,7 @@ ToolForm TubeForm(std::string title, int mode, Access p)
 
 ToolForm SuperellipsoidForm()
 {
-    auto p = [](auto& e) -> auto& { return e.primitives.superellipsoid; };
+    auto p = [](auto& e) -> auto& { return e.tools.primitives.superellipsoid; };
     using P = SuperellipsoidParameters;
     const double least = kMinPrimitiveValue, most = kMaxSuperExponent;
     return Form("SuperEllipsoid", kModeSuperEllipsoid, p,
@@ -181,7 +183,7 @@ ToolForm SuperellipsoidForm()
 
 ToolForm SupertoroidForm()
 {
-    auto p = [](auto& e) -> auto& { return e.primitives.supertoroid; };
+    auto p = [](auto& e) -> auto& { return e.tools.primitives.supertoroid; };
     using P = SupertoroidParameters;
     const double least = kMinPrimitiveValue, most = kMaxSuperExponent;
     return Form("SuperToroid", kModeSuperToroid, p,
@@ -239,8 +241,8 @@ void AddSpotCone(std::vector<FormField>& fields, Access p)
 ToolForm LightForm(std::string title, int mode, LightType type)
 {
     const auto index = static_cast<size_t>(type);
-    auto p = [index](auto& e) -> auto& { return e.lightTools[index]; };
-    auto colour = [index](auto& e) -> auto& { return e.lightTools[index].color; };
+    auto p = [index](auto& e) -> auto& { return e.tools.lightTools[index]; };
+    auto colour = [index](auto& e) -> auto& { return e.tools.lightTools[index].color; };
     using P = LightToolParameters;
     std::vector<FormField> fields{Real("red", "Red", 0.0, 1.0, 3, colour, &ColorRGBA::r),
                                   Real("green", "Green", 0.0, 1.0, 3, colour, &ColorRGBA::g),
@@ -267,7 +269,7 @@ ToolForm LightForm(std::string title, int mode, LightType type)
 ToolForm PatchForm(std::string title, int mode, int patchType)
 {
     const bool bSpline = patchType == kPatchBSpline;
-    auto p = [bSpline](auto& e) -> auto& { return bSpline ? e.patches.bSpline : e.patches.catmullRom; };
+    auto p = [bSpline](auto& e) -> auto& { return bSpline ? e.tools.patches.bSpline : e.tools.patches.catmullRom; };
     using P = PatchFamilyParameters;
     // Below 2 rows or columns, and rows too long for the evaluation buffer,
     // are refused with the reason rather than clamped.
@@ -286,8 +288,8 @@ std::vector<ToolForm> MakeForms()
     forms.push_back(SphereForm());
     forms.push_back(SquareForm());
     forms.push_back(CubeForm());
-    forms.push_back(TubeForm("Cylinder", kModeCylinder, [](auto& e) -> auto& { return e.primitives.cylinder; }));
-    forms.push_back(TubeForm("Cone", kModeCone, [](auto& e) -> auto& { return e.primitives.cone; }));
+    forms.push_back(TubeForm("Cylinder", kModeCylinder, [](auto& e) -> auto& { return e.tools.primitives.cylinder; }));
+    forms.push_back(TubeForm("Cone", kModeCone, [](auto& e) -> auto& { return e.tools.primitives.cone; }));
     forms.push_back(SuperellipsoidForm());
     forms.push_back(SupertoroidForm());
     forms.push_back(CameraForm());

@@ -3,7 +3,7 @@
 // safe default (No / Cancel), dialogs are cancelled, and option dialogs take
 // the defaults. Nothing waits for a person.
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 
 namespace corvid {
 

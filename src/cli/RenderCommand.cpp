@@ -5,7 +5,7 @@
 #include "platform/Frame.h"
 #include "platform/headless/HeadlessRenderer.h"
 #include "render/ViewRecord.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -96,14 +96,14 @@ int RunRenderCommand(int argc, char** argv)
     }
 
     // The view as the first viewport would show it, with its render states.
-    ViewRecord& view = editor.Viewport(1);
+    ViewRecord& view = editor.views.Viewport(1);
     view.UseStandardView(args.view);
-    editor.Scene()->Move(4.0f);  // the move every render starts with
+    editor.scene.Scene()->Move(4.0f);  // the move every render starts with
     HeadlessRenderOptions options;
     options.quality = view.Quality();
     options.textureQuality = static_cast<TextureQuality>(view.textureQuality);
     options.dither = view.dither;
-    auto image = renderer->RenderToImage(*editor.World(), *view.camera, view.Parameters(), args.width, args.height,
+    auto image = renderer->RenderToImage(*editor.scene.World(), *view.camera, view.Parameters(), args.width, args.height,
                                          options, &error);
     if (!image) {
         std::fprintf(stderr, "corvid-cli render: %s\n", error.c_str());

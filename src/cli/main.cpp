@@ -7,7 +7,7 @@
 #include "cli/ConsoleUi.h"
 #include "app/DemoScene.h"
 #include "cli/RenderCommand.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 #include "scene/SceneSummary.h"
 
 #include <cstdio>
@@ -34,7 +34,7 @@ int RunInfo(int argc, char** argv)
     corvid::ConsoleUi ui;
     corvid::Editor editor(ui);
     corvid::BuildDemoScene(editor);
-    std::fputs(corvid::DescribeScene(editor).c_str(), stdout);
+    std::fputs(corvid::DescribeScene(editor.scene).c_str(), stdout);
     return 0;
 }
 

@@ -1,14 +1,12 @@
 #include "geometry/Patch.h"
 
-#include "app/Ui.h"
 #include "platform/Frame.h"
 #include "platform/Material.h"
 #include "platform/MeshBuilder.h"
-#include "scene/Editor.h"
 #include "scene/ObjectKind.h"
 #include "scene/Records.h"
-#include "scene/ToolDragState.h"
-#include "scene/TransformTools.h"
+#include "scene/SceneModel.h"
+#include "scene/Ui.h"
 
 #include <algorithm>
 #include <cmath>
@@ -267,29 +265,29 @@ MeshBuilderPtr ControlNetOf(const Frame& group)
     return nullptr;
 }
 
-FramePtr CreatePatch(Editor& editor, int patchType, const Vec3& position, float width, float depth)
+FramePtr CreatePatch(SceneModel& scene, PatchParameters& patches, int patchType, const Vec3& position, float width, float depth)
 {
-    const PatchFamilyParameters p = editor.patches.Of(patchType);
+    const PatchFamilyParameters p = patches.Of(patchType);
     if (auto problem = PatchParametersProblem(patchType, p)) {
-        editor.ui().ShowMessage(*problem);
+        scene.ui().ShowMessage(*problem);
         return nullptr;
     }
     width = std::max(width, kMinPatchExtent);
     depth = std::max(depth, kMinPatchExtent);
     const bool bSpline = patchType == kPatchBSpline;
     const PatchSizes s = PatchSizesOf(patchType, p);
-    Frame* scene = editor.Scene().get();
+    Frame* sceneFrame = scene.Scene().get();
 
-    PatchControlGrid& grid = editor.patches.buffer;
+    PatchControlGrid& grid = patches.buffer;
     FlatPatchGrid(patchType, p, width, depth, grid);
 
     // The patch frame and its surface.
-    FramePtr patch = Frame::Create(scene);
-    patch->SetPosition(scene, position);
+    FramePtr patch = Frame::Create(sceneFrame);
+    patch->SetPosition(sceneFrame, position);
     MeshBuilderPtr surface = BuildPatchSurface(patchType, grid, p);
     surface->SetQuality(kQualityGouraudLitSolid);
     auto materialRecord = std::make_unique<MaterialRecord>();
-    materialRecord->id = ++editor.materialIdCounter;
+    materialRecord->id = ++scene.materialIdCounter;
     materialRecord->diffuse[0] = 0.0f;
     materialRecord->diffuse[1] = 0.5f;
     materialRecord->diffuse[2] = 1.0f;
@@ -330,9 +328,9 @@ FramePtr CreatePatch(Editor& editor, int patchType, const Vec3& position, float 
     }
 
     // One marker object per control point.
-    if (!editor.patches.marker)
-        editor.patches.marker = BuildControlPointMarker();
-    MeshBuilderPtr marker = editor.patches.marker->Clone();
+    if (!patches.marker)
+        patches.marker = BuildControlPointMarker();
+    MeshBuilderPtr marker = patches.marker->Clone();
     const Box box = marker->GetBox();
     const float size = 0.01f * width;
     marker->Scale(AxisScale(size, box.max.x), AxisScale(size, box.max.y), AxisScale(size, box.max.z));
@@ -352,12 +350,12 @@ FramePtr CreatePatch(Editor& editor, int patchType, const Vec3& position, float 
             AttachRecord(*point, std::move(record));
         }
 
-    editor.RegisterObject(patch);
-    editor.sceneModified = true;
+    scene.RegisterObject(patch);
+    scene.SetModified(true);
     return patch;
 }
 
-bool ReevaluatePatch(Editor& editor, Frame& controlPoint, PatchRegion region)
+bool ReevaluatePatch(SceneModel& scene, PatchParameters& patches, Frame& controlPoint, PatchRegion region)
 {
     const ObjectRecord* record = RecordOf(&controlPoint);
     if (!record || record->kind != kControlPoint || !IsEvaluatedFamily(record->patchType))
@@ -392,7 +390,7 @@ bool ReevaluatePatch(Editor& editor, Frame& controlPoint, PatchRegion region)
 
     // Every control point's position relative to the group; the points are
     // the group's children, so that is their own translation.
-    PatchControlGrid& grid = editor.patches.buffer;
+    PatchControlGrid& grid = patches.buffer;
     grid.Resize(s.controlRows);
     for (const FramePtr& child : group->GetChildren()) {
         const ObjectRecord* r = RecordOf(child.get());
@@ -423,79 +421,6 @@ bool ReevaluatePatch(Editor& editor, Frame& controlPoint, PatchRegion region)
                         std::min(c1 + 1, U - 1));
     }
     return true;
-}
-
-bool BeginPatchGesture(Editor& editor, ToolDragState& drag, int patchType)
-{
-    if (auto problem = PatchParametersProblem(patchType, editor.patches.Of(patchType))) {
-        editor.ui().ShowMessage(*problem);
-        drag.frame.reset();
-        return false;
-    }
-    Frame* scene = editor.Scene().get();
-    FramePtr box = Frame::Create(scene);
-    auto mesh = MeshBuilder::Create();
-    for (int i = 0; i < 8; ++i)
-        mesh->AddVertex({i & 1 ? 0.5f : -0.5f, i & 2 ? 0.5f : -0.5f, i & 4 ? 0.5f : -0.5f});
-    const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
-    for (const auto& f : faces)
-        mesh->AddFace(f);
-    mesh->GenerateNormals(0.0f, 0);
-    if (patchType == kPatchCatmullRom)
-        mesh->SetColorRGB(1.0f, 0.5f, 0.0f);
-    else
-        mesh->SetColorRGB(0.0f, 0.5f, 1.0f);
-    box->AddVisual(mesh);
-    box->SetPosition(scene, editor.insertionPoint);
-    drag.frame = box;
-    drag.startPosition = editor.insertionPoint;
-    return true;
-}
-
-void DragPatchGesture(Editor& editor, ToolDragState& drag, int x, int y)
-{
-    if (!drag.frame)
-        return;
-    const Vec3 centre = drag.startPosition;
-    float sx = 0.0f, sz = 0.0f;
-    bool sized = false;
-    if (auto ray = CursorRayAt(editor, x, y); ray && std::fabs(ray->direction.y) > 1e-6f) {
-        const float t = (centre.y - ray->origin.y) / ray->direction.y;
-        if (t > 0.0f) {
-            const Vec3 hit = ray->origin + ray->direction * t;
-            sx = 2.0f * std::fabs(hit.x - centre.x);
-            sz = 2.0f * std::fabs(hit.z - centre.z);
-            sized = true;
-        }
-    }
-    if (!sized) {
-        // The plane is seen edge-on (or behind the camera): size by pixels.
-        auto unit = UnitsPerPixel(editor, centre);
-        if (!unit)
-            return;
-        sx = 2.0f * static_cast<float>(std::abs(x - drag.pressX)) * *unit;
-        sz = 2.0f * static_cast<float>(std::abs(y - drag.pressY)) * *unit;
-    }
-    Frame* scene = editor.Scene().get();
-    const Vec3 scale{std::max(sx, kMinPatchExtent), kPatchBoxThickness, std::max(sz, kMinPatchExtent)};
-    drag.frame->SetTransform(scene, Matrix4::Scale(scale) * Matrix4::Translation(centre));
-    editor.RenderAllViews();
-}
-
-FramePtr EndPatchGesture(Editor& editor, ToolDragState& drag, int patchType)
-{
-    FramePtr box = std::move(drag.frame);
-    drag.frame.reset();
-    if (!box)
-        return nullptr;
-    Frame* scene = editor.Scene().get();
-    const Box bounds = box->GetHierarchyBox().Transformed(box->GetTransform(scene));
-    const Vec3 position = box->GetPosition(scene);
-    box->DeleteAllVisuals();
-    if (Frame* parent = box->GetParent())
-        parent->DeleteChild(box.get());
-    editor.ClearSelection();
-    return CreatePatch(editor, patchType, position, bounds.max.x - bounds.min.x, bounds.max.z - bounds.min.z);
 }
 
 } // namespace corvid

@@ -36,8 +36,7 @@
 
 namespace corvid {
 
-class Editor;
-struct ToolDragState;
+class SceneModel;
 
 // The most control points a row of the evaluation buffer holds.
 constexpr int kPatchRowPoints = 100;
@@ -60,7 +59,7 @@ struct PatchControlGrid {
     const Vec3& At(int row, int column) const { return rows[static_cast<size_t>(row)][static_cast<size_t>(column)]; }
 };
 
-// What the Editor keeps for the patch tools.
+// What the patch tools keep.
 struct PatchParameters {
     PatchFamilyParameters bSpline;
     PatchFamilyParameters catmullRom;
@@ -102,7 +101,7 @@ void FlatPatchGrid(int patchType, const PatchFamilyParameters& parameters, float
 // and registers the patch frame. Width and depth below 0.0001 are taken as
 // 0.0001. Parameters that cannot make a patch are refused with their message
 // and nothing is made (null).
-FramePtr CreatePatch(Editor& editor, int patchType, const Vec3& position, float width, float depth);
+FramePtr CreatePatch(SceneModel& scene, PatchParameters& patches, int patchType, const Vec3& position, float width, float depth);
 
 // The control net of a patch's control group (B-spline), or null.
 MeshBuilderPtr ControlNetOf(const Frame& group);
@@ -122,20 +121,6 @@ enum class PatchRegion {
 // steps come from the point's record. False (nothing changed) for a frame
 // that is not the control point of a well-formed 3001 / 3003 patch; type 3002
 // is one of those.
-bool ReevaluatePatch(Editor& editor, Frame& controlPoint, PatchRegion region = PatchRegion::Influenced);
-
-// The creation gesture of the patch tools (modes 800 and 802).
-// Press: a temporary unit box at the insertion point, blue for the B-spline
-// tool and orange for the Catmull-Rom tool; refused with the parameters'
-// message when they cannot make a patch. Drag: the box is squashed to
-// kPatchBoxThickness and its x and z extents follow the cursor on the
-// horizontal plane through its centre (by pixels where the view sees that
-// plane edge-on), never below 0.0001. Release: the box goes and a patch of
-// its width and depth takes its place. The gesture keeps the box in
-// drag.frame and its centre in drag.startPosition.
-constexpr float kPatchBoxThickness = 0.001f;
-bool BeginPatchGesture(Editor& editor, ToolDragState& drag, int patchType);
-void DragPatchGesture(Editor& editor, ToolDragState& drag, int x, int y);
-FramePtr EndPatchGesture(Editor& editor, ToolDragState& drag, int patchType);
+bool ReevaluatePatch(SceneModel& scene, PatchParameters& patches, Frame& controlPoint, PatchRegion region = PatchRegion::Influenced);
 
 } // namespace corvid

@@ -8,7 +8,7 @@
 #include "gui/QtStartupPlatform.h"
 #include "gui/QtUi.h"
 #include "gui/ToolWindows.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 #include <QCoreApplication>
 #include <QSurfaceFormat>
@@ -45,7 +45,7 @@ bool EditorShell::Start(const ShellOptions& options)
 
     editor_ = std::make_unique<Editor>(*ui_);
     ui_->SetEditor(editor_.get());
-    editor_->deviceFactory = factory_.get();
+    editor_->views.deviceFactory = factory_.get();
 
     window_ = std::make_unique<MainWindow>(*editor_, *ui_);
     ui_->SetDialogParent(window_.get());

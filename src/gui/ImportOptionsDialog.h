@@ -3,7 +3,7 @@
 // file, the winding and scale of its geometry, and whether it replaces the
 // scene or is merged into it.
 
-#include "app/ImportOptions.h"
+#include "scene/ImportOptions.h"
 
 #include <QDialog>
 

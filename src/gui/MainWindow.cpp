@@ -12,7 +12,7 @@
 #include "gui/ViewportSetupDialog.h"
 #include "gui/ViewportWidget.h"
 #include "render/CommandIds.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 #include <algorithm>
 
@@ -168,9 +168,9 @@ void MainWindow::createDocks()
     resizeDocks({treeDock_, infoDock_}, {dockWidth_, dockWidth_}, Qt::Horizontal);
 
     connect(&ui_, &QtUi::Notified, this, &MainWindow::onNotified);
-    info_->Show(editor_.objectInfo);
+    info_->Show(editor_.views.objectInfo);
     if (ObjectTreeWidget* tree = ui_.Tree())
-        tree->ShowSelection(editor_.HasSelection() ? editor_.SelectedFrame().get() : nullptr);
+        tree->ShowSelection(editor_.scene.HasSelection() ? editor_.scene.SelectedFrame().get() : nullptr);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)
@@ -208,7 +208,7 @@ void MainWindow::onNotified(int what)
     switch (static_cast<Notification>(what)) {
     case Notification::SelectionChanged:
     case Notification::PanelsChanged:
-        info_->Show(editor_.objectInfo);
+        info_->Show(editor_.views.objectInfo);
         break;
     default:
         break;
@@ -253,9 +253,9 @@ void MainWindow::CreateViewportWindows()
 void MainWindow::ReleaseViewDevices()
 {
     for (int n = 1; n <= 4; ++n) {
-        ViewRecord& view = editor_.Viewport(n);
+        ViewRecord& view = editor_.views.Viewport(n);
         if (view.window == viewports_[static_cast<size_t>(n - 1)] && view.window)
-            editor_.ReleaseViewDevice(view);
+            editor_.views.ReleaseViewDevice(view);
     }
 }
 
@@ -278,7 +278,7 @@ void MainWindow::RunCommand(int command)
         return;
     for (int n = 1; n <= 4; ++n) {
         if (command == kViewportMenuCommands[static_cast<size_t>(n - 1)]) {
-            editor_.ShowViewportMenu(n);
+            editor_.tools.ShowViewportMenu(n);
             return;
         }
     }
@@ -287,7 +287,7 @@ void MainWindow::RunCommand(int command)
         close();
         break;
     case kCmdCameraLight:
-        editor_.ToggleCameraLight();
+        editor_.views.ToggleCameraLight();
         break;
     case kCmdHelp:
         openHelp();
@@ -309,10 +309,10 @@ void MainWindow::RunCommand(int command)
 
 ViewportSetupDialog* MainWindow::ShowViewportSetup()
 {
-    auto* dialog = new ViewportSetupDialog(editor_.layoutKind, this);
+    auto* dialog = new ViewportSetupDialog(editor_.views.layoutKind, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &ViewportSetupDialog::LayoutChosen, this, [this](int kind) {
-        editor_.ChooseLayout(kind);
+        editor_.views.ChooseLayout(kind);
         refreshMenus();
     });
     dialog->open();
@@ -359,7 +359,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
 void MainWindow::viewportAreaResized()
 {
     const QPoint origin = area_->mapTo(this, QPoint(0, 0));
-    editor_.MainWindowResized({origin.x(), origin.y(), area_->width(), area_->height()});
+    editor_.views.MainWindowResized({origin.x(), origin.y(), area_->width(), area_->height()});
 }
 
 void MainWindow::refreshMenus()
@@ -408,7 +408,7 @@ void MainWindow::watchScreens()
 void MainWindow::checkDisplayDepth()
 {
     const int depth = CurrentDesktopColorDepth();
-    if (depth == editor_.colorDepth)
+    if (depth == editor_.views.colorDepth)
         return;
     switch (HandleDisplayChange(editor_, depth, Hooks())) {
     case DisplayChangeResult::Quit:

@@ -1,7 +1,7 @@
 #include "gui/ObjectTreeWidget.h"
 
 #include "platform/Frame.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -322,7 +322,7 @@ void ObjectTreeWidget::RefreshCheckStates()
 void ObjectTreeWidget::setCheck(QTreeWidgetItem* item, const Frame& frame)
 {
     // Checked: rendered and pickable. Cleared: neither.
-    item->setCheckState(0, Editor::IsShown(frame) ? Qt::Checked : Qt::Unchecked);
+    item->setCheckState(0, SceneModel::IsShown(frame) ? Qt::Checked : Qt::Unchecked);
 }
 
 void ObjectTreeWidget::onCurrentItemChanged(QTreeWidgetItem* current)
@@ -358,7 +358,7 @@ void ObjectTreeWidget::onItemChanged(QTreeWidgetItem* item, int column)
     if (!(item->flags() & Qt::ItemIsUserCheckable))
         return;
     const bool wantShown = item->checkState(0) == Qt::Checked;
-    if (wantShown != Editor::IsShown(*frame) && actions.setShown)
+    if (wantShown != SceneModel::IsShown(*frame) && actions.setShown)
         actions.setShown(frame, wantShown);
     // Whatever the core did, the box shows the object.
     RefreshCheckStates();

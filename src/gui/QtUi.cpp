@@ -7,7 +7,7 @@
 #include "gui/SplashWindow.h"
 #include "gui/ViewportWidget.h"
 #include "platform/Light.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -97,15 +97,15 @@ void QtUi::bindTree()
         return;
     }
     Editor* editor = editor_;
-    actions.select = [editor](const FramePtr& frame) { editor->SelectFromTree(frame); };
+    actions.select = [editor](const FramePtr& frame) { editor->tools.SelectFromTree(frame); };
     actions.rename = [editor](const FramePtr& frame, const std::string& name) {
-        return editor->RenameFromTree(frame, name);
+        return editor->tools.RenameFromTree(frame, name);
     };
     actions.drop = [editor](const FramePtr& dragged, const FramePtr& target) {
-        return editor->DropInTree(dragged, target);
+        return editor->tools.DropInTree(dragged, target);
     };
-    actions.remove = [editor](const FramePtr& frame) { editor->DeleteFromTree(frame); };
-    actions.setShown = [editor](const FramePtr& frame, bool shown) { editor->SetShownFromTree(frame, shown); };
+    actions.remove = [editor](const FramePtr& frame) { editor->tools.DeleteFromTree(frame); };
+    actions.setShown = [editor](const FramePtr& frame, bool shown) { editor->tools.SetShownFromTree(frame, shown); };
     actions.beep = [this] { Beep(); };
 }
 
@@ -212,10 +212,10 @@ void QtUi::SetBusy(bool busy)
 void QtUi::Notify(Notification what)
 {
     if (what == Notification::RedrawRequested && editor_)
-        editor_->RenderAllViews();
+        editor_->views.RenderAllViews();
     if (tree_ && editor_) {
         if (what == Notification::SelectionChanged)
-            tree_->ShowSelection(editor_->HasSelection() ? editor_->SelectedFrame().get() : nullptr);
+            tree_->ShowSelection(editor_->scene.HasSelection() ? editor_->scene.SelectedFrame().get() : nullptr);
         if (what == Notification::TreeChanged)
             tree_->ScheduleCheckRefresh();
     }
@@ -266,7 +266,7 @@ void QtUi::ShowLightSettings(const Light& light, int x, int y)
     lightSettings_ = text;
     if (!editor_)
         return;
-    ViewRecord& view = editor_->ActiveView();
+    ViewRecord& view = editor_->views.ActiveView();
     auto* viewport = dynamic_cast<ViewportWidget*>(view.window);
     if (!viewport)
         return;
@@ -280,7 +280,7 @@ void QtUi::OpenViewportMenu(int n, int x, int y)
 {
     if (!editor_ || n < 1 || n > 4)
         return;
-    if (auto* viewport = dynamic_cast<ViewportWidget*>(editor_->Viewport(n).window))
+    if (auto* viewport = dynamic_cast<ViewportWidget*>(editor_->views.Viewport(n).window))
         viewport->ShowPopupMenu(viewport->FromWindowPixels(x, y));
 }
 

@@ -4,7 +4,7 @@
 // line, the user camera and light entries of the viewport menus, the
 // "Objects List" tree and the viewport popup menus the core opens.
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 
 #include <QObject>
 #include <QPointer>

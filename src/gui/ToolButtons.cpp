@@ -1,7 +1,7 @@
 #include "gui/ToolButtons.h"
 
-#include "scene/Editor.h"
-#include "scene/ToolMode.h"
+#include "app/Editor.h"
+#include "tools/ToolMode.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -601,8 +601,8 @@ ToolButtons::ToolButtons(Editor& editor, QWidget* parent)
     gridSnap_->setObjectName("gridSnap");
     gridSnap_->setToolTip("Snap moved objects and new positions to the grid");
     gridSnap_->setFocusPolicy(Qt::NoFocus);
-    gridSnap_->setChecked(editor_.gridSnap);
-    connect(gridSnap_, &QCheckBox::toggled, this, [this](bool on) { editor_.gridSnap = on; });
+    gridSnap_->setChecked(editor_.scene.grid.on);
+    connect(gridSnap_, &QCheckBox::toggled, this, [this](bool on) { editor_.scene.grid.on = on; });
     column->addWidget(gridSnap_);
 
     ShowEditorMode();
@@ -629,7 +629,7 @@ QToolButton* ToolButtons::AddButton(int mode, const QString& name, QWidget* pare
 {
     QToolButton* button = makeButton(mode, name, parent);
     added_[mode] = button;
-    button->setChecked(editor_.toolMode == mode);
+    button->setChecked(editor_.tools.mode == mode);
     return button;
 }
 
@@ -651,7 +651,7 @@ std::vector<int> ToolButtons::Modes() const
 
 void ToolButtons::ShowEditorMode()
 {
-    if (QToolButton* button = Button(editor_.toolMode)) {
+    if (QToolButton* button = Button(editor_.tools.mode)) {
         button->setChecked(true);
     } else {
         // No button for this mode: none checked.
@@ -660,13 +660,13 @@ void ToolButtons::ShowEditorMode()
             b->setChecked(false);
         group_->setExclusive(true);
     }
-    emit ModeShown(editor_.toolMode);
+    emit ModeShown(editor_.tools.mode);
 }
 
 void ToolButtons::choose(int mode)
 {
-    editor_.toolMode = mode;
-    editor_.toolState = 0;
+    editor_.tools.mode = mode;
+    editor_.tools.stage = 0;
     emit ModeShown(mode);
 }
 

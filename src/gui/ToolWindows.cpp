@@ -3,7 +3,7 @@
 #include "app/ToolForms.h"
 #include "gui/ToolButtons.h"
 #include "gui/ToolFormWidget.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -42,7 +42,7 @@ ToolWindows::ToolWindows(Editor& editor, ToolButtons& buttons, QWidget* parent)
     : QWidget(parent)
     , editor_(editor)
     , buttons_(buttons)
-    , shownMode_(editor.toolMode)
+    , shownMode_(editor.tools.mode)
 {
     setObjectName("toolWindows");
     auto* column = new QVBoxLayout(this);

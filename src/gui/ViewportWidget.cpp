@@ -6,7 +6,7 @@
 #include "platform/Frame.h"
 #include "platform/gl/GlDevice.h"
 #include "render/Navigation.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -72,19 +72,19 @@ ViewportWidget::ViewportWidget(Editor& editor, QtUi& ui, int number, QWidget* pa
                            "QToolButton:hover { background: rgba(110, 110, 125, 230); }");
     // Through the editor, which makes this view the active one first: the
     // menu's render states apply to the active view.
-    connect(corner_, &QToolButton::clicked, this, [this] { editor_.ShowViewportMenu(number_); });
+    connect(corner_, &QToolButton::clicked, this, [this] { editor_.tools.ShowViewportMenu(number_); });
 
     menu_ = new QMenu(this);
-    editor_.Viewport(number_).window = this;
+    editor_.views.Viewport(number_).window = this;
 }
 
 ViewportWidget::~ViewportWidget()
 {
     // The device's framebuffer belongs to this widget's context: let it go
     // while the context is still there.
-    ViewRecord& view = editor_.Viewport(number_);
+    ViewRecord& view = editor_.views.Viewport(number_);
     if (view.window == this) {
-        editor_.ReleaseViewDevice(view);
+        editor_.views.ReleaseViewDevice(view);
         view.window = nullptr;
     }
     if (context()) {
@@ -168,13 +168,13 @@ void ViewportWidget::runMenuCommand(int command)
 {
     // Views first (standard views, Object, user cameras and lights), then
     // the render states, depth, detail and driver items.
-    if (!editor_.ViewCommand(number_, command))
-        editor_.ViewportCommand(number_, command);
+    if (!editor_.views.ViewCommand(number_, command))
+        editor_.views.ViewportCommand(number_, command);
 }
 
 void ViewportWidget::ShowPopupMenu(const QPoint& position)
 {
-    ViewRecord& view = editor_.Viewport(number_);
+    ViewRecord& view = editor_.views.Viewport(number_);
     std::vector<MenuItem> items = view.menu.items;
     // The user cameras and lights follow the standard views.
     auto firstSeparator = std::find_if(items.begin(), items.end(),
@@ -201,7 +201,7 @@ void ViewportWidget::resizeGL(int width, int height)
         if (onFirstResize)
             onFirstResize();
     }
-    editor_.ViewportResized(number_);
+    editor_.views.ViewportResized(number_);
 }
 
 void ViewportWidget::paintGL()
@@ -209,7 +209,7 @@ void ViewportWidget::paintGL()
     const qreal ratio = devicePixelRatioF();
     const int fullWidth = static_cast<int>(std::lround(width() * ratio));
     const int fullHeight = static_cast<int>(std::lround(height() * ratio));
-    ViewRecord& view = editor_.Viewport(number_);
+    ViewRecord& view = editor_.views.Viewport(number_);
     Device* device = view.device.get();
     bool shown = false;
     if (device && device == presented_) {
@@ -238,12 +238,12 @@ void ViewportWidget::paintGL()
             this,
             [this] {
                 renderQueued_ = false;
-                editor_.RenderAllViews();
+                editor_.views.RenderAllViews();
             },
             Qt::QueuedConnection);
     }
     if (!shown) {
-        const ColorRGBA background = editor_.World() ? editor_.World()->Scene().background : ColorRGBA{0, 0, 0, 1};
+        const ColorRGBA background = editor_.scene.World() ? editor_.scene.World()->Scene().background : ColorRGBA{0, 0, 0, 1};
         FillFramebufferRect(fullHeight, 0, 0, fullWidth, fullHeight, std::clamp(background.r, 0.0f, 1.0f),
                             std::clamp(background.g, 0.0f, 1.0f), std::clamp(background.b, 0.0f, 1.0f));
     }
@@ -268,14 +268,14 @@ void ViewportWidget::mousePressEvent(QMouseEvent* event)
     // is down (the capture); the focus brings the keys here.
     setFocus(Qt::MouseFocusReason);
     const QPoint at = ToWindowPixels(event->position());
-    editor_.ViewportMouseDown(number_, *button, at.x(), at.y());
+    editor_.tools.ViewportMouseDown(number_, *button, at.x(), at.y());
     event->accept();
 }
 
 void ViewportWidget::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = ToWindowPixels(event->position());
-    editor_.ViewportMouseMove(number_, at.x(), at.y());
+    editor_.tools.ViewportMouseMove(number_, at.x(), at.y());
     event->accept();
 }
 
@@ -287,14 +287,14 @@ void ViewportWidget::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     const QPoint at = ToWindowPixels(event->position());
-    editor_.ViewportMouseUp(number_, *button, at.x(), at.y());
+    editor_.tools.ViewportMouseUp(number_, *button, at.x(), at.y());
     event->accept();
 }
 
 void ViewportWidget::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Delete) {
-        editor_.ViewportKeyDown(number_, kKeyDelete);
+        editor_.tools.ViewportKeyDown(number_, kKeyDelete);
         event->accept();
         return;
     }

@@ -27,7 +27,7 @@ class PictureTexture;
 class ViewportWidget final : public QOpenGLWidget, public ViewWindow {
     Q_OBJECT
 public:
-    // number is 1..4; the widget becomes the window of editor.Viewport(number).
+    // number is 1..4; the widget becomes the window of editor.views.Viewport(number).
     ViewportWidget(Editor& editor, QtUi& ui, int number, QWidget* parent);
     ~ViewportWidget() override;
 

@@ -12,7 +12,7 @@
 #include "gui/MainWindow.h"
 #include "gui/ToolButtons.h"
 #include "platform/Frame.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 #include "scene/ObjectTree.h"
 
 #include <QApplication>
@@ -97,20 +97,20 @@ int main(int argc, char** argv)
         QTimer::singleShot(0, [&] {
             corvid::Editor& editor = *shell.GetEditor();
             if (line.layout > 0)
-                editor.ChooseLayout(line.layout);
+                editor.views.ChooseLayout(line.layout);
             if (line.tool >= 0) {
-                editor.toolMode = line.tool;
+                editor.tools.mode = line.tool;
                 shell.GetMainWindow()->Tools()->ShowEditorMode();
             }
             if (!line.select.empty()) {
-                if (corvid::FramePtr frame = corvid::FindObject(editor.Scene(), line.select)) {
-                    editor.SelectFromTree(frame);
+                if (corvid::FramePtr frame = corvid::FindObject(editor.scene.Scene(), line.select)) {
+                    editor.tools.SelectFromTree(frame);
                     // Marked as a click on it would.
-                    if (editor.markersEnabled)
-                        editor.MarkerFrame()->SetTraversalOptions(corvid::kRenderEnable);
-                    editor.FitSelectionMarker();
-                    editor.RefreshObjectInfo();
-                    editor.RenderAllViews();
+                    if (editor.views.markersEnabled)
+                        editor.scene.MarkerFrame()->SetTraversalOptions(corvid::kRenderEnable);
+                    editor.views.FitSelectionMarker();
+                    editor.views.RefreshObjectInfo();
+                    editor.views.RenderAllViews();
                 } else {
                     std::fprintf(stderr, "corvid: no object called %s\n", line.select.c_str());
                 }

@@ -5,7 +5,8 @@
 
 #include "platform/Frame.h"
 #include "render/Picking.h"
-#include "scene/Editor.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
 
 #include <cmath>
 
@@ -16,12 +17,12 @@ namespace {
 // Pan: the point one unit in front of the camera, shifted on screen by the
 // last step, moves the view root (perspective) or the camera itself
 // (orthographic) so that the scene follows the cursor.
-bool Pan(Editor& editor)
+bool Pan(ViewSet& views)
 {
-    ViewRecord& view = editor.ActiveView();
-    const FramePtr camera = editor.ActiveCamera();
-    const Frame* scene = editor.Scene().get();
-    const MouseState& m = editor.mouse;
+    ViewRecord& view = views.ActiveView();
+    const FramePtr camera = views.scene().ActiveCamera();
+    const Frame* scene = views.scene().Scene().get();
+    const MouseState& m = views.mouse;
     if (!camera || !view.viewRoot)
         return false;
 
@@ -68,16 +69,16 @@ bool Pan(Editor& editor)
 
 // Orbit: tilt the pivot about the view root's x axis and turn the view root
 // about WORLD's y axis, as one tick of spin.
-bool Orbit(Editor& editor)
+bool Orbit(ViewSet& views)
 {
-    ViewRecord& view = editor.ActiveView();
-    const MouseState& m = editor.mouse;
+    ViewRecord& view = views.ActiveView();
+    const MouseState& m = views.mouse;
     if (view.projection != Projection::Perspective || !m.leftDown || m.rightDown || !view.pivot || !view.viewRoot)
         return false;
-    const Frame* world = editor.World().get();
+    const Frame* world = views.scene().World().get();
     view.pivot->SetRotation(view.viewRoot.get(), {-1, 0, 0}, 2.0f * static_cast<float>(m.dy) / m.d);
     view.viewRoot->SetRotation(world, {0, -1, 0}, static_cast<float>(m.dx) / m.d);
-    editor.World()->Move(1.0f);
+    views.scene().World()->Move(1.0f);
     view.pivot->SetRotation(view.viewRoot.get(), {-1, 0, 0}, 0.0f);
     view.viewRoot->SetRotation(world, {0, -1, 0}, 0.0f);
     return true;
@@ -115,36 +116,36 @@ bool Widen(ViewRecord& view, const MouseState& m)
 
 } // namespace
 
-bool NavigationStep(Editor& editor)
+bool NavigationStep(ViewSet& views, int mode)
 {
     bool moved = false;
-    switch (editor.toolMode) {
+    switch (mode) {
     case kModePan:
-        moved = Pan(editor);
+        moved = Pan(views);
         break;
     case kModeOrbit:
-        moved = Orbit(editor);
+        moved = Orbit(views);
         break;
     case kModeDollyActive:
-        moved = Dolly(editor.ActiveView(), editor.mouse);
+        moved = Dolly(views.ActiveView(), views.mouse);
         break;
     case kModeDollyAll:
         for (int n = 1; n <= 4; ++n) {
-            ViewRecord& view = editor.Viewport(n);
-            if (!view.shown || !Dolly(view, editor.mouse))
+            ViewRecord& view = views.Viewport(n);
+            if (!view.shown || !Dolly(view, views.mouse))
                 continue;
             moved = true;
-            if (editor.mouse.rightDown && !editor.mouse.leftDown)
-                editor.RenderAllViews();  // each view shows its change as it happens
+            if (views.mouse.rightDown && !views.mouse.leftDown)
+                views.RenderAllViews();  // each view shows its change as it happens
         }
         break;
     case kModeFieldActive:
-        moved = Widen(editor.ActiveView(), editor.mouse);
+        moved = Widen(views.ActiveView(), views.mouse);
         break;
     case kModeFieldAll:
         for (int n = 1; n <= 4; ++n) {
-            ViewRecord& view = editor.Viewport(n);
-            if (view.shown && Widen(view, editor.mouse))
+            ViewRecord& view = views.Viewport(n);
+            if (view.shown && Widen(view, views.mouse))
                 moved = true;
         }
         break;
@@ -153,9 +154,9 @@ bool NavigationStep(Editor& editor)
     }
     if (!moved)
         return false;
-    editor.Scene()->Move(1.0f);
-    editor.FitSelectionMarker();
-    editor.RenderAllViews();
+    views.scene().Scene()->Move(1.0f);
+    views.FitSelectionMarker();
+    views.RenderAllViews();
     return true;
 }
 

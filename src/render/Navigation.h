@@ -2,11 +2,21 @@
 // The mouse state the viewports keep for navigation and the tools, and the
 // navigation modes 1..6 that move the view cameras.
 
-#include "scene/ToolMode.h"
-
 namespace corvid {
 
-class Editor;
+class ViewSet;
+
+// The navigation modes among the tool modes (tools/ToolMode.h).
+enum NavigationMode : int {
+    kModePan = 1,
+    kModeOrbit = 2,
+    kModeDollyActive = 3,
+    kModeDollyAll = 4,
+    kModeFieldActive = 5,
+    kModeFieldAll = 6,
+};
+
+constexpr bool IsNavigationMode(int mode) { return mode >= kModePan && mode <= kModeFieldAll; }
 
 // The key code of Delete as the viewports pass it on.
 constexpr int kKeyDelete = 46;
@@ -22,10 +32,10 @@ struct MouseState {
     float d = 300.0f;
 };
 
-// One drag step of the editor's tool mode (1..6) with the step stored in
-// editor.mouse. Every step that changes something ends with SCENE's 1.0
+// One drag step of navigation mode (1..6) with the step stored in
+// views.mouse. Every step that changes something ends with SCENE's 1.0
 // move, a refit of the selection marker and a render of all views. Returns
 // whether anything moved.
-bool NavigationStep(Editor& editor);
+bool NavigationStep(ViewSet& views, int mode);
 
 } // namespace corvid

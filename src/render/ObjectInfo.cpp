@@ -2,10 +2,11 @@
 
 #include "render/ObjectInfo.h"
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
-#include "scene/Editor.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
 #include "scene/ObjectKind.h"
 #include "scene/Records.h"
 
@@ -76,23 +77,23 @@ ObjectInfo DescribeObject(const Frame& frame, const Frame& scene, const MeshBuil
     return info;
 }
 
-void Editor::RefreshObjectInfo()
+void ViewSet::RefreshObjectInfo()
 {
-    const ObjectRecord* record = selectedFrame_ ? RecordOf(selectedFrame_.get()) : nullptr;
-    if (!hasSelection_ || !record) {
+    const ObjectRecord* record = scene_.SelectedFrame() ? RecordOf(scene_.SelectedFrame().get()) : nullptr;
+    if (!scene_.HasSelection() || !record) {
         ClearObjectInfo();
         return;
     }
-    objectInfo = DescribeObject(*selectedFrame_, *scene_, currentVisual_.get(), record->name,
+    objectInfo = DescribeObject(*scene_.SelectedFrame(), *scene_.Scene(), scene_.CurrentVisual().get(), record->name,
                                 KindDisplayName(record->kind));
-    ui_.Notify(Notification::PanelsChanged);
+    ui().Notify(Notification::PanelsChanged);
 }
 
-void Editor::ClearObjectInfo()
+void ViewSet::ClearObjectInfo()
 {
     objectInfo = ObjectInfo{};
     HideSelectionMarker();
-    ui_.Notify(Notification::PanelsChanged);
+    ui().Notify(Notification::PanelsChanged);
 }
 
 } // namespace corvid

@@ -3,11 +3,12 @@
 
 #include "render/Picking.h"
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
 #include "platform/Pick.h"
-#include "scene/Editor.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
 #include "scene/ObjectKind.h"
 #include "scene/Records.h"
 
@@ -78,24 +79,24 @@ Vec3 WeightedSubstitution(const Vec3& point, const Vec3& camera, const Vec3& dir
 
 // --- the Editor's pick ------------------------------------------------------------------
 
-bool Editor::Pick(int x, int y)
+bool ViewSet::Pick(int x, int y)
 {
     Device* device = ActiveDevice();
-    const FramePtr camera = ActiveCamera();
+    const FramePtr camera = scene_.ActiveCamera();
     if (!device || !camera || device->GetWidth() <= 0 || device->GetHeight() <= 0)
         return false;  // nothing to pick through yet
 
-    ClearSelection();
+    scene_.ClearSelection();
     pickDetails = PickDetails{};
     pickDetails.x = x;
     pickDetails.y = y;
     HideSelectionMarker();
 
     // The camera and the point one unit in front of it, relative to SCENE.
-    const Matrix4 cameraToScene = camera->GetTransform(scene_.get());
+    const Matrix4 cameraToScene = camera->GetTransform(scene_.Scene().get());
     const Vec3 position = cameraToScene.GetTranslation();
     Vec3 direction, up;
-    camera->GetOrientation(scene_.get(), direction, up);
+    camera->GetOrientation(scene_.Scene().get(), direction, up);
     const Vec3 ahead = position + direction;
 
     // The cursor point: the pixel at the depth of that point.
@@ -118,26 +119,26 @@ bool Editor::Pick(int x, int y)
             insertion = cursor;  // looking level: the cursor point is as good as any
         }
         insertion.y = 0.0f;
-        if (gridSnap) {
-            insertion.x = Snap(insertion.x, gridStepX);
-            insertion.z = Snap(insertion.z, gridStepZ);
+        if (scene_.grid.on) {
+            insertion.x = Snap(insertion.x, scene_.grid.stepX);
+            insertion.z = Snap(insertion.z, scene_.grid.stepZ);
         }
     } else {
         for (int i = 0; i < 3; ++i)
             insertion[i] = cursor[i] * (1.0f - std::fabs(direction[i]));
         origin = WeightedSubstitution(cursor, position, direction);
-        if (gridSnap) {
-            insertion.x = Snap(insertion.x, gridStepX);
-            insertion.y = Snap(insertion.y, gridStepZ);
-            insertion.z = Snap(insertion.z, gridStepZ);
+        if (scene_.grid.on) {
+            insertion.x = Snap(insertion.x, scene_.grid.stepX);
+            insertion.y = Snap(insertion.y, scene_.grid.stepZ);
+            insertion.z = Snap(insertion.z, scene_.grid.stepZ);
         }
     }
-    insertionPoint = insertion;
+    scene_.insertionPoint = insertion;
     insertionPointCamera = cameraToScene.Inverse().TransformPoint(insertion);
 
     // The ray into SCENE. Hits on the active camera's own frame (the icon
     // it shows when seen from elsewhere) are looked through.
-    const std::vector<PickHit> hits = PickRay(*scene_, origin, cursor - origin);
+    const std::vector<PickHit> hits = PickRay(*scene_.Scene(), origin, cursor - origin);
     const PickHit* hit = nullptr;
     for (const PickHit& candidate : hits) {
         if (!candidate.path.empty() && candidate.path.back() != camera) {
@@ -150,28 +151,26 @@ bool Editor::Pick(int x, int y)
     ObjectRecord* record = frame ? RecordOf(frame.get()) : nullptr;
     const MeshBuilderPtr visual = hit ? hit->visual : nullptr;
     if (!record || !visual || hit->face < 0 || hit->face >= visual->GetFaceCount()) {
-        ClearSelection();
+        scene_.ClearSelection();
         HideSelectionMarker();
         ClearObjectInfo();
-        ui_.Notify(Notification::SelectionChanged);
+        ui().Notify(Notification::SelectionChanged);
         return false;
     }
 
     // The selection handoff: the innermost frame, what it carries, the face
     // under the cursor and one of its vertices.
-    hasSelection_ = true;
-    selectedFrame_ = frame;
-    currentVisual_ = visual;
+    const LightPtr light = frame->GetLights().empty() ? nullptr : frame->GetLights().back();
+    scene_.SetSelection(frame, visual, light);
     pickDetails.pickPosition = hit->position;
-    pickDetails.objectPosition = frame->GetPosition(scene_.get());
-    if (!frame->GetLights().empty()) {
-        pickedLight_ = frame->GetLights().back();
+    pickDetails.objectPosition = frame->GetPosition(scene_.Scene().get());
+    if (light) {
         pickDetails.hasLight = true;
-        pickDetails.lightType = pickedLight_->GetType();
+        pickDetails.lightType = light->GetType();
     }
     pickDetails.faceCount = visual->GetFaceCount();
     pickDetails.vertexCount = visual->GetVertexCount();
-    markerFrame_->SetPosition(frame.get(), {0, 0, 0});
+    scene_.MarkerFrame()->SetPosition(frame.get(), {0, 0, 0});
 
     pickDetails.face = hit->face;
     pickDetails.faceVertexCount = visual->GetFaceVertexCount(hit->face);
@@ -194,23 +193,23 @@ bool Editor::Pick(int x, int y)
                                    ? record->cpRow * record->cpColumns + record->cpColumn
                                    : -1;
     if (markersEnabled)
-        markerFrame_->SetTraversalOptions(kRenderEnable);
+        scene_.MarkerFrame()->SetTraversalOptions(kRenderEnable);
     FitSelectionMarker();
     RefreshObjectInfo();
-    ui_.Notify(Notification::SelectionChanged);
+    ui().Notify(Notification::SelectionChanged);
     return true;
 }
 
-bool Editor::PickObjectOnly(int x, int y)
+bool ViewSet::PickObjectOnly(int x, int y)
 {
     if (!Pick(x, y))
         return false;
     if (pickDetails.kind != kLight && pickDetails.kind != kCamera && pickDetails.kind != kControlPoint)
         return true;
-    ClearSelection();
+    scene_.ClearSelection();
     HideSelectionMarker();
     ClearObjectInfo();
-    ui_.Notify(Notification::SelectionChanged);
+    ui().Notify(Notification::SelectionChanged);
     return false;
 }
 

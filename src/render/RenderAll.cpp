@@ -4,28 +4,29 @@
 #include "platform/Frame.h"
 #include "render/ViewMath.h"
 #include "render/ViewWindow.h"
-#include "scene/Editor.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
 
 namespace corvid {
 
-void Editor::renderView(ViewRecord& view, const Rect& target)
+void ViewSet::renderView(ViewRecord& view, const Rect& target)
 {
     if (!view.device || !view.window || !view.camera)
         return;
     view.window->MakeCurrent();
     Device& device = *view.device;
-    device.Clear(*world_);
-    device.Render(*world_, *view.camera, view.Parameters());
+    device.Clear(*scene_.World());
+    device.Render(*scene_.World(), *view.camera, view.Parameters());
     device.Update();
     view.window->Present(device, target);
 }
 
-void Editor::RenderAllViews()
+void ViewSet::RenderAllViews()
 {
     if (!renderingEnabled)
         return;
     // Advances the clock that drives the look-at and live-wrap callbacks.
-    scene_->Move(4.0f);
+    scene_.Scene()->Move(4.0f);
 
     ViewRecord& output = RenderOutputView();
     if (output.shown) {

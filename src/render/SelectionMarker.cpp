@@ -6,7 +6,8 @@
 
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
-#include "scene/Editor.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
 
 #include <cmath>
 
@@ -44,37 +45,37 @@ std::array<Vec3, kMarkerHandleCount> BoxFaceCentres(const Box& box)
              {c.x, c.y, box.max.z}}};
 }
 
-void Editor::HideSelectionMarker()
+void ViewSet::HideSelectionMarker()
 {
-    if (markerFrame_)
-        markerFrame_->SetTraversalOptions(0);
+    if (scene_.MarkerFrame())
+        scene_.MarkerFrame()->SetTraversalOptions(0);
 }
 
-void Editor::FitSelectionMarker()
+void ViewSet::FitSelectionMarker()
 {
-    if (!markersEnabled || !hasSelection_ || !selectedFrame_) {
+    if (!markersEnabled || !scene_.HasSelection() || !scene_.SelectedFrame()) {
         HideSelectionMarker();
         return;
     }
     ViewRecord& view = ActiveView();
-    const FramePtr camera = ActiveCamera();
-    if (!view.device || !camera || !renderingEnabled || !markerFrame_)
+    const FramePtr camera = scene_.ActiveCamera();
+    if (!view.device || !camera || !renderingEnabled || !scene_.MarkerFrame())
         return;
 
     // The handles belong to the marker frame of the current scene; New Scene
     // builds a new one.
-    if (!markerHandles[0] || markerHandles[0]->GetParent() != markerFrame_.get())
+    if (!markerHandles[0] || markerHandles[0]->GetParent() != scene_.MarkerFrame().get())
         for (FramePtr& handle : markerHandles)
-            handle = Frame::Create(markerFrame_.get());
+            handle = Frame::Create(scene_.MarkerFrame().get());
 
-    const Frame* scene = scene_.get();
-    const Vec3 objectPosition = selectedFrame_->GetPosition(scene);
+    const Frame* scene = scene_.Scene().get();
+    const Vec3 objectPosition = scene_.SelectedFrame()->GetPosition(scene);
     const Vec3 cameraPosition = camera->GetPosition(scene);
 
     // The shape's own box is never changed: the frame carries the scale.
     Vec3 scale{1, 1, 1};
-    if (!markerFrame_->GetVisuals().empty()) {
-        const Box shape = markerFrame_->GetVisuals().front()->GetBox();
+    if (!scene_.MarkerFrame()->GetVisuals().empty()) {
+        const Box shape = scene_.MarkerFrame()->GetVisuals().front()->GetBox();
         if (!shape.IsEmpty())
             scale = MarkerScale(view.projection, Length(objectPosition - cameraPosition), view.Field(), shape.Size());
     }
@@ -82,25 +83,25 @@ void Editor::FitSelectionMarker()
     Vec3 direction{0, 0, 1}, up{0, 1, 0};
     Vec3 corner;  // relative to the selected frame
     Box box;
-    if (currentVisual_) {
-        box = currentVisual_->GetBox();
+    if (scene_.CurrentVisual()) {
+        box = scene_.CurrentVisual()->GetBox();
         if (!box.IsEmpty()) {
             const float h = box.Size().x * 0.5f;
             corner = {h, h, h};
         }
-        selectedFrame_->GetOrientation(scene, direction, up);
+        scene_.SelectedFrame()->GetOrientation(scene, direction, up);
     }
     Matrix4 placement = Matrix4::Scale(scale) * Matrix4::FromOrientation(direction, up);
-    placement.SetTranslation(selectedFrame_->GetTransform(scene).TransformPoint(corner));
-    markerFrame_->SetTransform(scene, placement);
+    placement.SetTranslation(scene_.SelectedFrame()->GetTransform(scene).TransformPoint(corner));
+    scene_.MarkerFrame()->SetTransform(scene, placement);
 
     if (!box.IsEmpty()) {
         const auto centres = BoxFaceCentres(box);
         for (int i = 0; i < kMarkerHandleCount; ++i)
-            markerHandles[static_cast<size_t>(i)]->SetPosition(selectedFrame_.get(), centres[static_cast<size_t>(i)]);
+            markerHandles[static_cast<size_t>(i)]->SetPosition(scene_.SelectedFrame().get(), centres[static_cast<size_t>(i)]);
     } else {
         for (FramePtr& handle : markerHandles)
-            handle->SetPosition(selectedFrame_.get(), {0, 0, 0});
+            handle->SetPosition(scene_.SelectedFrame().get(), {0, 0, 0});
     }
 }
 

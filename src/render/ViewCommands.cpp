@@ -1,10 +1,11 @@
 // The render-state commands of the viewport popup menus, the driver change
 // and the viewport layouts.
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 #include "render/ViewMath.h"
 #include "render/ViewWindow.h"
-#include "scene/Editor.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
 
 #include <algorithm>
 
@@ -28,7 +29,7 @@ std::string NoZDepthMessage(int depth)
 
 } // namespace
 
-bool Editor::ViewportCommand(int n, int command)
+bool ViewSet::ViewportCommand(int n, int command)
 {
     if (n < 1 || n > 4)
         return false;
@@ -88,7 +89,7 @@ bool Editor::ViewportCommand(int n, int command)
     return true;
 }
 
-bool Editor::ChangeDriver(int n, int index)
+bool ViewSet::ChangeDriver(int n, int index)
 {
     if (n < 1 || n > 4)
         return false;
@@ -103,7 +104,7 @@ bool Editor::ChangeDriver(int n, int index)
     if (auto depth = ChooseZDepth(view.zDepth, view.driver))
         view.zDepth = *depth;
     else
-        ui_.ShowMessage(NoZDepthMessage(view.zDepth));
+        ui().ShowMessage(NoZDepthMessage(view.zDepth));
 
     BuildViewDevice(view);
     // The build may have fallen back to driver 1: check what is in use.
@@ -112,7 +113,7 @@ bool Editor::ChangeDriver(int n, int index)
     return true;
 }
 
-void Editor::LayOutViewports()
+void ViewSet::LayOutViewports()
 {
     auto rects = LayoutViewports(layoutKind, std::max(viewportArea.width, 0), std::max(viewportArea.height, 0));
     for (int n = 1; n <= 4; ++n) {
@@ -123,7 +124,7 @@ void Editor::LayOutViewports()
     }
 }
 
-bool Editor::ChooseLayout(int kind)
+bool ViewSet::ChooseLayout(int kind)
 {
     if (kind < 1 || kind > kLayoutKindCount)
         return false;
@@ -137,7 +138,7 @@ bool Editor::ChooseLayout(int kind)
             window->SetVisible(used[static_cast<size_t>(n - 1)]);
     LayOutViewports();
     for (int n = 1; n <= 4; ++n)
-        mainMenu.Enable(kViewportMenuCommands[static_cast<size_t>(n - 1)], used[static_cast<size_t>(n - 1)]);
+        mainMenu_.Enable(kViewportMenuCommands[static_cast<size_t>(n - 1)], used[static_cast<size_t>(n - 1)]);
     for (int n = 1; n <= 4; ++n)
         if (used[static_cast<size_t>(n - 1)])
             BuildViewDevice(Viewport(n));
@@ -148,7 +149,7 @@ bool Editor::ChooseLayout(int kind)
     return true;
 }
 
-void Editor::MainWindowResized(const Rect& area)
+void ViewSet::MainWindowResized(const Rect& area)
 {
     renderingEnabled = false;
     viewportArea = area;

@@ -1,13 +1,14 @@
 // The Editor's view-device operations: building, releasing and activating
 // views, their render states, and the driver and display-mode tables.
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 #include "platform/Frame.h"
 #include "render/DeviceFactory.h"
 #include "render/ViewMath.h"
 #include "render/ViewWindow.h"
 #include "render/ViewportMenu.h"
-#include "scene/Editor.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
 
 #include <algorithm>
 
@@ -34,12 +35,12 @@ void RefreshDeviceItems(ViewRecord& view, bool haveDriver)
 
 } // namespace
 
-int Editor::ShadeCount() const
+int ViewSet::ShadeCount() const
 {
     return corvid::ShadeCount(shadeColorDepth);
 }
 
-void Editor::SetDriverTable(std::vector<DriverRecord> table)
+void ViewSet::SetDriverTable(std::vector<DriverRecord> table)
 {
     if (table.size() > static_cast<size_t>(kMaxDrivers))
         table.resize(static_cast<size_t>(kMaxDrivers));
@@ -48,13 +49,13 @@ void Editor::SetDriverTable(std::vector<DriverRecord> table)
         SetDriverItems(Viewport(n).menu, drivers, Viewport(n).driverIndex);
 }
 
-int Editor::UseDefaultDriver()
+int ViewSet::UseDefaultDriver()
 {
     int index = DefaultDriverIndex(static_cast<int>(drivers.size()));
     if (index < 0)
         return -1;
     for (int v : {static_cast<int>(kFullScreenView), 1, 2, 3, 4}) {
-        ViewRecord& view = views[static_cast<size_t>(v)];
+        ViewRecord& view = records[static_cast<size_t>(v)];
         view.driverIndex = index;
         view.driver = drivers[static_cast<size_t>(index)];
         if (view.IsViewport())
@@ -63,7 +64,7 @@ int Editor::UseDefaultDriver()
     return index;
 }
 
-void Editor::AddDisplayMode(int width, int height, int depth)
+void ViewSet::AddDisplayMode(int width, int height, int depth)
 {
     for (size_t i = 0; i < kFullScreenResolutions.size(); ++i) {
         const auto& r = kFullScreenResolutions[i];
@@ -81,12 +82,12 @@ void Editor::AddDisplayMode(int width, int height, int depth)
         depthAvailable[2] = true;
 }
 
-bool Editor::BuildViewDevice(ViewRecord& view)
+bool ViewSet::BuildViewDevice(ViewRecord& view)
 {
     return buildViewDevice(view, true);
 }
 
-bool Editor::buildViewDevice(ViewRecord& view, bool mayFallBack)
+bool ViewSet::buildViewDevice(ViewRecord& view, bool mayFallBack)
 {
     if (!view.window)
         return false;
@@ -116,11 +117,11 @@ bool Editor::buildViewDevice(ViewRecord& view, bool mayFallBack)
                 deviceFactory->Beep(100, 10);
             if (view.fullScreenDepth == 16) {
                 // Do what the message says: fall back to the mode every display has.
-                ui_.ShowMessage(kFullScreenResolutionFallback);
+                ui().ShowMessage(kFullScreenResolutionFallback);
                 view.fullScreenWidth = 640;
                 view.fullScreenHeight = 480;
             } else {
-                ui_.ShowMessage(kFullScreenDepthFallback);
+                ui().ShowMessage(kFullScreenDepthFallback);
                 view.fullScreenDepth = 16;
             }
             deviceFactory->SetDisplayMode(view.fullScreenWidth, view.fullScreenHeight, view.fullScreenDepth);
@@ -159,7 +160,7 @@ bool Editor::buildViewDevice(ViewRecord& view, bool mayFallBack)
     return true;
 }
 
-void Editor::ReleaseViewDevice(ViewRecord& view)
+void ViewSet::ReleaseViewDevice(ViewRecord& view)
 {
     if (!view.device)
         return;
@@ -168,7 +169,7 @@ void Editor::ReleaseViewDevice(ViewRecord& view)
     view.device.reset();
 }
 
-void Editor::ApplyRenderStates(ViewRecord& view)
+void ViewSet::ApplyRenderStates(ViewRecord& view)
 {
     Device* device = view.device.get();
     if (!device)
@@ -182,15 +183,15 @@ void Editor::ApplyRenderStates(ViewRecord& view)
     // Render call (ViewRecord::Parameters).
 }
 
-void Editor::ActivateView(int n)
+void ViewSet::ActivateView(int n)
 {
     if (n < 0 || n > 4)
         return;
     activeViewport = n;
-    SetActiveCamera(ActiveView().camera);
+    scene_.SetActiveCamera(ActiveView().camera);
 }
 
-bool Editor::ViewportResized(int n)
+bool ViewSet::ViewportResized(int n)
 {
     if (n < 1 || n > 4)
         return false;

@@ -1,7 +1,7 @@
 #pragma once
 // One view of the scene: its camera and standard views, the render states it
 // draws with, its device and window, its popup menu, and its full-screen
-// settings. The Editor keeps six: the full-screen view, VIEWPORT_1..4 and the
+// settings. The ViewSet keeps six: the full-screen view, VIEWPORT_1..4 and the
 // render-output view.
 
 #include "platform/Device.h"
@@ -18,7 +18,7 @@ namespace corvid {
 
 class ViewWindow;
 
-// Positions of the six views in Editor::views.
+// Positions of the six views in ViewSet::records.
 enum ViewIndex : int {
     kFullScreenView = 0,
     kViewport1 = 1,

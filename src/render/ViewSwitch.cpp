@@ -1,9 +1,10 @@
 // The view commands of the viewport menus: the seven standard views, Object
 // (look through the selected object) and the user cameras and lights.
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 #include "platform/Frame.h"
-#include "scene/Editor.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
 
 #include <algorithm>
 
@@ -15,7 +16,7 @@ constexpr const char* kNothingSelected = "There is no object selected";
 
 } // namespace
 
-bool Editor::ViewCommand(int n, int command)
+bool ViewSet::ViewCommand(int n, int command)
 {
     if (n < 1 || n > 4)
         return false;
@@ -26,15 +27,15 @@ bool Editor::ViewCommand(int n, int command)
     if (found != commands.end()) {
         const int slot = static_cast<int>(found - commands.begin());
         if (slot == kViewObject) {
-            if (!hasSelection_ || !selectedFrame_) {
-                ui_.ShowMessage(kNothingSelected);
+            if (!scene_.HasSelection() || !scene_.SelectedFrame()) {
+                ui().ShowMessage(kNothingSelected);
                 return true;
             }
-            view.cameras[kViewObject] = selectedFrame_;
-            ClearSelection();
+            view.cameras[kViewObject] = scene_.SelectedFrame();
+            scene_.ClearSelection();
             HideSelectionMarker();
             ClearObjectInfo();
-            ui_.Notify(Notification::SelectionChanged);
+            ui().Notify(Notification::SelectionChanged);
         } else if (view.viewCommand == command) {
             return true;  // already the view shown
         }
@@ -54,9 +55,9 @@ bool Editor::ViewCommand(int n, int command)
     // where it is.
     FramePtr frame;
     if (command >= kCameraMenuBase && command < kCameraMenuBase + kMaxUserCameras)
-        frame = UserCamera(command - kCameraMenuBase);
+        frame = scene_.UserCamera(command - kCameraMenuBase);
     else if (command >= kLightMenuBase && command < kLightMenuBase + kMaxUserLights)
-        frame = UserLight(command - kLightMenuBase);
+        frame = scene_.UserLight(command - kLightMenuBase);
     if (!frame)
         return false;
     view.menu.Check(view.viewCommand, false);
@@ -64,7 +65,7 @@ bool Editor::ViewCommand(int n, int command)
     view.cameras[kViewObject] = frame;
     view.UseStandardView(kViewObject);
     activeViewport = n;
-    context_->activeCamera = frame;
+    scene_.Context()->activeCamera = frame;
     HideSelectionMarker();
     RenderAllViews();
     return true;

@@ -1,10 +1,10 @@
 #include "scene/Hierarchy.h"
 
-#include "app/Ui.h"
 #include "platform/Frame.h"
-#include "scene/Editor.h"
+#include "scene/SceneModel.h"
 #include "scene/MoveBehaviours.h"
 #include "scene/Records.h"
+#include "scene/Ui.h"
 
 #include <vector>
 
@@ -26,21 +26,21 @@ void CollectObjectsDepthFirst(const Frame& frame, std::vector<FramePtr>& out)
 
 } // namespace
 
-bool Editor::isMovableObject(const FramePtr& frame) const
+bool SceneModel::IsMovableObject(const FramePtr& frame) const
 {
     return frame && frame != scene_ && frame != world_ && RecordOf(frame.get()) &&
            scene_->IsAncestorOf(frame.get());
 }
 
-void Editor::afterHierarchyChange()
+void SceneModel::afterHierarchyChange()
 {
-    sceneModified = true;
+    modified_ = true;
     ui_.Notify(Notification::TreeChanged);
 }
 
-bool Editor::Attach(FramePtr source, FramePtr target)
+bool SceneModel::Attach(FramePtr source, FramePtr target)
 {
-    if (!isMovableObject(source) || !target || !RecordOf(target.get()) || !scene_->IsAncestorOf(target.get()))
+    if (!IsMovableObject(source) || !target || !RecordOf(target.get()) || !scene_->IsAncestorOf(target.get()))
         return false;
     if (source == target) {
         ui_.ShowMessage(kMsgAddToItself);
@@ -63,9 +63,9 @@ bool Editor::Attach(FramePtr source, FramePtr target)
     return true;
 }
 
-bool Editor::Insert(FramePtr source, FramePtr target)
+bool SceneModel::Insert(FramePtr source, FramePtr target)
 {
-    if (!isMovableObject(source) || !isMovableObject(target))
+    if (!IsMovableObject(source) || !IsMovableObject(target))
         return false;
     if (source == target) {
         ui_.ShowMessage(kMsgInsertToItself);
@@ -85,9 +85,9 @@ bool Editor::Insert(FramePtr source, FramePtr target)
     return true;
 }
 
-bool Editor::Extract(FramePtr object)
+bool SceneModel::Extract(FramePtr object)
 {
-    if (!isMovableObject(object))
+    if (!IsMovableObject(object))
         return false;
     FramePtr parent = object->GetParent()->shared_from_this();
     std::vector<FramePtr> children;
@@ -105,9 +105,9 @@ bool Editor::Extract(FramePtr object)
     return true;
 }
 
-bool Editor::Flatten(FramePtr object)
+bool SceneModel::Flatten(FramePtr object)
 {
-    if (!isMovableObject(object))
+    if (!IsMovableObject(object))
         return false;
     std::vector<FramePtr> order;
     CollectObjectsDepthFirst(*object, order);
@@ -121,9 +121,9 @@ bool Editor::Flatten(FramePtr object)
     return true;
 }
 
-bool Editor::Unlink(FramePtr object)
+bool SceneModel::Unlink(FramePtr object)
 {
-    if (!isMovableObject(object))
+    if (!IsMovableObject(object))
         return false;
     if (object->GetParent() == scene_.get()) {
         ui_.ShowMessage(kMsgNoParent);
@@ -135,7 +135,7 @@ bool Editor::Unlink(FramePtr object)
     return true;
 }
 
-bool Editor::LookAt(FramePtr source, FramePtr target)
+bool SceneModel::LookAt(FramePtr source, FramePtr target)
 {
     if (!source)
         return false;
@@ -150,16 +150,16 @@ bool Editor::LookAt(FramePtr source, FramePtr target)
     record->SetLookTarget(target);
     // An edit move: the turn itself comes with the next redraw.
     source->Move(kEditMoveDelta);
-    sceneModified = true;
+    modified_ = true;
     return true;
 }
 
-bool Editor::StopLookAt(FramePtr object)
+bool SceneModel::StopLookAt(FramePtr object)
 {
     if (!object || !RecordOf(object.get()))
         return false;
     RemoveLookAt(*object);
-    sceneModified = true;
+    modified_ = true;
     return true;
 }
 

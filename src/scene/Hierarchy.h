@@ -1,6 +1,6 @@
 #pragma once
 // The texts of the hierarchy tools' refusals. The operations themselves are
-// Editor members (Attach, Insert, Extract, Flatten, Unlink, LookAt,
+// SceneModel members (Attach, Insert, Extract, Flatten, Unlink, LookAt,
 // StopLookAt; bodies in Hierarchy.cpp).
 //
 // Re-parenting keeps a frame's transform relative to its parent, so an object

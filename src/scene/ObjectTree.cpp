@@ -1,9 +1,9 @@
 #include "scene/ObjectTree.h"
 
-#include "app/Ui.h"
 #include "platform/Frame.h"
-#include "scene/Editor.h"
+#include "scene/SceneModel.h"
 #include "scene/Records.h"
+#include "scene/Ui.h"
 
 namespace corvid {
 
@@ -23,7 +23,7 @@ long ParentTreeItem(const Frame& frame)
     return parent ? parent->treeItem : 0;
 }
 
-bool Editor::IsShown(const Frame& frame)
+bool SceneModel::IsShown(const Frame& frame)
 {
     return frame.IsRenderEnabled() && frame.IsPickEnabled();
 }
@@ -43,7 +43,7 @@ void ForgetTreeItems(const Frame& frame)
 }
 } // namespace
 
-void Editor::removeTreeItems(Frame& frame)
+void SceneModel::removeTreeItems(Frame& frame)
 {
     if (ObjectRecord* record = RecordOf(&frame)) {
         if (record->treeItem)
@@ -53,7 +53,7 @@ void Editor::removeTreeItems(Frame& frame)
     ForgetTreeItems(frame);
 }
 
-void Editor::insertTreeItems(const FramePtr& frame)
+void SceneModel::insertTreeItems(const FramePtr& frame)
 {
     ObjectRecord* record = RecordOf(frame.get());
     if (!record)
@@ -69,83 +69,27 @@ void Editor::insertTreeItems(const FramePtr& frame)
         insertTreeItems(child);
 }
 
-void Editor::recreateTreeItems(const FramePtr& frame)
+void SceneModel::recreateTreeItems(const FramePtr& frame)
 {
     removeTreeItems(*frame);
     insertTreeItems(frame);
     ui_.Notify(Notification::TreeChanged);
 }
 
-// --- what the person does with the items -----------------------------------------------
+// --- the changes the Objects List asks for -------------------------------------------
 
-bool Editor::SelectFromTree(FramePtr frame)
-{
-    if (!frame || frame == selectedFrame_ || frame->GetVisuals().empty())
-        return false;
-    Select(frame);
-    // The panel and the marker show an object chosen in the tree just as
-    // one picked in a viewport.
-    RefreshObjectInfo();
-    FitSelectionMarker();
-    ui_.Notify(Notification::SelectionChanged);
-    RenderAllViews();
-    return true;
-}
-
-bool Editor::RenameFromTree(FramePtr frame, const std::string& text)
+bool SceneModel::Rename(FramePtr frame, const std::string& text)
 {
     ObjectRecord* record = RecordOf(frame.get());
     if (!record || frame == world_ || frame == scene_ || text.empty())
         return false;
-    // The tree control keeps the label it edited.
     record->name = text;
+    modified_ = true;
     ui_.Notify(Notification::PanelsChanged);
     return true;
 }
 
-bool Editor::DropInTree(FramePtr dragged, FramePtr target)
-{
-    ObjectRecord* draggedRecord = RecordOf(dragged.get());
-    ObjectRecord* targetRecord = RecordOf(target.get());
-    bool refused = !draggedRecord || !targetRecord || !draggedRecord->treeItem || !targetRecord->treeItem ||
-                   !isMovableObject(dragged) || target == world_ ||
-                   dragged->IsAncestorOf(target.get()) ||      // itself or a descendant
-                   dragged->GetParent() == target.get() ||     // where it already is
-                   !scene_->IsAncestorOf(target.get());
-    if (refused) {
-        ui_.Beep();
-        return false;
-    }
-    target->AddChild(dragged);
-    recreateTreeItems(dragged);
-    sceneModified = true;
-    RenderAllViews();
-    return true;
-}
-
-bool Editor::DeleteFromTree(FramePtr frame)
-{
-    if (!frame || !RecordOf(frame.get()))
-        return false;
-    if (frame == world_) {
-        ui_.ShowMessage("Can not delete WORLD");
-        return false;
-    }
-    if (frame == scene_) {
-        ui_.ShowMessage("Can not delete SCENE");
-        return false;
-    }
-    DeleteObjectTree(frame);
-    ClearSelection();
-    HideSelectionMarker();
-    ClearObjectInfo();
-    ui_.Notify(Notification::SelectionChanged);
-    sceneModified = true;
-    RenderAllViews();
-    return true;
-}
-
-bool Editor::SetShownFromTree(FramePtr frame, bool shown)
+bool SceneModel::SetShown(FramePtr frame, bool shown)
 {
     ObjectRecord* record = RecordOf(frame.get());
     if (!record || frame == world_)
@@ -153,8 +97,19 @@ bool Editor::SetShownFromTree(FramePtr frame, bool shown)
     frame->SetTraversalOptions(shown ? (kRenderEnable | kPickEnable) : 0u);
     if (record->treeItem)
         ui_.SetTreeItemChecked(record->treeItem, shown);
-    sceneModified = true;
-    RenderAllViews();
+    modified_ = true;
+    return true;
+}
+
+bool SceneModel::MoveUnder(FramePtr object, FramePtr target)
+{
+    if (!IsMovableObject(object) || !target || !RecordOf(target.get()) || target == world_ ||
+        object->IsAncestorOf(target.get()) || object->GetParent() == target.get() ||
+        !scene_->IsAncestorOf(target.get()))
+        return false;
+    target->AddChild(object);
+    recreateTreeItems(object);
+    modified_ = true;
     return true;
 }
 

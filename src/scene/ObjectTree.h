@@ -1,9 +1,9 @@
 #pragma once
 // The "Objects List": a tree of items mirroring the object frames. WORLD is
 // the root item and SCENE its child; every registered object is an item under
-// its parent's item. The Ui draws the items; the Editor's tree calls
-// (SelectFromTree, RenameFromTree, DropInTree, DeleteFromTree,
-// SetShownFromTree) are what the person does with them.
+// its parent's item. The Ui draws the items; the SceneModel keeps them in
+// step with the frames, and tools/ObjectsList.h is what the person does with
+// them.
 //
 // Check boxes: an item is checked exactly when its object is rendered and
 // pickable (traversal options 3); switching the box sets both options on or

@@ -3,7 +3,7 @@
 #include "platform/Frame.h"
 #include "platform/Light.h"
 #include "platform/MeshBuilder.h"
-#include "scene/Editor.h"
+#include "scene/SceneModel.h"
 #include "scene/Records.h"
 
 #include <cstdio>
@@ -24,14 +24,14 @@ const char* LightTypeName(LightType type)
     return "?";
 }
 
-void Describe(const Editor& editor, const Frame& frame, int depth, std::string& out, int& objects)
+void Describe(const SceneModel& scene, const Frame& frame, int depth, std::string& out, int& objects)
 {
     const ObjectRecord* record = RecordOf(&frame);
     if (!record)
         return;  // editor auxiliaries are not part of the scene
     ++objects;
     char line[512];
-    Vec3 p = frame.GetPosition(editor.Scene().get());
+    Vec3 p = frame.GetPosition(scene.Scene().get());
     std::snprintf(line, sizeof line, "%*s%s \"%s\" at (%g, %g, %g)", depth * 2, "", KindDisplayName(record->kind),
                   record->name.c_str(), static_cast<double>(p.x), static_cast<double>(p.y), static_cast<double>(p.z));
     out += line;
@@ -52,19 +52,19 @@ void Describe(const Editor& editor, const Frame& frame, int depth, std::string& 
     }
     out += "\n";
     for (const auto& child : frame.GetChildren())
-        Describe(editor, *child, depth + 1, out, objects);
+        Describe(scene, *child, depth + 1, out, objects);
 }
 
 } // namespace
 
-std::string DescribeScene(const Editor& editor)
+std::string DescribeScene(const SceneModel& scene)
 {
     std::string out;
     int objects = 0;
-    Describe(editor, *editor.World(), 0, out, objects);
+    Describe(scene, *scene.World(), 0, out, objects);
     char line[128];
-    std::snprintf(line, sizeof line, "%d objects, %d cameras, %d lights\n", objects - 2, editor.CameraCount(),
-                  editor.LightCount());
+    std::snprintf(line, sizeof line, "%d objects, %d cameras, %d lights\n", objects - 2, scene.CameraCount(),
+                  scene.LightCount());
     out += line;
     return out;
 }

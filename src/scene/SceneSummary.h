@@ -6,8 +6,8 @@
 
 namespace corvid {
 
-class Editor;
+class SceneModel;
 
-std::string DescribeScene(const Editor& editor);
+std::string DescribeScene(const SceneModel& scene);
 
 } // namespace corvid

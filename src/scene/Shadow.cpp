@@ -1,11 +1,11 @@
 #include "scene/Shadow.h"
 
-#include "app/Ui.h"
 #include "platform/Frame.h"
 #include "platform/Light.h"
 #include "platform/MeshBuilder.h"
-#include "scene/Editor.h"
+#include "scene/SceneModel.h"
 #include "scene/Records.h"
+#include "scene/Ui.h"
 
 #include <algorithm>
 
@@ -34,7 +34,7 @@ std::optional<Vec3> ProjectOntoShadowPlane(const ShadowCaster& caster, const Vec
     return light + (p - light) * (height / below);
 }
 
-MeshBuilderPtr Editor::CastShadow(const Frame& lightFrame, const Light& light, FramePtr object,
+MeshBuilderPtr SceneModel::CastShadow(const Frame& lightFrame, const Light& light, FramePtr object,
                                   MeshBuilderPtr visual)
 {
     if (!object || !visual || !RecordOf(object.get()))
@@ -86,7 +86,7 @@ MeshBuilderPtr Editor::CastShadow(const Frame& lightFrame, const Light& light, F
     record->owner = object;
     AttachRecord(*shadow, std::move(record));
     object->AddVisual(shadow);
-    sceneModified = true;
+    modified_ = true;
     return shadow;
 }
 

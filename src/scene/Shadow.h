@@ -3,7 +3,7 @@
 // gives that object a flat copy of the mesh under the cursor, cast by the
 // light onto the ground plane y = 0.01 of SCENE (just above the grid, so the
 // two do not fight for the same depth). The shadow is a mesh of the object
-// (Editor::CastShadow): it moves, saves and copies with it.
+// (SceneModel::CastShadow): it moves, saves and copies with it.
 //
 // Projection by light type:
 // - point and spot lights cast from their position: a vertex p goes to

@@ -1,16 +1,16 @@
 #include "app/DisplayChange.h"
-#include "render/ViewFakes.h"
+#include "app/AppFixture.h"
 
 using namespace corvid;
 using namespace corvid::testing;
 
 namespace {
 
-class ShellTest : public ViewTest {
+class ShellTest : public AppTest {
 protected:
     ShellTest()
     {
-        editor.BuildViewDevice(View(1));
+        editor.views.BuildViewDevice(View(1));
         hooks.readColorDepth = [this] {
             int depth = retryDepths.at(0);
             retryDepths.erase(retryDepths.begin());
@@ -24,11 +24,11 @@ protected:
         ui.questions.clear();
         ui.answers.assign(answers.begin(), answers.end());
         saves = stops = 0;
-        editor.colorDepth = 16;
-        editor.sceneModified = modified;
+        editor.views.colorDepth = 16;
+        editor.scene.SetModified(modified);
         editor.playbackRunning = playback;
         editor.exitRequested = false;
-        editor.renderingEnabled = true;
+        editor.views.renderingEnabled = true;
     }
 
     ShellHooks hooks;
@@ -84,14 +84,14 @@ TEST_F(ShellTest, ColourDepthChangeFlows)
         bool rebuilt = c.expected == Result::DevicesRebuilt;
         EXPECT_EQ(factory.requests.size(), builds + (rebuilt ? 1 : 0)) << c.name;
         if (rebuilt) {
-            EXPECT_TRUE(editor.renderingEnabled) << c.name;
-            EXPECT_EQ(editor.shadeColorDepth, editor.colorDepth) << c.name;
+            EXPECT_TRUE(editor.views.renderingEnabled) << c.name;
+            EXPECT_EQ(editor.views.shadeColorDepth, editor.views.colorDepth) << c.name;
         }
     }
 
-    editor.renderingEnabled = false;
+    editor.views.renderingEnabled = false;
     EXPECT_EQ(HandleDisplayChange(editor, 24, hooks), Result::Ignored);
-    editor.renderingEnabled = true;
+    editor.views.renderingEnabled = true;
     factory.failing = {0, 1, 2};
     EXPECT_EQ(HandleDisplayChange(editor, 32, hooks), Result::RebuildFailed);
 }

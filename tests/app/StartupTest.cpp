@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 #include "render/ViewFakes.h"
+#include "app/Editor.h"
 
 #include <filesystem>
 #include <map>
@@ -36,7 +37,7 @@ struct FakePlatform : StartupPlatform {
     {
         log.push_back("viewports");
         for (int n = 1; n <= 4; ++n)
-            editor->Viewport(n).window = &windows[n - 1];
+            editor->views.Viewport(n).window = &windows[n - 1];
     }
     void ShowMainWindowMaximized() override { log.push_back("show"); }
     void LoadCommandLineScene(const std::string& f) override { log.push_back("load " + f); }
@@ -59,7 +60,7 @@ class StartupTest : public ::testing::Test {
 protected:
     StartupTest()
     {
-        editor.deviceFactory = &factory;
+        editor.views.deviceFactory = &factory;
         platform.renderers = std::vector{Renderer("display", {32}), Renderer("soft", {16, 32}), Renderer("egl", {16})};
         platform.zFormats = {{"display", {{24, 1}, {32, 2}}}, {"soft", {{16, 3}}}};
         base = std::filesystem::temp_directory_path() / ("corvid-startup-" + std::to_string(getpid()));
@@ -124,13 +125,13 @@ TEST_F(StartupTest, StatusLinesComeInOrderAndDriversAreRecorded)
     EXPECT_EQ(editor.objectsDirectory2.defaultPath, base + "/Objects");
     EXPECT_EQ(editor.mapsDirectory2.defaultPath, base + "/Maps");
     EXPECT_EQ(editor.helpDirectory, base + "/Help");
-    EXPECT_EQ(editor.shadeColorDepth, 16);
+    EXPECT_EQ(editor.views.shadeColorDepth, 16);
 
-    EXPECT_TRUE(editor.drivers[0].HasZDepth(24) && editor.drivers[0].HasZDepth(32));
-    EXPECT_FALSE(editor.drivers[0].rendersAtDesktopDepth);
-    EXPECT_TRUE(editor.drivers[1].rendersAtDesktopDepth && editor.drivers[1].HasZDepth(16));
+    EXPECT_TRUE(editor.views.drivers[0].HasZDepth(24) && editor.views.drivers[0].HasZDepth(32));
+    EXPECT_FALSE(editor.views.drivers[0].rendersAtDesktopDepth);
+    EXPECT_TRUE(editor.views.drivers[1].rendersAtDesktopDepth && editor.views.drivers[1].HasZDepth(16));
     for (int v : {kFullScreenView, kViewport1, kViewport2, kViewport3, kViewport4})
-        EXPECT_EQ(editor.views[v].driver.key, "egl") << "view " << v;
+        EXPECT_EQ(editor.views.records[v].driver.key, "egl") << "view " << v;
 
     log.clear();
     FinishStartup(editor, platform);

@@ -3,15 +3,15 @@
 // cannot make a patch, "Defaults" restores one tool only, and the splash
 // lines come in start-up order.
 
-#include "app/ScriptedUi.h"
+#include "support/ScriptedUi.h"
 #include "app/ToolForms.h"
 #include "geometry/Patch.h"
 #include "geometry/Primitives.h"
 #include "platform/Light.h"
 #include "platform/MeshBuilder.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 #include "scene/ObjectKind.h"
-#include "scene/ToolMode.h"
+#include "tools/ToolMode.h"
 
 #include <gtest/gtest.h>
 
@@ -135,20 +135,20 @@ TEST_F(ToolFormsTest, TypedValuesAreClampedAndTheWindowShowsTheValueTaken)
     EXPECT_TRUE(low.accepted);
     EXPECT_EQ(low.shown, 3);
     EXPECT_EQ(Enter(kModeSphere, "segments", 5000).shown, kMaxPrimitiveDivisions);
-    EXPECT_EQ(editor.primitives.sphere.segments, kMaxPrimitiveDivisions);
+    EXPECT_EQ(editor.tools.primitives.sphere.segments, kMaxPrimitiveDivisions);
     EXPECT_EQ(Enter(kModeSphere, "rings", 7.6).shown, 8);  // counts are whole
     EXPECT_FLOAT_EQ(static_cast<float>(Enter(kModeSuperEllipsoid, "exponent1", 0).shown), kMinPrimitiveValue);
     EXPECT_EQ(Enter(kModeSuperToroid, "ringRadius", -1).shown, 0.0);  // a ring of radius 0 is a shape
     EXPECT_EQ(Enter(kModeCube, "sizing", 9).shown, 1.0);
-    EXPECT_EQ(editor.primitives.cube.sizing, SizingStyle::Box);
+    EXPECT_EQ(editor.tools.primitives.cube.sizing, SizingStyle::Box);
     EXPECT_EQ(Enter(kModeCube, "sizing", 0).shown, 0.0);
-    EXPECT_EQ(editor.primitives.cube.sizing, SizingStyle::FromCentre);
+    EXPECT_EQ(editor.tools.primitives.cube.sizing, SizingStyle::FromCentre);
 
     // Nothing to clamp a NaN to: the field keeps its value.
     const FieldOutcome nan = Enter(kModeSphere, "rings", std::nan(""));
     EXPECT_FALSE(nan.accepted);
     EXPECT_EQ(nan.shown, 8);
-    EXPECT_EQ(editor.primitives.sphere.rings, 8);
+    EXPECT_EQ(editor.tools.primitives.sphere.rings, 8);
 
     // Every numeric field of every window, at and beyond both limits.
     for (const ToolForm& form : ToolForms())
@@ -161,7 +161,7 @@ TEST_F(ToolFormsTest, TypedValuesAreClampedAndTheWindowShowsTheValueTaken)
             const double upper = EnterFieldValue(editor, form, field, field.upper + 1e7).shown;
             // The umbra stops at the penumbra, here at its own upper limit.
             const double most =
-                field.key == "umbra" ? editor.lightTools[static_cast<size_t>(LightType::Spot)].penumbra : field.upper;
+                field.key == "umbra" ? editor.tools.lightTools[static_cast<size_t>(LightType::Spot)].penumbra : field.upper;
             EXPECT_NEAR(upper, most, 1e-6);
         }
     EXPECT_TRUE(ui.messages.empty());
@@ -169,7 +169,7 @@ TEST_F(ToolFormsTest, TypedValuesAreClampedAndTheWindowShowsTheValueTaken)
 
 TEST_F(ToolFormsTest, SpotConeKeepsTheUmbraWithinThePenumbra)
 {
-    const LightToolParameters& spot = editor.lightTools[static_cast<size_t>(LightType::Spot)];
+    const LightToolParameters& spot = editor.tools.lightTools[static_cast<size_t>(LightType::Spot)];
     EXPECT_EQ(Enter(kModeSpotLight, "umbra", 0.5).shown, 0.5);
     EXPECT_FLOAT_EQ(static_cast<float>(Enter(kModeSpotLight, "umbra", 2.0).shown), spot.penumbra);
     Enter(kModeSpotLight, "penumbra", 0.25);
@@ -191,8 +191,8 @@ TEST_F(ToolFormsTest, PatchWindowsRefuseParametersThatCannotMakeAPatch)
     const struct {
         int mode, longest;
         PatchFamilyParameters& parameters;
-    } families[] = {{kModeBSplinePatch, 99, editor.patches.bSpline},
-                    {kModeCatmullRomPatch, 98, editor.patches.catmullRom}};
+    } families[] = {{kModeBSplinePatch, 99, editor.tools.patches.bSpline},
+                    {kModeCatmullRomPatch, 98, editor.tools.patches.catmullRom}};
     for (const auto& family : families) {
         SCOPED_TRACE(family.mode);
         ui.messages.clear();
@@ -223,11 +223,11 @@ TEST_F(ToolFormsTest, PatchWindowsRefuseParametersThatCannotMakeAPatch)
         Enter(family.mode, "stepsX", 1);
         Enter(family.mode, "stepsZ", 1);
         const int patchType = family.mode == kModeBSplinePatch ? kPatchBSpline : kPatchCatmullRom;
-        EXPECT_TRUE(CreatePatch(editor, patchType, {}, 2.0f, 2.0f));
+        EXPECT_TRUE(CreatePatch(editor.scene, editor.tools.patches, patchType, {}, 2.0f, 2.0f));
     }
     // Each window edits its own family.
-    EXPECT_EQ(editor.patches.bSpline.columns, 99);
-    EXPECT_EQ(editor.patches.catmullRom.columns, 98);
+    EXPECT_EQ(editor.tools.patches.bSpline.columns, 99);
+    EXPECT_EQ(editor.tools.patches.catmullRom.columns, 98);
 }
 
 TEST_F(ToolFormsTest, DefaultsRestoreOnlyTheirOwnTool)
@@ -271,7 +271,7 @@ TEST_F(ToolFormsTest, DefaultsRestoreOnlyTheirOwnTool)
     }
     // The cone's defaults are its own, not the cylinder's.
     FormOf(kModeCone).restoreDefaults(editor);
-    EXPECT_EQ(editor.primitives.cone.heightDivisions, 3);
+    EXPECT_EQ(editor.tools.primitives.cone.heightDivisions, 3);
 }
 
 TEST_F(ToolFormsTest, GeneratorsAcceptEveryLimit)
@@ -284,13 +284,13 @@ TEST_F(ToolFormsTest, GeneratorsAcceptEveryLimit)
         form.restoreDefaults(editor);
         for (const FormField& field : form.fields)
             EnterFieldValue(editor, form, field, field.lower);
-        EXPECT_TRUE(BuildsFinite(form.mode, editor.primitives));
+        EXPECT_TRUE(BuildsFinite(form.mode, editor.tools.primitives));
         // Each field alone at its upper limit (all together would be slow).
         for (const FormField& field : form.fields) {
             SCOPED_TRACE(field.key);
             form.restoreDefaults(editor);
             EnterFieldValue(editor, form, field, field.upper);
-            EXPECT_TRUE(BuildsFinite(form.mode, editor.primitives));
+            EXPECT_TRUE(BuildsFinite(form.mode, editor.tools.primitives));
         }
     }
 }

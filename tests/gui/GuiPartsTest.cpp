@@ -2,7 +2,7 @@
 // layout dialogs, the Ui's boxes, progress window, cursor and user menus,
 // menus drawn from a model, the desktop depth rule and the built shapes.
 
-#include "app/ScriptedUi.h"
+#include "support/ScriptedUi.h"
 #include "app/DemoScene.h"
 #include "gui/DesktopDepth.h"
 #include "gui/FileFilter.h"
@@ -16,7 +16,7 @@
 #include "gui/ViewportSetupDialog.h"
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -321,14 +321,14 @@ private slots:
     {
         QtUi ui;
         Editor editor(ui);
-        FramePtr first = editor.CreateCamera();
-        FramePtr second = editor.CreateCamera();
+        FramePtr first = editor.scene.CreateCamera();
+        FramePtr second = editor.scene.CreateCamera();
         QCOMPARE(ui.UserCameraEntries().size(), size_t(2));
-        editor.DeleteObjectTree(first);
+        editor.scene.DeleteObjectTree(first);
         QCOMPARE(ui.UserCameraEntries().size(), size_t(1));
-        editor.CreateLight(LightType::Point);
+        editor.scene.CreateLight(LightType::Point, {});
         QCOMPARE(ui.UserLightEntries().size(), size_t(1));
-        editor.NewScene();
+        editor.scene.NewScene();
         QVERIFY(ui.UserCameraEntries().empty() && ui.UserLightEntries().empty());
     }
 
@@ -439,10 +439,10 @@ private slots:
             Editor editor(ui);
             BuildDemoScene(editor);
             std::vector<uint32_t> result;
-            for (const FramePtr& child : editor.Scene()->GetChildren())
+            for (const FramePtr& child : editor.scene.Scene()->GetChildren())
                 for (const MeshBuilderPtr& mesh : child->GetVisuals())
                     result.push_back(mesh->GetColor());
-            return std::make_tuple(result, editor.CameraCount(), editor.LightCount());
+            return std::make_tuple(result, editor.scene.CameraCount(), editor.scene.LightCount());
         };
         const auto first = colours();
         QCOMPARE(std::get<1>(first), 1);

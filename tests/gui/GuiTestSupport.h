@@ -7,7 +7,7 @@
 #include "platform/Device.h"
 #include "platform/Frame.h"
 #include "render/Picking.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 #include <QApplication>
 #include <QImage>
@@ -64,10 +64,10 @@ inline bool SimilarBox(const QRect& a, const QRect& b, const QSize& size, double
 // level to window pixels first).
 inline QPoint Viewport1PointOf(Editor& editor, ViewportWidget& viewport, const Vec3& point)
 {
-    editor.ActivateView(1);
-    ViewRecord& view = editor.Viewport(1);
+    editor.views.ActivateView(1);
+    ViewRecord& view = editor.views.Viewport(1);
     Device* device = view.device.get();
-    const ScreenMapping mapping(editor.ActiveCamera()->GetTransform(editor.Scene().get()), view.Parameters(),
+    const ScreenMapping mapping(editor.scene.ActiveCamera()->GetTransform(editor.scene.Scene().get()), view.Parameters(),
                                 device->GetWidth(), device->GetHeight());
     const ScreenPoint s = mapping.Transform(point);
     const double toWindow = 100.0 / view.detail;

@@ -15,7 +15,7 @@
 #include "platform/Frame.h"
 #include "platform/gl/GlDevice.h"
 #include "render/CommandIds.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 
 #include <QAbstractButton>
 #include <QDockWidget>
@@ -131,10 +131,10 @@ private slots:
 
         // The display's renderer is the one the views use: with the headless
         // one listed first it is the default second driver.
-        QVERIFY(!editor_->drivers.empty());
-        QCOMPARE(QString::fromStdString(editor_->Viewport(1).driver.key), QString(kDisplayRendererKey));
-        QVERIFY(editor_->Viewport(1).driver.HasZDepth(16));
-        QCOMPARE(editor_->colorDepth, 32);  // Xvfb's 24-bit visual counts as 32
+        QVERIFY(!editor_->views.drivers.empty());
+        QCOMPARE(QString::fromStdString(editor_->views.Viewport(1).driver.key), QString(kDisplayRendererKey));
+        QVERIFY(editor_->views.Viewport(1).driver.HasZDepth(16));
+        QCOMPARE(editor_->views.colorDepth, 32);  // Xvfb's 24-bit visual counts as 32
 
         // Only VIEWPORT_1 is up, and "Viewport 2 Menu ..." is greyed.
         QVERIFY(viewport(1)->isVisible());
@@ -165,8 +165,8 @@ private slots:
 
         // At detail 100 the device is as large as the widget.
         const Size client = viewport(1)->ClientSize();
-        QCOMPARE(editor_->Viewport(1).device->GetWidth(), client.width);
-        QCOMPARE(editor_->Viewport(1).device->GetHeight(), client.height);
+        QCOMPARE(editor_->views.Viewport(1).device->GetWidth(), client.width);
+        QCOMPARE(editor_->views.Viewport(1).device->GetHeight(), client.height);
     }
 
     void minimumSizeIs640By480()
@@ -188,8 +188,8 @@ private slots:
 
     void enterKeyIsSwallowed()
     {
-        const int layout = editor_->layoutKind;
-        const bool light = editor_->cameraLightOn;
+        const int layout = editor_->views.layoutKind;
+        const bool light = editor_->scene.CameraLightOn();
         for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
             press.ignore();
@@ -200,8 +200,8 @@ private slots:
         QVERIFY(window_->isVisible());
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
         QCOMPARE(QApplication::activePopupWidget(), nullptr);
-        QCOMPARE(editor_->layoutKind, layout);
-        QCOMPARE(editor_->cameraLightOn, light);
+        QCOMPARE(editor_->views.layoutKind, layout);
+        QCOMPARE(editor_->scene.CameraLightOn(), light);
         QVERIFY(boxes_.empty());
     }
 
@@ -211,25 +211,25 @@ private slots:
         QVERIFY(item);
         QCOMPARE(item->text(), QString("Camera Light"));
         QVERIFY(item->isChecked());
-        QVERIFY(editor_->cameraLightOn);
-        QCOMPARE(editor_->CameraLightFrame()->GetParent(), editor_->ActiveCamera().get());
+        QVERIFY(editor_->scene.CameraLightOn());
+        QCOMPARE(editor_->scene.CameraLightFrame()->GetParent(), editor_->scene.ActiveCamera().get());
 
         item->trigger();
-        QVERIFY(!editor_->cameraLightOn);
-        QCOMPARE(editor_->CameraLightFrame()->GetParent(), nullptr);
+        QVERIFY(!editor_->scene.CameraLightOn());
+        QCOMPARE(editor_->scene.CameraLightFrame()->GetParent(), nullptr);
         item = window_->FindMenuAction(kCmdCameraLight);
         QVERIFY(!item->isChecked());
 
         item->trigger();
-        QVERIFY(editor_->cameraLightOn);
-        QCOMPARE(editor_->CameraLightFrame()->GetParent(), editor_->ActiveCamera().get());
+        QVERIFY(editor_->scene.CameraLightOn());
+        QCOMPARE(editor_->scene.CameraLightFrame()->GetParent(), editor_->scene.ActiveCamera().get());
         QVERIFY(window_->FindMenuAction(kCmdCameraLight)->isChecked());
     }
 
     void viewportSetupChoosesFourViewports()
     {
         chooseLayout(2);
-        QCOMPARE(editor_->layoutKind, 2);
+        QCOMPARE(editor_->views.layoutKind, 2);
 
         // The four windows tile the viewport area.
         const QRect area = window_->ViewportArea()->rect();
@@ -238,9 +238,9 @@ private slots:
         for (int n = 1; n <= 4; ++n) {
             ViewportWidget* v = viewport(n);
             QVERIFY(v->isVisible());
-            QVERIFY(editor_->Viewport(n).shown);
-            QVERIFY(editor_->Viewport(n).device);
-            QCOMPARE(editor_->Viewport(n).device->GetWidth(), v->ClientSize().width);
+            QVERIFY(editor_->views.Viewport(n).shown);
+            QVERIFY(editor_->views.Viewport(n).device);
+            QCOMPARE(editor_->views.Viewport(n).device->GetWidth(), v->ClientSize().width);
             covered |= v->geometry();
             pixels += static_cast<long>(v->width()) * v->height();
             QAction* item = window_->FindMenuAction(kViewportMenuCommands[static_cast<size_t>(n - 1)]);
@@ -260,10 +260,10 @@ private slots:
                  qPrintable(QString("%1 x %2").arg(top.content.width()).arg(top.content.height())));
 
         chooseLayout(1);
-        QCOMPARE(editor_->layoutKind, 1);
+        QCOMPARE(editor_->views.layoutKind, 1);
         for (int n = 2; n <= 4; ++n) {
             QVERIFY(!viewport(n)->isVisible());
-            QVERIFY(!editor_->Viewport(n).device);
+            QVERIFY(!editor_->views.Viewport(n).device);
             QVERIFY(!window_->FindMenuAction(kViewportMenuCommands[static_cast<size_t>(n - 1)])->isEnabled());
         }
         QCOMPARE(viewport(1)->geometry(), area);
@@ -278,7 +278,7 @@ private slots:
         QVERIFY(FindByText(*menu, "Gouraud")->isChecked());
         QVERIFY(!FindByText(*menu, "Phong")->isEnabled());
         QVERIFY(!FindByText(*menu, "Wireframe")->isEnabled());
-        QAction* driver = FindCommandAction(*menu, kCmdDriverBase + editor_->Viewport(1).driverIndex);
+        QAction* driver = FindCommandAction(*menu, kCmdDriverBase + editor_->views.Viewport(1).driverIndex);
         QVERIFY(driver && driver->isChecked());
         QAction* cameras = FindByText(*menu, "User Camera");
         QVERIFY(cameras && cameras->menu());
@@ -286,19 +286,19 @@ private slots:
 
         FindCommandAction(*menu, kCmdShadeFlat)->trigger();
         menu->hide();
-        QCOMPARE(editor_->Viewport(1).shade, 0);
+        QCOMPARE(editor_->views.Viewport(1).shade, 0);
         viewport(1)->ShowPopupMenu();
         QVERIFY(FindCommandAction(*menu, kCmdShadeFlat)->isChecked());
         QVERIFY(!FindCommandAction(*menu, kCmdShadeGouraud)->isChecked());
         FindCommandAction(*menu, kCmdShadeGouraud)->trigger();
         menu->hide();
-        QCOMPARE(editor_->Viewport(1).shade, 1);
+        QCOMPARE(editor_->views.Viewport(1).shade, 1);
     }
 
     void userCamerasAppearInTheViewportMenu()
     {
-        FramePtr camera = editor_->CreateCamera();
-        editor_->RegisterObject(camera);
+        FramePtr camera = editor_->scene.CreateCamera();
+        editor_->scene.RegisterObject(camera);
         QCOMPARE(shell_->Ui().UserCameraEntries().size(), size_t(1));
         const int command = shell_->Ui().UserCameraEntries()[0].command;
 
@@ -310,7 +310,7 @@ private slots:
         QCOMPARE(cameras->menu()->actions()[0]->data().toInt(), command);
         menu->hide();
 
-        editor_->DeleteObjectTree(camera);
+        editor_->scene.DeleteObjectTree(camera);
         QVERIFY(shell_->Ui().UserCameraEntries().empty());
         viewport(2)->ShowPopupMenu();
         QVERIFY(!FindByText(*viewport(2)->PopupMenu(), "User Camera")->isEnabled());
@@ -330,43 +330,43 @@ private slots:
     {
         QVERIFY(!baseline_.isEmpty());
         const int before = viewport(1)->PresentCount();
-        QVERIFY(editor_->ViewportCommand(1, kCmdDetail50));
+        QVERIFY(editor_->views.ViewportCommand(1, kCmdDetail50));
         const Size client = viewport(1)->ClientSize();
-        QCOMPARE(editor_->Viewport(1).device->GetWidth(), client.width / 2);
-        QCOMPARE(editor_->Viewport(1).device->GetHeight(), client.height / 2);
+        QCOMPARE(editor_->views.Viewport(1).device->GetWidth(), client.width / 2);
+        QCOMPARE(editor_->views.Viewport(1).device->GetHeight(), client.height / 2);
 
         const QImage picture = nextPicture(1, before);
         const auto stats = Measure(picture, kBlack);
         QVERIFY(stats.colours > 1);
         QVERIFY2(SimilarBox(stats.content, baseline_, picture.size(), 0.03),
                  "the half-size picture does not cover the widget");
-        QVERIFY(editor_->ViewportCommand(1, kCmdDetail100));
+        QVERIFY(editor_->views.ViewportCommand(1, kCmdDetail100));
     }
 
     void headlessRendererShowsTheSamePicture()
     {
-        if (editor_->drivers.size() < 2)
+        if (editor_->views.drivers.size() < 2)
             QSKIP("only one renderer on this machine");
         int headless = -1;
-        for (size_t i = 0; i < editor_->drivers.size(); ++i)
-            if (editor_->drivers[i].key == kHeadlessRendererKey)
+        for (size_t i = 0; i < editor_->views.drivers.size(); ++i)
+            if (editor_->views.drivers[i].key == kHeadlessRendererKey)
                 headless = static_cast<int>(i);
         QVERIFY(headless >= 0);
-        const int display = editor_->Viewport(1).driverIndex;
+        const int display = editor_->views.Viewport(1).driverIndex;
 
         const int before = viewport(1)->PresentCount();
-        QVERIFY(editor_->ViewportCommand(1, kCmdDriverBase + headless));
-        QCOMPARE(editor_->Viewport(1).driverIndex, headless);
-        QVERIFY(editor_->Viewport(1).device);
-        QVERIFY(!dynamic_cast<GlDevice*>(editor_->Viewport(1).device.get()));  // read back, not blitted
+        QVERIFY(editor_->views.ViewportCommand(1, kCmdDriverBase + headless));
+        QCOMPARE(editor_->views.Viewport(1).driverIndex, headless);
+        QVERIFY(editor_->views.Viewport(1).device);
+        QVERIFY(!dynamic_cast<GlDevice*>(editor_->views.Viewport(1).device.get()));  // read back, not blitted
 
         const QImage picture = nextPicture(1, before);
         const auto stats = Measure(picture, kBlack);
         QVERIFY2(stats.colours > 1, "the headless renderer's picture is blank");
         QVERIFY2(SimilarBox(stats.content, baseline_, picture.size(), 0.03), "the read-back picture is misplaced");
 
-        QVERIFY(editor_->ViewportCommand(1, kCmdDriverBase + display));
-        QVERIFY(dynamic_cast<GlDevice*>(editor_->Viewport(1).device.get()));
+        QVERIFY(editor_->views.ViewportCommand(1, kCmdDriverBase + display));
+        QVERIFY(dynamic_cast<GlDevice*>(editor_->views.Viewport(1).device.get()));
         QVERIFY(boxes_.empty());
     }
 
@@ -378,23 +378,23 @@ private slots:
         QWidget* area = window_->ViewportArea();
         QTRY_COMPARE(viewport(1)->size(), area->size());
         const QPoint origin = area->mapTo(window_, QPoint(0, 0));
-        QCOMPARE(editor_->viewportArea, (Rect{origin.x(), origin.y(), area->width(), area->height()}));
-        QCOMPARE(editor_->Viewport(1).device->GetWidth(), viewport(1)->ClientSize().width);
-        QCOMPARE(editor_->Viewport(1).device->GetHeight(), viewport(1)->ClientSize().height);
+        QCOMPARE(editor_->views.viewportArea, (Rect{origin.x(), origin.y(), area->width(), area->height()}));
+        QCOMPARE(editor_->views.Viewport(1).device->GetWidth(), viewport(1)->ClientSize().width);
+        QCOMPARE(editor_->views.Viewport(1).device->GetHeight(), viewport(1)->ClientSize().height);
         window_->setGeometry(before);
     }
 
     void exitAsksOnlyAboutAModifiedScene()
     {
         boxes_.clear();
-        editor_->sceneModified = true;
+        editor_->scene.SetModified(true);
         window_->RunCommand(kCmdExit);
         QCOMPARE(boxes_.size(), size_t(1));
         QCOMPARE(QString::fromStdString(boxes_[0]), QString("Would you like to save your scene?"));
         QVERIFY(window_->isVisible());  // Cancel keeps it
 
         boxes_.clear();
-        editor_->sceneModified = false;
+        editor_->scene.SetModified(false);
         window_->RunCommand(kCmdExit);
         QVERIFY(boxes_.empty());
         QVERIFY(!window_->isVisible());

@@ -17,10 +17,10 @@
 #include "platform/Frame.h"
 #include "render/CommandIds.h"
 #include "render/Picking.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 #include "scene/ObjectTree.h"
 #include "scene/Records.h"
-#include "scene/ToolMode.h"
+#include "tools/ToolMode.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -65,7 +65,7 @@ private:
     // Where the centre of frame shows in viewport 1, in widget coordinates.
     QPoint onScreen(const Frame& frame)
     {
-        return test::Viewport1PointOf(*editor_, *viewport1(), frame.GetPosition(editor_->Scene().get()));
+        return test::Viewport1PointOf(*editor_, *viewport1(), frame.GetPosition(editor_->scene.Scene().get()));
     }
 
     QString currentText() const { return tree_->currentItem() ? tree_->currentItem()->text(0) : QString(); }
@@ -105,8 +105,8 @@ private slots:
         QCOMPARE(world->childCount(), 1);
         QTreeWidgetItem* scene = world->child(0);
         QCOMPARE(scene->text(0), QString("SCENE"));
-        QCOMPARE(tree_->FrameOf(world), editor_->World());
-        QCOMPARE(tree_->FrameOf(scene), editor_->Scene());
+        QCOMPARE(tree_->FrameOf(world), editor_->scene.World());
+        QCOMPARE(tree_->FrameOf(scene), editor_->scene.Scene());
         QVERIFY(world->isExpanded() && scene->isExpanded());
 
         // One item per registered object, in creation order, each the item
@@ -148,7 +148,7 @@ private slots:
             QToolButton* button = tools->Button(mode);
             QVERIFY(button && button->isVisible());
             QTest::mouseClick(button, Qt::LeftButton);
-            QCOMPARE(editor_->toolMode, mode);
+            QCOMPARE(editor_->tools.mode, mode);
             QVERIFY(button->isChecked());
             tips.insert(button->toolTip());
             iconKeys.insert(button->icon().pixmap(24, 24).toImage().cacheKey());
@@ -176,16 +176,16 @@ private slots:
         QCOMPARE(pictures.size(), int(expected.size()));
 
         tools->GridSnapBox()->click();
-        QVERIFY(editor_->gridSnap);
+        QVERIFY(editor_->scene.grid.on);
         tools->GridSnapBox()->click();
-        QVERIFY(!editor_->gridSnap);
+        QVERIFY(!editor_->scene.grid.on);
     }
 
     void clickInViewportSelectsInTreeAndPanel()
     {
         window_->Tools()->Button(kModeMove)->click();
-        QCOMPARE(editor_->toolMode, int(kModeMove));
-        const FramePtr sphere = FindObject(editor_->Scene(), "Sphere 0");
+        QCOMPARE(editor_->tools.mode, int(kModeMove));
+        const FramePtr sphere = FindObject(editor_->scene.Scene(), "Sphere 0");
         QVERIFY(sphere);
 
         // The sphere's centre is drawn there: not the background.
@@ -195,7 +195,7 @@ private slots:
         QVERIFY((picture.pixel(at) & 0xFFFFFFu) != 0u);
 
         QTest::mouseClick(viewport1(), Qt::LeftButton, {}, at);
-        QCOMPARE(editor_->SelectedFrame(), sphere);
+        QCOMPARE(editor_->scene.SelectedFrame(), sphere);
         QCOMPARE(currentText(), QString("Sphere 0"));
         QCOMPARE(tree_->FrameOf(tree_->currentItem()), sphere);
         ObjectInfoPanel* info = window_->InfoPanel();
@@ -203,13 +203,13 @@ private slots:
         QCOMPARE(info->KindLabel()->text(), QString("Object"));
         // "%f" and "%i" texts from the model, not blanks.
         QCOMPARE(info->PositionLabels()[1]->text(), QString("2.500000"));
-        QCOMPARE(info->CountLabels()[0]->text(), QString::fromStdString(editor_->objectInfo.faceCount));
+        QCOMPARE(info->CountLabels()[0]->text(), QString::fromStdString(editor_->views.objectInfo.faceCount));
         QVERIFY(!info->CountLabels()[0]->text().isEmpty());
-        QVERIFY(!editor_->mouse.leftDown);  // the release arrived too
+        QVERIFY(!editor_->views.mouse.leftDown);  // the release arrived too
 
         // A click on the empty sky clears all three.
         QTest::mouseClick(viewport1(), Qt::LeftButton, {}, QPoint(viewport1()->width() - 30, 30));
-        QVERIFY(!editor_->HasSelection());
+        QVERIFY(!editor_->scene.HasSelection());
         QCOMPARE(tree_->currentItem(), nullptr);
         QCOMPARE(info->NameLabel()->text(), QString());
         QCOMPARE(info->PositionLabels()[1]->text(), QString());
@@ -217,12 +217,12 @@ private slots:
 
     void draggingWithTheMoveToolMovesTheObject()
     {
-        const FramePtr sphere = FindObject(editor_->Scene(), "Sphere 0");
-        const Frame* scene = editor_->Scene().get();
+        const FramePtr sphere = FindObject(editor_->scene.Scene(), "Sphere 0");
+        const Frame* scene = editor_->scene.Scene().get();
         const Vec3 before = sphere->GetPosition(scene);
         const QPoint at = onScreen(*sphere);
         QTest::mousePress(viewport1(), Qt::LeftButton, {}, at);
-        QCOMPARE(editor_->SelectedFrame(), sphere);
+        QCOMPARE(editor_->scene.SelectedFrame(), sphere);
         for (int step = 1; step <= 4; ++step)
             QTest::mouseMove(viewport1(), at + QPoint(10 * step, 0));
         QTest::mouseRelease(viewport1(), Qt::LeftButton, {}, at + QPoint(40, 0));
@@ -231,15 +231,15 @@ private slots:
         QVERIFY2(after.x > before.x + 0.1f, qPrintable(QString("x %1 -> %2").arg(before.x).arg(after.x)));
         QCOMPARE(after.y, before.y);
         QCOMPARE(window_->InfoPanel()->PositionLabels()[0]->text(), QString::asprintf("%f", after.x));
-        QVERIFY(!editor_->mouse.leftDown);
+        QVERIFY(!editor_->views.mouse.leftDown);
         sphere->SetPosition(scene, before);
     }
 
     void selectingAnItemSelectsItsObject()
     {
-        const FramePtr cube = FindObject(editor_->Scene(), "Cube 0");
+        const FramePtr cube = FindObject(editor_->scene.Scene(), "Cube 0");
         tree_->setCurrentItem(tree_->ItemOf(cube.get()));
-        QCOMPARE(editor_->SelectedFrame(), cube);
+        QCOMPARE(editor_->scene.SelectedFrame(), cube);
         QCOMPARE(currentText(), QString("Cube 0"));
         // The panels follow.
         QCOMPARE(window_->InfoPanel()->NameLabel()->text(), QString("Cube 0"));
@@ -248,8 +248,8 @@ private slots:
 
     void droppingAnItemReparentsItsObject()
     {
-        const FramePtr cube = FindObject(editor_->Scene(), "Cube 0");
-        const FramePtr sphere = FindObject(editor_->Scene(), "Sphere 0");
+        const FramePtr cube = FindObject(editor_->scene.Scene(), "Cube 0");
+        const FramePtr sphere = FindObject(editor_->scene.Scene(), "Sphere 0");
         const int items = tree_->ItemCount();
         const int beeps = shell_->Ui().BeepCount();
 
@@ -277,13 +277,13 @@ private slots:
         }
         QCOMPARE(shell_->Ui().BeepCount(), beeps + 3);
         QCOMPARE(cube->GetParent(), sphere.get());
-        QCOMPARE(sphere->GetParent(), editor_->Scene().get());
+        QCOMPARE(sphere->GetParent(), editor_->scene.Scene().get());
         QCOMPARE(tree_->ItemOf(cube.get())->parent(), tree_->ItemOf(sphere.get()));
 
         // And back under SCENE, again as the last item.
-        QTreeWidgetItem* sceneItem = tree_->ItemOf(editor_->Scene().get());
+        QTreeWidgetItem* sceneItem = tree_->ItemOf(editor_->scene.Scene().get());
         QVERIFY(tree_->DropItem(tree_->ItemOf(cube.get()), sceneItem));
-        QCOMPARE(cube->GetParent(), editor_->Scene().get());
+        QCOMPARE(cube->GetParent(), editor_->scene.Scene().get());
         QCOMPARE(tree_->ItemOf(cube.get())->parent(), sceneItem);
         QCOMPARE(sceneItem->indexOfChild(tree_->ItemOf(cube.get())), sceneItem->childCount() - 1);
         QCOMPARE(tree_->ItemOf(sphere.get())->childCount(), 0);
@@ -291,7 +291,7 @@ private slots:
 
     void renamingGoesToTheObjectButNotForTheRoots()
     {
-        const FramePtr cube = FindObject(editor_->Scene(), "Cube 0");
+        const FramePtr cube = FindObject(editor_->scene.Scene(), "Cube 0");
         QTreeWidgetItem* item = tree_->ItemOf(cube.get());
         item->setText(0, "Pedestal");  // what the label editor does on commit
         QCOMPARE(QString::fromStdString(RecordOf(cube.get())->name), QString("Pedestal"));
@@ -301,15 +301,15 @@ private slots:
         QCOMPARE(item->text(0), QString("Pedestal"));
         QCOMPARE(QString::fromStdString(RecordOf(cube.get())->name), QString("Pedestal"));
 
-        QTreeWidgetItem* scene = tree_->ItemOf(editor_->Scene().get());
+        QTreeWidgetItem* scene = tree_->ItemOf(editor_->scene.Scene().get());
         scene->setText(0, "STAGE");
         QCOMPARE(scene->text(0), QString("SCENE"));
-        QCOMPARE(QString::fromStdString(RecordOf(editor_->Scene().get())->name), QString("SCENE"));
+        QCOMPARE(QString::fromStdString(RecordOf(editor_->scene.Scene().get())->name), QString("SCENE"));
     }
 
     void checkBoxesFollowTheObjects()
     {
-        const FramePtr light = FindObject(editor_->Scene(), "Light 0");
+        const FramePtr light = FindObject(editor_->scene.Scene(), "Light 0");
         QTreeWidgetItem* item = tree_->ItemOf(light.get());
         item->setCheckState(0, Qt::Unchecked);  // what a click on the box does
         QVERIFY(!light->IsRenderEnabled() && !light->IsPickEnabled());
@@ -334,7 +334,7 @@ private slots:
         tree_->setFocus();
         QTest::keyClick(tree_, Qt::Key_Delete);
 
-        QTreeWidgetItem* scene = tree_->ItemOf(editor_->Scene().get());
+        QTreeWidgetItem* scene = tree_->ItemOf(editor_->scene.Scene().get());
         const QPoint at = tree_->visualItemRect(scene).center();
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree_->viewport()->mapToGlobal(at));
         QApplication::sendEvent(tree_->viewport(), &event);
@@ -349,15 +349,15 @@ private slots:
         remove->trigger();
 
         QCOMPARE(boxes_, std::vector<std::string>({"Can not delete WORLD", "Can not delete SCENE"}));
-        QCOMPARE(tree_->ItemOf(editor_->Scene().get()), scene);
-        QCOMPARE(tree_->ItemOf(editor_->World().get()), world);
+        QCOMPARE(tree_->ItemOf(editor_->scene.Scene().get()), scene);
+        QCOMPARE(tree_->ItemOf(editor_->scene.World().get()), world);
     }
 
     void deletingFromTheContextMenuRemovesTheSubtree()
     {
         // A light under a cube: both go.
-        const FramePtr cube = FindObject(editor_->Scene(), "Pedestal");
-        const FramePtr light = FindObject(editor_->Scene(), "Light 1");
+        const FramePtr cube = FindObject(editor_->scene.Scene(), "Pedestal");
+        const FramePtr light = FindObject(editor_->scene.Scene(), "Light 1");
         QVERIFY(tree_->DropItem(tree_->ItemOf(light.get()), tree_->ItemOf(cube.get())));
         const int items = tree_->ItemCount();
         QTreeWidgetItem* item = tree_->ItemOf(cube.get());
@@ -369,24 +369,24 @@ private slots:
         remove->trigger();
 
         QCOMPARE(tree_->ItemCount(), items - 2);
-        QCOMPARE(FindObject(editor_->Scene(), "Pedestal"), nullptr);
-        QCOMPARE(FindObject(editor_->Scene(), "Light 1"), nullptr);
+        QCOMPARE(FindObject(editor_->scene.Scene(), "Pedestal"), nullptr);
+        QCOMPARE(FindObject(editor_->scene.Scene(), "Light 1"), nullptr);
         QCOMPARE(tree_->ItemOf(cube.get()), nullptr);
-        QVERIFY(!editor_->HasSelection());
+        QVERIFY(!editor_->scene.HasSelection());
         QCOMPARE(tree_->currentItem() ? tree_->FrameOf(tree_->currentItem()) : FramePtr(), FramePtr());
     }
 
     void deleteKeyInAViewportDeletesTheSelection()
     {
-        const FramePtr sphere = FindObject(editor_->Scene(), "Sphere 0");
-        editor_->toolMode = kModeMove;
+        const FramePtr sphere = FindObject(editor_->scene.Scene(), "Sphere 0");
+        editor_->tools.mode = kModeMove;
         QTest::mouseClick(viewport1(), Qt::LeftButton, {}, onScreen(*sphere));
-        QCOMPARE(editor_->SelectedFrame(), sphere);
+        QCOMPARE(editor_->scene.SelectedFrame(), sphere);
         QCOMPARE(window_->focusWidget(), viewport1());
         QTest::keyClick(viewport1(), Qt::Key_Delete);
-        QCOMPARE(FindObject(editor_->Scene(), "Sphere 0"), nullptr);
+        QCOMPARE(FindObject(editor_->scene.Scene(), "Sphere 0"), nullptr);
         QCOMPARE(tree_->ItemOf(sphere.get()), nullptr);
-        QVERIFY(!editor_->HasSelection());
+        QVERIFY(!editor_->scene.HasSelection());
         QCOMPARE(window_->InfoPanel()->NameLabel()->text(), QString());
     }
 
@@ -396,15 +396,15 @@ private slots:
         QTest::mouseClick(viewport1(), Qt::RightButton, {}, QPoint(10, 10));
         QMenu* menu = viewport1()->PopupMenu();
         QTRY_VERIFY(menu->isVisible());
-        QVERIFY(!editor_->mouse.rightDown);
+        QVERIFY(!editor_->views.mouse.rightDown);
 
         const int top = kViewCommands[0][kViewTop];
         QAction* item = FindCommandAction(*menu, top);
         QVERIFY(item);
         menu->close();
         item->trigger();
-        QCOMPARE(editor_->Viewport(1).viewCommand, top);
-        QCOMPARE(editor_->Viewport(1).projection, Projection::Orthographic);
+        QCOMPARE(editor_->views.Viewport(1).viewCommand, top);
+        QCOMPARE(editor_->views.Viewport(1).projection, Projection::Orthographic);
 
         // Render-state items still reach the viewport commands.
         viewport1()->ShowPopupMenu();
@@ -412,7 +412,7 @@ private slots:
         QVERIFY(half && half->isEnabled());
         viewport1()->PopupMenu()->close();
         half->trigger();
-        QCOMPARE(editor_->Viewport(1).detail, 50);
+        QCOMPARE(editor_->views.Viewport(1).detail, 50);
 
         // A user camera's entry looks through that camera.
         QCOMPARE(shell_->Ui().UserCameraEntries().size(), size_t(1));
@@ -423,19 +423,19 @@ private slots:
         QCOMPARE(entry->text(), QString::fromStdString(camera.text));
         viewport1()->PopupMenu()->close();
         entry->trigger();
-        QCOMPARE(editor_->Viewport(1).viewCommand, camera.command);
-        QCOMPARE(editor_->ActiveCamera(), FindObject(editor_->Scene(), "Camera 0"));
+        QCOMPARE(editor_->views.Viewport(1).viewCommand, camera.command);
+        QCOMPARE(editor_->scene.ActiveCamera(), FindObject(editor_->scene.Scene(), "Camera 0"));
 
         // The corner button makes its viewport the active one before the
         // menu opens.
-        editor_->ChooseLayout(2);
-        editor_->ActivateView(1);
+        editor_->views.ChooseLayout(2);
+        editor_->views.ActivateView(1);
         QTest::mouseClick(window_->Viewport(3)->CornerButton(), Qt::LeftButton);
         QTRY_VERIFY(window_->Viewport(3)->PopupMenu()->isVisible());
-        QCOMPARE(editor_->activeViewport, 3);
+        QCOMPARE(editor_->views.activeViewport, 3);
         window_->Viewport(3)->PopupMenu()->close();
-        editor_->ChooseLayout(1);
-        QCOMPARE(editor_->Viewport(1).detail, 50);
+        editor_->views.ChooseLayout(1);
+        QCOMPARE(editor_->views.Viewport(1).detail, 50);
 
         // The main menu's "Viewport 1 Menu ..." opens the same menu.
         viewport1()->PopupMenu()->close();
@@ -448,28 +448,28 @@ private slots:
     {
         // The widget hands over window pixels; the editor scales them to the
         // half-size picture.
-        QCOMPARE(editor_->Viewport(1).detail, 50);
-        editor_->ViewCommand(1, kViewCommands[0][kViewPerspective]);
-        const FramePtr cube = FindObject(editor_->Scene(), "Cube 1");
+        QCOMPARE(editor_->views.Viewport(1).detail, 50);
+        editor_->views.ViewCommand(1, kViewCommands[0][kViewPerspective]);
+        const FramePtr cube = FindObject(editor_->scene.Scene(), "Cube 1");
         QVERIFY(cube);
         window_->Tools()->Button(kModeMove)->click();
         QTest::mouseClick(viewport1(), Qt::LeftButton, {}, onScreen(*cube));
-        QCOMPARE(editor_->SelectedFrame(), cube);
+        QCOMPARE(editor_->scene.SelectedFrame(), cube);
         QCOMPARE(tree_->FrameOf(tree_->currentItem()), cube);
     }
 
     void rightClickShowsThePickedLightsSettings()
     {
-        const FramePtr light = FindObject(editor_->Scene(), "Light 0");
+        const FramePtr light = FindObject(editor_->scene.Scene(), "Light 0");
         window_->Tools()->Button(kModeLightSettings)->click();
         const QPoint at = onScreen(*light);
         QVERIFY(viewport1()->rect().contains(at));
         QTest::mouseClick(viewport1(), Qt::LeftButton, {}, at);
-        QCOMPARE(editor_->SelectedFrame(), light);
+        QCOMPARE(editor_->scene.SelectedFrame(), light);
         QCOMPARE(window_->InfoPanel()->KindLabel()->text(), QString("Light"));
         QTest::mouseClick(viewport1(), Qt::RightButton, {}, at);
         QVERIFY(shell_->Ui().LightSettingsText().startsWith("<b>Point light</b>"));
-        QVERIFY(!editor_->mouse.rightDown);
+        QVERIFY(!editor_->views.mouse.rightDown);
     }
 };
 

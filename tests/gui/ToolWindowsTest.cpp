@@ -17,9 +17,9 @@
 #include "platform/Device.h"
 #include "platform/Frame.h"
 #include "render/Picking.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 #include "scene/ObjectTree.h"
-#include "scene/ToolMode.h"
+#include "tools/ToolMode.h"
 
 #include <QComboBox>
 #include <QDockWidget>
@@ -68,7 +68,7 @@ private:
     // The box of frame's meshes relative to SCENE.
     Box SceneBox(const Frame& frame) const
     {
-        return frame.GetHierarchyBox().Transformed(frame.GetTransform(editor_->Scene().get()));
+        return frame.GetHierarchyBox().Transformed(frame.GetTransform(editor_->scene.Scene().get()));
     }
 
     ToolFormWidget* choose(int mode)
@@ -142,10 +142,10 @@ private slots:
     void buttonsChooseTheToolAndItsWindow()
     {
         ToolFormWidget* sphere = choose(kModeSphere);
-        QCOMPARE(editor_->toolMode, int(kModeSphere));
+        QCOMPARE(editor_->tools.mode, int(kModeSphere));
         QVERIFY(sphere && sphere->isVisible() && sphere->title() == QString("Sphere"));
         ToolFormWidget* cube = choose(kModeCube);
-        QCOMPARE(editor_->toolMode, int(kModeCube));
+        QCOMPARE(editor_->tools.mode, int(kModeCube));
         QVERIFY(cube && cube->isVisible() && cube->title() == QString("Cube"));
         QVERIFY(!sphere->isVisible());
         QVERIFY(!window_->Tools()->Button(kModeSphere)->isChecked());
@@ -159,7 +159,7 @@ private slots:
         for (const ToolChooser* chooser : {&PrimitiveChooser(), &LightChooser(), &SurfaceChooser()})
             for (int mode : chooser->modes) {
                 ToolFormWidget* shown = choose(mode);
-                QCOMPARE(editor_->toolMode, mode);
+                QCOMPARE(editor_->tools.mode, mode);
                 QVERIFY(shown && shown == windows_->Form(mode) && shown->isVisible());
                 int visible = 0;
                 for (const ToolForm& form : ToolForms())
@@ -169,7 +169,7 @@ private slots:
         QVERIFY(windows_->Form(kModeCamera)->findChild<QWidget*>("usage"));
 
         // A mode set elsewhere (the command line's --tool) is shown too.
-        editor_->toolMode = kModeCone;
+        editor_->tools.mode = kModeCone;
         window_->Tools()->ShowEditorMode();
         QVERIFY(windows_->Form(kModeCone)->isVisible());
         QVERIFY(window_->Tools()->Button(kModeCone)->isChecked());
@@ -183,12 +183,12 @@ private slots:
         QVERIFY(segments && rings);
         QCOMPARE(segments->value(), 32);
         Type(segments, "5000");
-        QCOMPARE(editor_->primitives.sphere.segments, kMaxPrimitiveDivisions);
+        QCOMPARE(editor_->tools.primitives.sphere.segments, kMaxPrimitiveDivisions);
         QCOMPARE(segments->value(), kMaxPrimitiveDivisions);
         Type(rings, "1");
         QCOMPARE(rings->value(), 2);
         segments->stepDown();  // the arrows commit too
-        QCOMPARE(editor_->primitives.sphere.segments, kMaxPrimitiveDivisions - 1);
+        QCOMPARE(editor_->tools.primitives.sphere.segments, kMaxPrimitiveDivisions - 1);
 
         // Another tool's parameters are left alone by the sphere's Defaults.
         choose(kModeCube);
@@ -196,13 +196,13 @@ private slots:
         QVERIFY(sizing);
         QCOMPARE(sizing->currentText(), QString("Box"));
         sizing->setCurrentIndex(0);
-        QCOMPARE(editor_->primitives.cube.sizing, SizingStyle::FromCentre);
+        QCOMPARE(editor_->tools.primitives.cube.sizing, SizingStyle::FromCentre);
         choose(kModeSphere);
         QTest::mouseClick(windows_->Form(kModeSphere)->findChild<QPushButton*>("defaults"), Qt::LeftButton);
-        QCOMPARE(editor_->primitives.sphere.segments, 32);
+        QCOMPARE(editor_->tools.primitives.sphere.segments, 32);
         QCOMPARE(segments->value(), 32);
         QCOMPARE(rings->value(), 16);
-        QCOMPARE(editor_->primitives.cube.sizing, SizingStyle::FromCentre);
+        QCOMPARE(editor_->tools.primitives.cube.sizing, SizingStyle::FromCentre);
         QVERIFY(boxes_.empty());
     }
 
@@ -215,9 +215,9 @@ private slots:
         QCOMPARE(boxes_.size(), size_t(1));
         QVERIFY(QString::fromStdString(boxes_[0]).contains("100 control points"));
         QCOMPARE(columns->value(), 5);
-        QCOMPARE(editor_->patches.bSpline.columns, 5);
+        QCOMPARE(editor_->tools.patches.bSpline.columns, 5);
         Type(columns, "99");
-        QCOMPARE(editor_->patches.bSpline.columns, 99);
+        QCOMPARE(editor_->tools.patches.bSpline.columns, 99);
         QCOMPARE(boxes_.size(), size_t(1));
         boxes_.clear();
     }
@@ -262,8 +262,8 @@ private slots:
         const QWidget* area = window_->ViewportArea();
         QCOMPARE(area->x(), scroll->x() + scroll->width());
         QVERIFY2(area->width() >= 80, qPrintable(QString("%1 pixels").arg(area->width())));
-        QCOMPARE(editor_->viewportArea.width, area->width());
-        QCOMPARE(editor_->viewportArea.height, area->height());
+        QCOMPARE(editor_->views.viewportArea.width, area->width());
+        QCOMPARE(editor_->views.viewportArea.height, area->height());
         QCOMPARE(viewport1()->parentWidget(), area);
         QVERIFY(area->rect().contains(viewport1()->geometry()));
         QVERIFY(viewport1()->width() > area->width() / 2);
@@ -276,7 +276,7 @@ private slots:
     void draggingWithTheSphereToolMakesASphereOfThatRadius()
     {
         choose(kModeSphere);
-        QCOMPARE(FindObject(editor_->Scene(), "Sphere 0"), nullptr);
+        QCOMPARE(FindObject(editor_->scene.Scene(), "Sphere 0"), nullptr);
         // From the origin to a ground point 3 units away: the radius.
         const float radius = 3.0f;
         const QPoint from = onScreen({0, 0, 0});
@@ -290,13 +290,13 @@ private slots:
             QTest::mouseMove(viewport1(), from + (to - from) * step / 5);
         QTest::mouseRelease(viewport1(), Qt::LeftButton, {}, to);
 
-        const FramePtr sphere = FindObject(editor_->Scene(), "Sphere 0");
+        const FramePtr sphere = FindObject(editor_->scene.Scene(), "Sphere 0");
         QVERIFY(sphere);
         ObjectTreeWidget* tree = window_->ObjectsList();
         QTreeWidgetItem* item = tree->ItemOf(sphere.get());
         QVERIFY(item);
         QCOMPARE(item->text(0), QString("Sphere 0"));
-        QCOMPARE(item->parent(), tree->ItemOf(editor_->Scene().get()));
+        QCOMPARE(item->parent(), tree->ItemOf(editor_->scene.Scene().get()));
 
         const Box box = SceneBox(*sphere);
         const Vec3 size = box.Size();
@@ -306,8 +306,8 @@ private slots:
             QVERIFY2(std::abs(extent - 2.0f * radius) < 0.05f * radius,
                      qPrintable(QString("size %1 %2 %3").arg(size.x).arg(size.y).arg(size.z)));
         QVERIFY(std::abs(centre.x) < 0.1f && std::abs(centre.y) < 0.1f && std::abs(centre.z) < 0.1f);
-        QCOMPARE(editor_->toolState, 0);
-        QVERIFY(!editor_->Creation().Pending());
+        QCOMPARE(editor_->tools.stage, 0);
+        QVERIFY(!editor_->tools.Creation().Pending());
     }
 
     void rightPressMakesAUnitSphereAtOnce()
@@ -315,14 +315,14 @@ private slots:
         choose(kModeSphere);
         const int items = window_->ObjectsList()->ItemCount();
         QTest::mouseClick(viewport1(), Qt::RightButton, {}, onScreen({-3, 0, 0}));
-        const FramePtr sphere = FindObject(editor_->Scene(), "Sphere 1");
+        const FramePtr sphere = FindObject(editor_->scene.Scene(), "Sphere 1");
         QVERIFY(sphere);
         QCOMPARE(window_->ObjectsList()->ItemCount(), items + 1);
         QVERIFY(window_->ObjectsList()->ItemOf(sphere.get()));
         const Vec3 size = SceneBox(*sphere).Size();
         QVERIFY2(std::abs(size.x - 2.0f) < 1e-3f && std::abs(size.y - 2.0f) < 1e-3f,
                  qPrintable(QString("size %1 %2").arg(size.x).arg(size.y)));
-        QVERIFY(!editor_->Creation().Pending());
+        QVERIFY(!editor_->tools.Creation().Pending());
     }
 };
 

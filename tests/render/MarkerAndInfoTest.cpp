@@ -33,46 +33,46 @@ TEST(MarkerScaleTest, ConstantApparentSizeRules)
 TEST_F(PickTest, TheMarkerSitsOnThePickedObjectWithItsHandlesOnTheBoxFaces)
 {
     FramePtr box = Add("Box", {0, 0, 0}, 2.0f);
-    box->SetOrientation(editor.Scene().get(), {1, 0, 0}, {0, 1, 0});
-    ASSERT_TRUE(editor.Pick(200, 150));
-    const Frame* scene = editor.Scene().get();
-    const Matrix4 m = editor.MarkerFrame()->GetTransform(scene);
+    box->SetOrientation(scene.Scene().get(), {1, 0, 0}, {0, 1, 0});
+    ASSERT_TRUE(views.Pick(200, 150));
+    const Frame* sceneFrame = scene.Scene().get();
+    const Matrix4 m = scene.MarkerFrame()->GetTransform(sceneFrame);
     // The unit-cube marker (extent 2) is d / 60 wide at distance d = 30.
-    const float d = Length(editor.ActiveCamera()->GetPosition(scene));
+    const float d = Length(scene.ActiveCamera()->GetPosition(sceneFrame));
     EXPECT_NEAR(Length(m.Row(0)) * 2.0f, d / 60.0f, 1e-4f);
     EXPECT_NEAR(Length(m.Row(2)) * 2.0f, d / 30.0f, 1e-4f);
     EXPECT_EQ(Round(Normalize(m.Row(2))), Round({1, 0, 0})) << "turned like the object";
-    EXPECT_EQ(Round(editor.MarkerFrame()->GetPosition(box.get())), Round({2, 2, 2}));
+    EXPECT_EQ(Round(scene.MarkerFrame()->GetPosition(box.get())), Round({2, 2, 2}));
 
     const Vec3 centres[] = {{-2, 0, 0}, {2, 0, 0}, {0, -2, 0}, {0, 2, 0}, {0, 0, -2}, {0, 0, 2}};
     for (int i = 0; i < kMarkerHandleCount; ++i) {
-        ASSERT_TRUE(editor.markerHandles[i]) << i;
-        EXPECT_EQ(editor.markerHandles[i]->GetParent(), editor.MarkerFrame().get());
-        EXPECT_EQ(Round(editor.markerHandles[i]->GetPosition(box.get())), Round(centres[i])) << i;
+        ASSERT_TRUE(views.markerHandles[i]) << i;
+        EXPECT_EQ(views.markerHandles[i]->GetParent(), scene.MarkerFrame().get());
+        EXPECT_EQ(Round(views.markerHandles[i]->GetPosition(box.get())), Round(centres[i])) << i;
     }
 
     // In the Top view the size follows the field, not the distance.
-    ASSERT_TRUE(editor.ViewCommand(1, kViewCommands[0][kViewTop]));
-    EXPECT_NEAR(Length(editor.MarkerFrame()->GetTransform(scene).Row(1)) * 2.0f, 20 * 0.025f, 1e-4f);
+    ASSERT_TRUE(views.ViewCommand(1, kViewCommands[0][kViewTop]));
+    EXPECT_NEAR(Length(scene.MarkerFrame()->GetTransform(sceneFrame).Row(1)) * 2.0f, 20 * 0.025f, 1e-4f);
 
     // Markers off: the next fit hides it.
-    editor.markersEnabled = false;
-    editor.FitSelectionMarker();
+    views.markersEnabled = false;
+    views.FitSelectionMarker();
     EXPECT_FALSE(MarkerShown());
-    editor.Pick(200, 150);
+    views.Pick(200, 150);
     EXPECT_FALSE(MarkerShown());
 }
 
 TEST_F(PickTest, NewSceneGivesTheNewMarkerItsOwnHandles)
 {
     Add("Box", {0, 0, 0});
-    ASSERT_TRUE(editor.Pick(200, 150));
-    editor.NewScene();
-    EXPECT_FALSE(editor.Pick(200, 150));
+    ASSERT_TRUE(views.Pick(200, 150));
+    scene.NewScene();
+    EXPECT_FALSE(views.Pick(200, 150));
     Add("Box", {0, 0, 0});
-    ASSERT_TRUE(editor.Pick(200, 150));
-    for (const FramePtr& handle : editor.markerHandles)
-        EXPECT_EQ(handle->GetParent(), editor.MarkerFrame().get());
+    ASSERT_TRUE(views.Pick(200, 150));
+    for (const FramePtr& handle : views.markerHandles)
+        EXPECT_EQ(handle->GetParent(), scene.MarkerFrame().get());
 }
 
 TEST(ObjectInfoTest, OrientationAngles)
@@ -101,10 +101,10 @@ TEST(ObjectInfoTest, OrientationAngles)
 TEST_F(PickTest, TheInformationPanelFormatsRealsAndCounts)
 {
     FramePtr box = Add("Crate 7", {1.5f, -2.0f, 0.25f}, 0.5f);
-    box->SetOrientation(editor.Scene().get(), {1, 0, 0}, {0, 1, 0});
-    editor.Select(box);
-    editor.RefreshObjectInfo();
-    const ObjectInfo& info = editor.objectInfo;
+    box->SetOrientation(scene.Scene().get(), {1, 0, 0}, {0, 1, 0});
+    scene.Select(box);
+    views.RefreshObjectInfo();
+    const ObjectInfo& info = views.objectInfo;
     struct Case {
         const char* name;
         const std::string& text;
@@ -121,7 +121,7 @@ TEST_F(PickTest, TheInformationPanelFormatsRealsAndCounts)
     for (const auto& c : cases)
         EXPECT_EQ(c.text, c.expected) << c.name;
 
-    editor.ClearObjectInfo();
+    views.ClearObjectInfo();
     for (const std::string* text : {&info.name, &info.kindName, &info.positionX, &info.heading, &info.sizeZ,
                                     &info.faceCount, &info.normalCount})
         EXPECT_EQ(*text, "");

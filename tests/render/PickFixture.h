@@ -2,7 +2,7 @@
 // An editor on the fake views with VIEWPORT_1's device built (400 x 300),
 // and helpers that put boxes with records into the scene.
 
-#include "ViewFakes.h"
+#include "render/ViewFakes.h"
 
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
@@ -14,8 +14,8 @@ class PickTest : public ViewTest {
 protected:
     PickTest()
     {
-        EXPECT_TRUE(editor.BuildViewDevice(View(1)));
-        editor.ActivateView(1);
+        EXPECT_TRUE(views.BuildViewDevice(View(1)));
+        views.ActivateView(1);
     }
 
     // A cube of half size half, centred on the frame's origin.
@@ -36,12 +36,12 @@ protected:
     FramePtr Add(const std::string& name, Vec3 position, float half = 1.0f, FramePtr parent = nullptr,
                  int kind = kObject)
     {
-        FramePtr frame = Frame::Create(parent ? parent.get() : editor.Scene().get());
-        frame->SetPosition(editor.Scene().get(), position);
+        FramePtr frame = Frame::Create(parent ? parent.get() : scene.Scene().get());
+        frame->SetPosition(scene.Scene().get(), position);
         if (half > 0.0f)
             frame->AddVisual(Cube(half));
         AttachRecord(*frame, std::make_unique<ObjectRecord>(kind, name));
-        editor.RegisterObject(frame);
+        scene.RegisterObject(frame);
         return frame;
     }
 
@@ -50,7 +50,7 @@ protected:
         ObjectRecord* record = frame ? RecordOf(frame.get()) : nullptr;
         return record ? record->name : "<none>";
     }
-    bool MarkerShown() { return editor.MarkerFrame()->GetTraversalOptions() != 0; }
+    bool MarkerShown() { return scene.MarkerFrame()->GetTraversalOptions() != 0; }
     static Vec3 Round(Vec3 v)
     {
         auto r = [](float f) { return std::round(f * 1000.0f) / 1000.0f + 0.0f; };

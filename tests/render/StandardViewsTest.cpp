@@ -23,14 +23,14 @@ TEST_F(ViewTest, StandardCamerasStandWhereThePresetsSay)
         {kViewRight, {100, 0, 0}, {-1, 0, 0}, {0, 1, 0}}, {kViewLeft, {-100, 0, 0}, {1, 0, 0}, {0, 1, 0}},
         {kViewFront, {0, 0, -100}, {0, 0, 1}, {0, 1, 0}}, {kViewBack, {0, 0, 100}, {0, 0, -1}, {0, 1, 0}},
     };
-    const Frame* scene = editor.Scene().get();
+    const Frame* sceneFrame = scene.Scene().get();
     for (int n = 1; n <= 4; ++n)
         for (const auto& c : cases) {
             const FramePtr& camera = View(n).cameras[c.slot];
             Vec3 direction, up;
-            camera->GetOrientation(scene, direction, up);
-            EXPECT_EQ(camera->GetParent(), editor.World().get());
-            EXPECT_EQ(Str(camera->GetPosition(scene)), Str(c.position)) << "viewport " << n << " slot " << c.slot;
+            camera->GetOrientation(sceneFrame, direction, up);
+            EXPECT_EQ(camera->GetParent(), scene.World().get());
+            EXPECT_EQ(Str(camera->GetPosition(sceneFrame)), Str(c.position)) << "viewport " << n << " slot " << c.slot;
             EXPECT_EQ(Str(direction), Str(c.direction)) << "viewport " << n << " slot " << c.slot;
             EXPECT_EQ(Str(up), Str(c.up)) << "viewport " << n << " slot " << c.slot;
             EXPECT_EQ(View(n).fields[c.slot], 20.0f);
@@ -73,7 +73,7 @@ TEST_F(ViewTest, EachViewportStartsOnItsOwnViewAndMenuState)
         EXPECT_FALSE(menu.FindText(text)->enabled) << text;
     EXPECT_TRUE(menu.FindText("Edge")->checked);
 
-    editor.AddDisplayMode(640, 480, 32);
+    views.AddDisplayMode(640, 480, 32);
     EXPECT_TRUE(View(3).menu.IsEnabled(33058));
     EXPECT_FALSE(View(3).menu.IsEnabled(33052));
 }

@@ -33,9 +33,9 @@ TEST_F(ViewTest, RadioGroupsCheckOneItemAndStoreTheValue)
         {"Lights off", 32977, lights, &ViewRecord::light, 0, 129},
         {"Lights on", 32976, lights, &ViewRecord::light, 8, 137},
     };
-    ASSERT_TRUE(editor.BuildViewDevice(View(1)));
+    ASSERT_TRUE(views.BuildViewDevice(View(1)));
     for (const auto& c : cases) {
-        ASSERT_TRUE(editor.ViewportCommand(1, c.command)) << c.name;
+        ASSERT_TRUE(views.ViewportCommand(1, c.command)) << c.name;
         EXPECT_EQ(View(1).*c.field, c.value) << c.name;
         for (int member : c.group)
             EXPECT_EQ(View(1).menu.IsChecked(member), member == c.command) << c.name << ", item " << member;
@@ -44,18 +44,18 @@ TEST_F(ViewTest, RadioGroupsCheckOneItemAndStoreTheValue)
     }
     // Greyed items (Phong, Wireframe, Perspective Correct) cannot be chosen.
     for (int command : {kCmdShadePhong, kCmdFillWireframe, kCmdPerspectiveCorrect})
-        EXPECT_FALSE(editor.ViewportCommand(1, command)) << command;
+        EXPECT_FALSE(views.ViewportCommand(1, command)) << command;
     EXPECT_EQ(View(1).shade, 1);
 }
 
 TEST_F(ViewTest, ShadeActsOnTheActiveViewTextureAndDitherOnTheMenusOwn)
 {
-    ASSERT_TRUE(editor.BuildViewDevice(View(1)));
-    ASSERT_TRUE(editor.BuildViewDevice(View(2)));
-    editor.ActivateView(2);
-    ASSERT_TRUE(editor.ViewportCommand(1, kCmdShadeFlat));
-    ASSERT_TRUE(editor.ViewportCommand(1, kCmdTextureNearest));
-    ASSERT_TRUE(editor.ViewportCommand(1, kCmdDither));
+    ASSERT_TRUE(views.BuildViewDevice(View(1)));
+    ASSERT_TRUE(views.BuildViewDevice(View(2)));
+    views.ActivateView(2);
+    ASSERT_TRUE(views.ViewportCommand(1, kCmdShadeFlat));
+    ASSERT_TRUE(views.ViewportCommand(1, kCmdTextureNearest));
+    ASSERT_TRUE(views.ViewportCommand(1, kCmdDither));
     EXPECT_EQ(View(2).shade, 0);
     EXPECT_EQ(DeviceOf(2)->quality, 136u);
     EXPECT_EQ(View(1).shade, 2);
@@ -69,15 +69,15 @@ TEST_F(ViewTest, ShadeActsOnTheActiveViewTextureAndDitherOnTheMenusOwn)
 TEST_F(ViewTest, ZDepthAndDetailRebuildTheViewDevice)
 {
     windows[1].size = {200, 100};
-    ASSERT_TRUE(editor.BuildViewDevice(View(2)));
+    ASSERT_TRUE(views.BuildViewDevice(View(2)));
     // "Fast" has no 8-bit Z buffer: the item is greyed.
-    EXPECT_FALSE(editor.ViewportCommand(2, kCmdZDepth8));
-    ASSERT_TRUE(editor.ViewportCommand(2, kCmdZDepth32));
+    EXPECT_FALSE(views.ViewportCommand(2, kCmdZDepth8));
+    ASSERT_TRUE(views.ViewportCommand(2, kCmdZDepth32));
     EXPECT_EQ(factory.requests.back().zDepth, 32);
     EXPECT_EQ(View(2).menu.CheckedOf(kZDepthCommands), kCmdZDepth32);
 
     for (auto [command, width] : {std::pair{kCmdDetail50, 100}, {kCmdDetail25, 50}, {kCmdDetail75, 150}}) {
-        ASSERT_TRUE(editor.ViewportCommand(2, command));
+        ASSERT_TRUE(views.ViewportCommand(2, command));
         EXPECT_EQ(factory.requests.back().width, width);
         int checked = 0;
         for (int item : kDetailCommands)
@@ -92,9 +92,9 @@ TEST_F(ViewTest, OnlyFiveDriversAreKeptAndTheThirdIsTheDefault)
     std::vector<DriverRecord> table;
     for (int i = 0; i < 7; ++i)
         table.push_back(MakeDriver("Driver " + std::to_string(i), {16}));
-    editor.SetDriverTable(table);
-    EXPECT_EQ(editor.drivers.size(), 5u);
-    EXPECT_EQ(editor.UseDefaultDriver(), 2);
+    views.SetDriverTable(table);
+    EXPECT_EQ(views.drivers.size(), 5u);
+    EXPECT_EQ(views.UseDefaultDriver(), 2);
     EXPECT_TRUE(View(4).menu.Contains(kCmdDriverBase + 4));
     EXPECT_FALSE(View(4).menu.Contains(kCmdDriverBase + 5));
     EXPECT_TRUE(View(4).menu.IsChecked(kCmdDriverBase + 2));
@@ -102,24 +102,24 @@ TEST_F(ViewTest, OnlyFiveDriversAreKeptAndTheThirdIsTheDefault)
 
 TEST_F(ViewTest, DriverChangeKeepsOrMovesTheZDepth)
 {
-    ASSERT_TRUE(editor.BuildViewDevice(View(1)));
-    ASSERT_TRUE(editor.ViewportCommand(1, kCmdDriverBase + 1));  // "Fallback" has 16: kept
+    ASSERT_TRUE(views.BuildViewDevice(View(1)));
+    ASSERT_TRUE(views.ViewportCommand(1, kCmdDriverBase + 1));  // "Fallback" has 16: kept
     EXPECT_EQ(factory.requests.back().driverIndex, 1);
     EXPECT_EQ(View(1).zDepth, 16);
     EXPECT_TRUE(View(1).menu.IsChecked(kCmdDriverBase + 1));
     EXPECT_FALSE(View(1).menu.IsChecked(kCmdDriverBase + 2));
 
-    ASSERT_TRUE(editor.ChangeDriver(1, 2));  // "Fast" has no 16: 24
+    ASSERT_TRUE(views.ChangeDriver(1, 2));  // "Fast" has no 16: 24
     EXPECT_EQ(factory.requests.back().zDepth, 24);
     EXPECT_EQ(View(1).menu.CheckedOf(kZDepthCommands), kCmdZDepth24);
-    EXPECT_FALSE(editor.ChangeDriver(1, 2));  // already in use
-    EXPECT_FALSE(editor.ChangeDriver(1, 3));  // no such driver
+    EXPECT_FALSE(views.ChangeDriver(1, 2));  // already in use
+    EXPECT_FALSE(views.ChangeDriver(1, 3));  // no such driver
 
-    auto table = editor.drivers;
+    auto table = views.drivers;
     table.push_back(MakeDriver("Eight only", {8}));
-    editor.SetDriverTable(table);
+    views.SetDriverTable(table);
     View(1).zDepth = 32;
-    ASSERT_TRUE(editor.ChangeDriver(1, 3));
+    ASSERT_TRUE(views.ChangeDriver(1, 3));
     EXPECT_EQ(View(1).zDepth, 32);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find("Z-buffer"), std::string::npos);
@@ -127,42 +127,42 @@ TEST_F(ViewTest, DriverChangeKeepsOrMovesTheZDepth)
 
 TEST_F(ViewTest, ChoosingALayoutShowsPlacesAndBuildsTheUsedViewports)
 {
-    editor.viewportArea = {120, 40, 1001, 703};
-    ASSERT_TRUE(editor.BuildViewDevice(View(1)));
-    editor.ActivateView(3);
+    views.viewportArea = {120, 40, 1001, 703};
+    ASSERT_TRUE(views.BuildViewDevice(View(1)));
+    views.ActivateView(3);
     log.clear();
-    ASSERT_TRUE(editor.ChooseLayout(7));
+    ASSERT_TRUE(views.ChooseLayout(7));
     EXPECT_EQ(log.front(), "release v1");
-    EXPECT_EQ(editor.activeViewport, 1);
+    EXPECT_EQ(views.activeViewport, 1);
     for (int n = 1; n <= 4; ++n) {
         bool used = n != 4;
         EXPECT_EQ(windows[n - 1].visible, used) << n;
         EXPECT_EQ(View(n).shown, used) << n;
         EXPECT_EQ(View(n).device != nullptr, used) << n;
-        EXPECT_EQ(editor.mainMenu.IsEnabled(kViewportMenuCommands[n - 1]), used) << n;
+        EXPECT_EQ(menu.IsEnabled(kViewportMenuCommands[n - 1]), used) << n;
     }
     EXPECT_EQ(windows[1].geometry, (Rect{120, 391, 333, 351}));
     EXPECT_EQ(windows[2].geometry, (Rect{453, 40, 667, 703}));
     EXPECT_EQ(Count("present v1") + Count("present v2") + Count("present v3"), 3);
 
-    ASSERT_TRUE(editor.ChooseLayout(1));
+    ASSERT_TRUE(views.ChooseLayout(1));
     EXPECT_FALSE(View(2).device);
-    EXPECT_FALSE(editor.mainMenu.IsEnabled(kViewportMenuCommands[1]));
+    EXPECT_FALSE(menu.IsEnabled(kViewportMenuCommands[1]));
 
     // A main-window resize places the windows again without building.
     size_t builds = factory.requests.size();
-    editor.MainWindowResized({10, 20, 800, 500});
+    views.MainWindowResized({10, 20, 800, 500});
     EXPECT_EQ(windows[0].geometry, (Rect{10, 20, 800, 500}));
     EXPECT_EQ(factory.requests.size(), builds);
 }
 
 TEST_F(ViewTest, CameraLightRidesOnTheActiveCameraWhileOn)
 {
-    editor.ActivateView(3);
-    EXPECT_EQ(editor.CameraLightFrame()->GetParent(), View(3).camera.get());
-    editor.ToggleCameraLight();
-    editor.ActivateView(2);
-    EXPECT_EQ(editor.CameraLightFrame()->GetParent(), nullptr);
-    editor.ToggleCameraLight();
-    EXPECT_EQ(editor.CameraLightFrame()->GetParent(), View(2).camera.get());
+    views.ActivateView(3);
+    EXPECT_EQ(scene.CameraLightFrame()->GetParent(), View(3).camera.get());
+    views.ToggleCameraLight();
+    views.ActivateView(2);
+    EXPECT_EQ(scene.CameraLightFrame()->GetParent(), nullptr);
+    views.ToggleCameraLight();
+    EXPECT_EQ(scene.CameraLightFrame()->GetParent(), View(2).camera.get());
 }

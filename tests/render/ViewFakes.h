@@ -4,11 +4,13 @@
 // wired to them with three drivers: driver 2 the default, driver 1 the
 // fall-back.
 
-#include "app/ScriptedUi.h"
+#include "support/ScriptedUi.h"
 #include "platform/Device.h"
 #include "render/DeviceFactory.h"
 #include "render/ViewWindow.h"
-#include "scene/Editor.h"
+#include "render/CommandIds.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
 
 #include <gtest/gtest.h>
 
@@ -96,18 +98,29 @@ inline DriverRecord MakeDriver(const std::string& name, std::initializer_list<in
     return d;
 }
 
+// The main menu's items that the views enable, grey and check.
+inline MenuModel MainMenuItems()
+{
+    MenuModel menu;
+    for (int n = 1; n <= 4; ++n)
+        menu.items.push_back(MenuItem::Command(kViewportMenuCommands[static_cast<size_t>(n - 1)],
+                                               "Viewport " + std::to_string(n) + " Menu ..."));
+    menu.items.push_back(MenuItem::Command(kCmdCameraLight, "Camera Light", true));
+    return menu;
+}
+
 class ViewTest : public ::testing::Test {
 protected:
     ViewTest()
     {
-        editor.deviceFactory = &factory;
-        editor.SetDriverTable({MakeDriver("Display", {16, 24, 32}), MakeDriver("Fallback", {16, 24}),
+        views.deviceFactory = &factory;
+        views.SetDriverTable({MakeDriver("Display", {16, 24, 32}), MakeDriver("Fallback", {16, 24}),
                                MakeDriver("Fast", {24, 32})});
-        editor.UseDefaultDriver();
+        views.UseDefaultDriver();
         for (int n = 1; n <= 4; ++n)
-            editor.Viewport(n).window = &windows[n - 1];
+            views.Viewport(n).window = &windows[n - 1];
     }
-    ViewRecord& View(int n) { return editor.Viewport(n); }
+    ViewRecord& View(int n) { return views.Viewport(n); }
     FakeDevice* DeviceOf(int n) { return static_cast<FakeDevice*>(View(n).device.get()); }
     int Count(const std::string& entry) const { return static_cast<int>(std::count(log.begin(), log.end(), entry)); }
 
@@ -115,7 +128,10 @@ protected:
     FakeFactory factory{log};
     FakeWindow windows[4]{{"v1", log}, {"v2", log}, {"v3", log}, {"v4", log}};
     ScriptedUi ui;
-    Editor editor{ui};
+    SceneModel scene{ui};
+    // The main menu's items the views enable, grey and check.
+    MenuModel menu = MainMenuItems();
+    ViewSet views{scene, menu};
 };
 
 } // namespace corvid::testing

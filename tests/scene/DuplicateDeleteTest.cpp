@@ -1,11 +1,11 @@
-#include "scene/EditorFixture.h"
+#include "scene/SceneFixture.h"
 
 #include "platform/Interpolator.h"
 #include "platform/Material.h"
 #include "scene/MoveBehaviours.h"
 
 using namespace corvid;
-using corvid::testing::EditorTest;
+using corvid::testing::SceneTest;
 
 namespace {
 
@@ -19,29 +19,29 @@ int CountRecords(const Frame& frame)
 
 } // namespace
 
-TEST_F(EditorTest, DuplicateKeepsNameAndCopiesMeshesAndChildren)
+TEST_F(SceneTest, DuplicateKeepsNameAndCopiesMeshesAndChildren)
 {
     MakeSphere();
     MakeSphere();
     MakeSphere();
     FramePtr source = MakeSphere({1, 0, 0});  // Sphere 3
     source->AddRotation(Combine::Before, {0, 1, 0}, 0.5f);
-    FramePtr child = MakeObject("Cube %s", editor.names.cube, {0, 2, 0});
+    FramePtr child = MakeObject("Cube %s", scene.names.cube, {0, 2, 0});
     source->AddChild(child);
     RecordOf(source.get())->text2 = "note";
     RecordOf(source->GetVisuals()[0].get())->wrapType = 2;
 
-    FramePtr copy = editor.DuplicateObject(source, editor.Scene());
+    FramePtr copy = scene.DuplicateObject(source, scene.Scene());
     ASSERT_TRUE(copy);
     EXPECT_EQ(NameOf(copy), "Sphere 3");
     EXPECT_EQ(RecordOf(copy.get())->text2, "note");
-    EXPECT_EQ(editor.SelectedFrame(), copy);
+    EXPECT_EQ(scene.SelectedFrame(), copy);
     EXPECT_TRUE(copy->GetTransform(nullptr).NearlyEquals(source->GetTransform(nullptr)));
 
     ASSERT_EQ(copy->GetVisuals().size(), 1u);
     const MeshBuilderPtr& mesh = copy->GetVisuals()[0];
     EXPECT_NE(mesh, source->GetVisuals()[0]);
-    EXPECT_EQ(editor.CurrentVisual(), mesh);
+    EXPECT_EQ(scene.CurrentVisual(), mesh);
     MeshRecord* meshRecord = RecordOf(mesh.get());
     ASSERT_TRUE(meshRecord);
     EXPECT_EQ(meshRecord->owner.lock(), copy);
@@ -59,30 +59,30 @@ TEST_F(EditorTest, DuplicateKeepsNameAndCopiesMeshesAndChildren)
     EXPECT_TRUE(NearlyEqual(childCopy->GetPosition(nullptr), child->GetPosition(nullptr)));
     EXPECT_TRUE(RecordOf(childCopy.get())->interpolator);
     // It is not the selection: only a top-level copy is.
-    EXPECT_EQ(editor.SelectedFrame(), copy);
+    EXPECT_EQ(scene.SelectedFrame(), copy);
 }
 
-TEST_F(EditorTest, DuplicateRefusesRootsAuxiliariesAndOwnSubtree)
+TEST_F(SceneTest, DuplicateRefusesRootsAuxiliariesAndOwnSubtree)
 {
     FramePtr sphere = MakeSphere();
     FramePtr inner = MakeSphere();
     sphere->AddChild(inner);
-    EXPECT_EQ(editor.DuplicateObject(editor.Scene(), editor.Scene()), nullptr);
-    EXPECT_EQ(editor.DuplicateObject(editor.GridFrame(), editor.Scene()), nullptr);
-    EXPECT_EQ(editor.DuplicateObject(sphere, inner), nullptr);
-    EXPECT_EQ(editor.DuplicateObject(nullptr, editor.Scene()), nullptr);
+    EXPECT_EQ(scene.DuplicateObject(scene.Scene(), scene.Scene()), nullptr);
+    EXPECT_EQ(scene.DuplicateObject(scene.GridFrame(), scene.Scene()), nullptr);
+    EXPECT_EQ(scene.DuplicateObject(sphere, inner), nullptr);
+    EXPECT_EQ(scene.DuplicateObject(nullptr, scene.Scene()), nullptr);
     // A copy under a sibling is fine.
     FramePtr other = MakeSphere();
-    EXPECT_TRUE(editor.DuplicateObject(sphere, other));
+    EXPECT_TRUE(scene.DuplicateObject(sphere, other));
 }
 
-TEST_F(EditorTest, DuplicatedLookerJoinsTheTargetsLookers)
+TEST_F(SceneTest, DuplicatedLookerJoinsTheTargetsLookers)
 {
     FramePtr target = MakeSphere();
     FramePtr looker = MakeSphere({3, 0, 0});
     RecordOf(looker.get())->SetLookTarget(target);
-    InstallLookAt(*looker, editor.Context());
-    FramePtr copy = editor.DuplicateObject(looker, editor.Scene());
+    InstallLookAt(*looker, scene.Context());
+    FramePtr copy = scene.DuplicateObject(looker, scene.Scene());
     ObjectRecord* copyRecord = RecordOf(copy.get());
     EXPECT_TRUE(copyRecord->looksAt);
     EXPECT_EQ(copyRecord->lookTarget.lock(), target);
@@ -90,143 +90,143 @@ TEST_F(EditorTest, DuplicatedLookerJoinsTheTargetsLookers)
     EXPECT_TRUE(copy->HasMoveCallback(kLookAtCallbackTag));
 }
 
-TEST_F(EditorTest, DuplicatedLightsAndCamerasGetTheirOwnEntries)
+TEST_F(SceneTest, DuplicatedLightsAndCamerasGetTheirOwnEntries)
 {
-    FramePtr light = editor.CreateLight(LightType::Spot);
-    editor.RegisterObject(light);
-    FramePtr camera = editor.CreateCamera();
-    editor.RegisterObject(camera);
+    FramePtr light = scene.CreateLight(LightType::Spot, {});
+    scene.RegisterObject(light);
+    FramePtr camera = scene.CreateCamera();
+    scene.RegisterObject(camera);
 
-    FramePtr lightCopy = editor.DuplicateObject(light, editor.Scene());
+    FramePtr lightCopy = scene.DuplicateObject(light, scene.Scene());
     ASSERT_EQ(lightCopy->GetLights().size(), 1u);
     EXPECT_NE(lightCopy->GetLights()[0], light->GetLights()[0]);
     EXPECT_EQ(lightCopy->GetLights()[0]->GetType(), LightType::Spot);
     EXPECT_TRUE(RecordOf(lightCopy->GetLights()[0].get()));
-    EXPECT_EQ(lightCopy->GetVisuals()[0], editor.LightIcon(LightType::Spot));  // shared icon
+    EXPECT_EQ(lightCopy->GetVisuals()[0], scene.LightIcon(LightType::Spot));  // shared icon
     EXPECT_EQ(RecordOf(lightCopy.get())->menuCommand, 3334);
-    EXPECT_EQ(editor.UserLight(1), lightCopy);
+    EXPECT_EQ(scene.UserLight(1), lightCopy);
 
-    FramePtr cameraCopy = editor.DuplicateObject(camera, editor.Scene());
-    EXPECT_EQ(cameraCopy->GetVisuals()[0], editor.CameraIcon());
+    FramePtr cameraCopy = scene.DuplicateObject(camera, scene.Scene());
+    EXPECT_EQ(cameraCopy->GetVisuals()[0], scene.CameraIcon());
     EXPECT_EQ(RecordOf(cameraCopy.get())->menuCommand, 2223);
     EXPECT_EQ(ui.cameraEntries.size(), 2u);
     EXPECT_EQ(NameOf(cameraCopy), "Camera 0");
 }
 
-TEST_F(EditorTest, DeletingATargetClearsItsLookers)
+TEST_F(SceneTest, DeletingATargetClearsItsLookers)
 {
     FramePtr target = MakeSphere();
     FramePtr a = MakeSphere();
     FramePtr b = MakeSphere();
     RecordOf(a.get())->SetLookTarget(target);
     RecordOf(b.get())->SetLookTarget(target);
-    editor.DeleteObjectTree(target);
+    scene.DeleteObjectTree(target);
     EXPECT_FALSE(RecordOf(a.get())->looksAt);
     EXPECT_FALSE(RecordOf(b.get())->looksAt);
     EXPECT_EQ(target->GetParent(), nullptr);
     EXPECT_EQ(RecordOf(target.get()), nullptr);
 }
 
-TEST_F(EditorTest, DeletingALookerLeavesTheTargetsList)
+TEST_F(SceneTest, DeletingALookerLeavesTheTargetsList)
 {
     FramePtr target = MakeSphere();
     FramePtr looker = MakeSphere();
     RecordOf(looker.get())->SetLookTarget(target);
     ASSERT_EQ(RecordOf(target.get())->lookers.size(), 1u);
-    editor.DeleteObjectTree(looker);
+    scene.DeleteObjectTree(looker);
     looker.reset();
     // No dangling record is left behind for the target to reach.
     EXPECT_TRUE(RecordOf(target.get())->lookers.empty());
-    editor.DeleteObjectTree(target);
+    scene.DeleteObjectTree(target);
 }
 
-TEST_F(EditorTest, DeletingLightsAndCamerasKeepsSharedIcons)
+TEST_F(SceneTest, DeletingLightsAndCamerasKeepsSharedIcons)
 {
-    FramePtr light = editor.CreateLight(LightType::Point);
-    editor.RegisterObject(light);
-    FramePtr camera = editor.CreateCamera();
-    editor.RegisterObject(camera);
+    FramePtr light = scene.CreateLight(LightType::Point, {});
+    scene.RegisterObject(light);
+    FramePtr camera = scene.CreateCamera();
+    scene.RegisterObject(camera);
     auto lightRecord = RecordOf(light.get());
     auto interpolator = lightRecord->interpolator;
-    int iconVertices = editor.CameraIcon()->GetVertexCount();
+    int iconVertices = scene.CameraIcon()->GetVertexCount();
 
-    editor.DeleteObjectTree(light);
-    editor.DeleteObjectTree(camera);
+    scene.DeleteObjectTree(light);
+    scene.DeleteObjectTree(camera);
     EXPECT_TRUE(ui.lightEntries.empty());
     EXPECT_TRUE(ui.cameraEntries.empty());
-    EXPECT_EQ(editor.UserLight(0), nullptr);
-    EXPECT_EQ(editor.UserCamera(0), nullptr);
+    EXPECT_EQ(scene.UserLight(0), nullptr);
+    EXPECT_EQ(scene.UserCamera(0), nullptr);
     EXPECT_FALSE(MasterHas(interpolator));
     EXPECT_TRUE(light->GetLights().empty());
-    EXPECT_EQ(editor.CameraIcon()->GetVertexCount(), iconVertices);
+    EXPECT_EQ(scene.CameraIcon()->GetVertexCount(), iconVertices);
     EXPECT_GT(iconVertices, 0);
-    EXPECT_FALSE(editor.HasSelection());  // the deleted camera was selected
+    EXPECT_FALSE(scene.HasSelection());  // the deleted camera was selected
     // A new light still shows the same shared icon.
-    EXPECT_EQ(editor.CreateLight(LightType::Point)->GetVisuals()[0], editor.LightIcon(LightType::Point));
+    EXPECT_EQ(scene.CreateLight(LightType::Point, {})->GetVisuals()[0], scene.LightIcon(LightType::Point));
 }
 
-TEST_F(EditorTest, DeletingSceneEmptiesButKeepsIt)
+TEST_F(SceneTest, DeletingSceneEmptiesButKeepsIt)
 {
     FramePtr sphere = MakeSphere();
     sphere->AddChild(MakeSphere());
-    editor.CreateLight(LightType::Directional);
-    editor.DeleteObjectTree(editor.Scene());
-    EXPECT_EQ(editor.Scene()->GetParent(), editor.World().get());
-    EXPECT_EQ(CountRecords(*editor.Scene()), 0);
-    EXPECT_TRUE(editor.Scene()->GetChildren().empty());
+    scene.CreateLight(LightType::Directional, {});
+    scene.DeleteObjectTree(scene.Scene());
+    EXPECT_EQ(scene.Scene()->GetParent(), scene.World().get());
+    EXPECT_EQ(CountRecords(*scene.Scene()), 0);
+    EXPECT_TRUE(scene.Scene()->GetChildren().empty());
     // WORLD itself cannot be deleted.
-    editor.DeleteObjectTree(editor.World());
-    EXPECT_TRUE(RecordOf(editor.World().get()));
+    scene.DeleteObjectTree(scene.World());
+    EXPECT_TRUE(RecordOf(scene.World().get()));
 }
 
-TEST_F(EditorTest, CameraLightSurvivesTheCameraItRodeOn)
+TEST_F(SceneTest, CameraLightSurvivesTheCameraItRodeOn)
 {
-    FramePtr camera = editor.CreateCamera();
-    editor.SetActiveCamera(camera);
-    ASSERT_EQ(editor.CameraLightFrame()->GetParent(), camera.get());
-    editor.DeleteObjectTree(camera);
-    EXPECT_EQ(editor.CameraLightFrame()->GetParent(), editor.World().get());
-    EXPECT_EQ(editor.CameraLightFrame()->GetLights().size(), 1u);
+    FramePtr camera = scene.CreateCamera();
+    scene.SetActiveCamera(camera);
+    ASSERT_EQ(scene.CameraLightFrame()->GetParent(), camera.get());
+    scene.DeleteObjectTree(camera);
+    EXPECT_EQ(scene.CameraLightFrame()->GetParent(), scene.World().get());
+    EXPECT_EQ(scene.CameraLightFrame()->GetLights().size(), 1u);
 }
 
-TEST_F(EditorTest, NewSceneResetsSceneStateButNotNameCounters)
+TEST_F(SceneTest, NewSceneResetsSceneStateButNotNameCounters)
 {
     MakeSphere();
-    editor.materials.push_back(Material::Create(5.0f));
-    AttachRecord(*editor.materials.back(), std::make_unique<MaterialRecord>());
-    MaterialPtr kept = editor.materials.back();
-    editor.World()->Scene().fogEnabled = true;
-    editor.World()->Scene().fogEnd = 3;
-    editor.CreateCamera();
-    auto oldMaster = editor.Master();
+    scene.materials.push_back(Material::Create(5.0f));
+    AttachRecord(*scene.materials.back(), std::make_unique<MaterialRecord>());
+    MaterialPtr kept = scene.materials.back();
+    scene.World()->Scene().fogEnabled = true;
+    scene.World()->Scene().fogEnd = 3;
+    scene.CreateCamera();
+    auto oldMaster = scene.Master();
 
-    editor.NewScene();
-    EXPECT_TRUE(editor.materials.empty());
+    scene.NewScene();
+    EXPECT_TRUE(scene.materials.empty());
     EXPECT_EQ(RecordOf(kept.get()), nullptr);
-    EXPECT_NE(editor.Master(), oldMaster);
-    EXPECT_FALSE(editor.World()->Scene().fogEnabled);
-    EXPECT_EQ(editor.World()->Scene().fogEnd, 100.0f);
-    EXPECT_EQ(editor.World()->Scene().fogStart, 0.5f);
-    EXPECT_EQ(editor.CameraCount(), 0);
-    EXPECT_EQ(NameOf(editor.Scene()), "SCENE");
-    EXPECT_EQ(editor.GridFrame()->GetParent(), editor.Scene().get());
+    EXPECT_NE(scene.Master(), oldMaster);
+    EXPECT_FALSE(scene.World()->Scene().fogEnabled);
+    EXPECT_EQ(scene.World()->Scene().fogEnd, 100.0f);
+    EXPECT_EQ(scene.World()->Scene().fogStart, 0.5f);
+    EXPECT_EQ(scene.CameraCount(), 0);
+    EXPECT_EQ(NameOf(scene.Scene()), "SCENE");
+    EXPECT_EQ(scene.GridFrame()->GetParent(), scene.Scene().get());
     EXPECT_EQ(ui.tree.size(), 2u);  // just WORLD and SCENE again
-    EXPECT_TRUE(MasterHas(RecordOf(editor.Scene().get())->interpolator));
-    EXPECT_EQ(editor.names.sphere, 1);
+    EXPECT_TRUE(MasterHas(RecordOf(scene.Scene().get())->interpolator));
+    EXPECT_EQ(scene.names.sphere, 1);
     EXPECT_GT(ui.Count(Notification::FogPanelChanged), 0);
 }
 
-TEST_F(EditorTest, OperationsAcceptTheSelectionItself)
+TEST_F(SceneTest, OperationsAcceptTheSelectionItself)
 {
     // The selection is cleared on the way; passing it straight in must still
     // act on the object it named.
     FramePtr sphere = MakeSphere();
-    editor.Select(sphere);
-    FramePtr copy = editor.DuplicateObject(editor.SelectedFrame(), editor.Scene());
+    scene.Select(sphere);
+    FramePtr copy = scene.DuplicateObject(scene.SelectedFrame(), scene.Scene());
     ASSERT_TRUE(copy);
-    EXPECT_EQ(editor.SelectedFrame(), copy);
-    editor.DeleteObjectTree(editor.SelectedFrame());
+    EXPECT_EQ(scene.SelectedFrame(), copy);
+    scene.DeleteObjectTree(scene.SelectedFrame());
     EXPECT_EQ(copy->GetParent(), nullptr);
-    EXPECT_FALSE(editor.HasSelection());
-    EXPECT_EQ(sphere->GetParent(), editor.Scene().get());
+    EXPECT_FALSE(scene.HasSelection());
+    EXPECT_EQ(sphere->GetParent(), scene.Scene().get());
 }

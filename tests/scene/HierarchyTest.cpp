@@ -1,9 +1,9 @@
-#include "scene/ToolFixture.h"
+#include "scene/SceneFixture.h"
 
 #include "scene/MoveBehaviours.h"
 
 using namespace corvid;
-using corvid::testing::ToolTest;
+using corvid::testing::SceneTest;
 
 namespace {
 
@@ -12,7 +12,7 @@ struct Family {
     FramePtr group, part, bolt, lone;
 };
 
-class HierarchyTest : public ToolTest {
+class HierarchyTest : public SceneTest {
 protected:
     Family MakeFamily()
     {
@@ -58,10 +58,10 @@ TEST_F(HierarchyTest, RefusalsShowTheirTextAndChangeNothing)
         FramePtr target = c.target ? byName[c.target] : nullptr;
         bool changed = false;
         switch (c.op) {
-        case Op::Attach: changed = editor.Attach(source, target); break;
-        case Op::Insert: changed = editor.Insert(source, target); break;
-        case Op::Unlink: changed = editor.Unlink(source); break;
-        case Op::LookAt: changed = editor.LookAt(source, target); break;
+        case Op::Attach: changed = scene.Attach(source, target); break;
+        case Op::Insert: changed = scene.Insert(source, target); break;
+        case Op::Unlink: changed = scene.Unlink(source); break;
+        case Op::LookAt: changed = scene.LookAt(source, target); break;
         }
         EXPECT_FALSE(changed);
         EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
@@ -75,27 +75,27 @@ TEST_F(HierarchyTest, NothingSelectedDoesNothing)
 {
     Family f = MakeFamily();
     auto parents = Parents();
-    EXPECT_FALSE(editor.Attach(nullptr, f.lone));
-    EXPECT_FALSE(editor.Attach(f.lone, nullptr));
-    EXPECT_FALSE(editor.Insert(nullptr, f.lone));
-    EXPECT_FALSE(editor.Insert(f.lone, nullptr));
-    EXPECT_FALSE(editor.Extract(nullptr));
-    EXPECT_FALSE(editor.Flatten(nullptr));
-    EXPECT_FALSE(editor.Unlink(nullptr));
-    EXPECT_FALSE(editor.LookAt(nullptr, f.lone));
-    EXPECT_FALSE(editor.StopLookAt(nullptr));
+    EXPECT_FALSE(scene.Attach(nullptr, f.lone));
+    EXPECT_FALSE(scene.Attach(f.lone, nullptr));
+    EXPECT_FALSE(scene.Insert(nullptr, f.lone));
+    EXPECT_FALSE(scene.Insert(f.lone, nullptr));
+    EXPECT_FALSE(scene.Extract(nullptr));
+    EXPECT_FALSE(scene.Flatten(nullptr));
+    EXPECT_FALSE(scene.Unlink(nullptr));
+    EXPECT_FALSE(scene.LookAt(nullptr, f.lone));
+    EXPECT_FALSE(scene.StopLookAt(nullptr));
     // The roots never move.
-    EXPECT_FALSE(editor.Attach(editor.Scene(), f.lone));
-    EXPECT_FALSE(editor.Insert(f.lone, editor.Scene()));
-    EXPECT_FALSE(editor.Extract(editor.Scene()));
-    EXPECT_FALSE(editor.Flatten(editor.World()));
+    EXPECT_FALSE(scene.Attach(scene.Scene(), f.lone));
+    EXPECT_FALSE(scene.Insert(f.lone, scene.Scene()));
+    EXPECT_FALSE(scene.Extract(scene.Scene()));
+    EXPECT_FALSE(scene.Flatten(scene.World()));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(Parents(), parents);
 }
 
 struct Rearrangement {
     const char* name;
-    std::function<bool(Editor&, const Family&)> run;
+    std::function<bool(SceneModel&, const Family&)> run;
     std::map<std::string, std::string> parents;  // afterwards
 };
 
@@ -103,41 +103,41 @@ TEST_F(HierarchyTest, OperationsRearrangeTheTreeAndItsItems)
 {
     const Rearrangement cases[] = {
         {"attach a top-level object to a grandchild",
-         [](Editor& e, const Family& f) { return e.Attach(f.lone, f.bolt); },
+         [](SceneModel& e, const Family& f) { return e.Attach(f.lone, f.bolt); },
          {{"Group", "SCENE"}, {"Part", "Group"}, {"Bolt", "Part"}, {"Lone", "Bolt"}}},
         {"attach a child to its grandparent's sibling",
-         [](Editor& e, const Family& f) { return e.Attach(f.part, f.lone); },
+         [](SceneModel& e, const Family& f) { return e.Attach(f.part, f.lone); },
          {{"Group", "SCENE"}, {"Part", "Lone"}, {"Bolt", "Part"}, {"Lone", "SCENE"}}},
         {"attach a child to its own child's child is refused, but a grandchild to its grandparent is not",
-         [](Editor& e, const Family& f) { return e.Attach(f.bolt, f.group); },
+         [](SceneModel& e, const Family& f) { return e.Attach(f.bolt, f.group); },
          {{"Group", "SCENE"}, {"Part", "Group"}, {"Bolt", "Group"}, {"Lone", "SCENE"}}},
         {"insert between a child and its parent",
-         [](Editor& e, const Family& f) { return e.Insert(f.lone, f.part); },
+         [](SceneModel& e, const Family& f) { return e.Insert(f.lone, f.part); },
          {{"Group", "SCENE"}, {"Lone", "Group"}, {"Part", "Lone"}, {"Bolt", "Part"}}},
         {"insert a descendant above its ancestor",
-         [](Editor& e, const Family& f) { return e.Insert(f.bolt, f.group); },
+         [](SceneModel& e, const Family& f) { return e.Insert(f.bolt, f.group); },
          {{"Bolt", "SCENE"}, {"Group", "Bolt"}, {"Part", "Group"}, {"Lone", "SCENE"}}},
         {"extract hands the children to the former parent",
-         [](Editor& e, const Family& f) { return e.Extract(f.part); },
+         [](SceneModel& e, const Family& f) { return e.Extract(f.part); },
          {{"Group", "SCENE"}, {"Part", "SCENE"}, {"Bolt", "Group"}, {"Lone", "SCENE"}}},
         {"flatten lifts the whole branch",
-         [](Editor& e, const Family& f) { return e.Flatten(f.group); },
+         [](SceneModel& e, const Family& f) { return e.Flatten(f.group); },
          {{"Group", "SCENE"}, {"Part", "SCENE"}, {"Bolt", "SCENE"}, {"Lone", "SCENE"}}},
         {"unlink takes the subtree along",
-         [](Editor& e, const Family& f) { return e.Unlink(f.part); },
+         [](SceneModel& e, const Family& f) { return e.Unlink(f.part); },
          {{"Group", "SCENE"}, {"Part", "SCENE"}, {"Bolt", "Part"}, {"Lone", "SCENE"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        editor.NewScene();
+        scene.NewScene();
         ui.messages.clear();
         Family f = MakeFamily();
-        editor.sceneModified = false;
-        EXPECT_TRUE(c.run(editor, f));
+        scene.SetModified(false);
+        EXPECT_TRUE(c.run(scene, f));
         EXPECT_TRUE(ui.messages.empty());
         EXPECT_EQ(Parents(), c.parents);
         EXPECT_EQ(TreeMismatch(), "");
-        EXPECT_TRUE(editor.sceneModified);
+        EXPECT_TRUE(scene.Modified());
     }
 }
 
@@ -145,9 +145,9 @@ TEST_F(HierarchyTest, AttachKeepsTheLocalTransformAndSelectsTheTarget)
 {
     Family f = MakeFamily();
     Matrix4 local = f.lone->GetLocalTransform();
-    ASSERT_TRUE(editor.Attach(f.lone, f.part));
+    ASSERT_TRUE(scene.Attach(f.lone, f.part));
     EXPECT_TRUE(f.lone->GetLocalTransform().NearlyEquals(local));
-    EXPECT_EQ(editor.SelectedFrame(), f.part);
+    EXPECT_EQ(scene.SelectedFrame(), f.part);
     // It now moves with its new parent.
     Vec3 before = At(f.lone);
     f.part->AddTranslation(Combine::After, {0, 5, 0});
@@ -157,14 +157,14 @@ TEST_F(HierarchyTest, AttachKeepsTheLocalTransformAndSelectsTheTarget)
 TEST_F(HierarchyTest, FlattenLeavesTheHeadlightWithTheCamera)
 {
     Family f = MakeFamily();
-    FramePtr camera = editor.CreateCamera();
-    editor.RegisterObject(camera);
-    editor.Attach(camera, f.part);
-    editor.SetActiveCamera(camera);  // the camera light rides on it now
-    ASSERT_EQ(editor.CameraLightFrame()->GetParent(), camera.get());
-    ASSERT_TRUE(editor.Flatten(f.group));
-    EXPECT_EQ(camera->GetParent(), editor.Scene().get());
-    EXPECT_EQ(editor.CameraLightFrame()->GetParent(), camera.get());
+    FramePtr camera = scene.CreateCamera();
+    scene.RegisterObject(camera);
+    scene.Attach(camera, f.part);
+    scene.SetActiveCamera(camera);  // the camera light rides on it now
+    ASSERT_EQ(scene.CameraLightFrame()->GetParent(), camera.get());
+    ASSERT_TRUE(scene.Flatten(f.group));
+    EXPECT_EQ(camera->GetParent(), scene.Scene().get());
+    EXPECT_EQ(scene.CameraLightFrame()->GetParent(), camera.get());
     EXPECT_EQ(TreeMismatch(), "");
 }
 
@@ -172,8 +172,8 @@ TEST_F(HierarchyTest, LookAtTurnsOnlyOnTheRenderMove)
 {
     Family f = MakeFamily();
     Vec3 direction, up;
-    f.lone->GetOrientation(editor.Scene().get(), direction, up);
-    ASSERT_TRUE(editor.LookAt(f.lone, f.bolt));
+    f.lone->GetOrientation(scene.Scene().get(), direction, up);
+    ASSERT_TRUE(scene.LookAt(f.lone, f.bolt));
 
     ObjectRecord* record = RecordOf(f.lone.get());
     EXPECT_TRUE(record->looksAt);
@@ -182,13 +182,13 @@ TEST_F(HierarchyTest, LookAtTurnsOnlyOnTheRenderMove)
     EXPECT_EQ(RecordOf(f.bolt.get())->lookers[0], record);
 
     // The 1.0 move of the operation and any other edit move leave it alone.
-    editor.Scene()->Move(kEditMoveDelta);
+    scene.Scene()->Move(kEditMoveDelta);
     Vec3 now, nowUp;
-    f.lone->GetOrientation(editor.Scene().get(), now, nowUp);
+    f.lone->GetOrientation(scene.Scene().get(), now, nowUp);
     EXPECT_TRUE(NearlyEqual(now, direction));
 
-    editor.Scene()->Move(kRenderMoveDelta);
-    f.lone->GetOrientation(editor.Scene().get(), now, nowUp);
+    scene.Scene()->Move(kRenderMoveDelta);
+    f.lone->GetOrientation(scene.Scene().get(), now, nowUp);
     Vec3 toTarget = Normalize(At(f.bolt) - At(f.lone));
     EXPECT_TRUE(NearlyEqual(Normalize(now), toTarget, 1e-4f)) << now << " vs " << toTarget;
 }
@@ -196,14 +196,14 @@ TEST_F(HierarchyTest, LookAtTurnsOnlyOnTheRenderMove)
 TEST_F(HierarchyTest, StopLookAtStopsTheTurnButKeepsTheRecord)
 {
     Family f = MakeFamily();
-    ASSERT_TRUE(editor.LookAt(f.lone, f.bolt));
-    editor.Scene()->Move(kRenderMoveDelta);
-    ASSERT_TRUE(editor.StopLookAt(f.lone));
+    ASSERT_TRUE(scene.LookAt(f.lone, f.bolt));
+    scene.Scene()->Move(kRenderMoveDelta);
+    ASSERT_TRUE(scene.StopLookAt(f.lone));
 
-    Matrix4 before = f.lone->GetTransform(editor.Scene().get());
-    f.bolt->SetPosition(editor.Scene().get(), {0, 9, 9});
-    editor.Scene()->Move(kRenderMoveDelta);
-    EXPECT_TRUE(f.lone->GetTransform(editor.Scene().get()).NearlyEquals(before));
+    Matrix4 before = f.lone->GetTransform(scene.Scene().get());
+    f.bolt->SetPosition(scene.Scene().get(), {0, 9, 9});
+    scene.Scene()->Move(kRenderMoveDelta);
+    EXPECT_TRUE(f.lone->GetTransform(scene.Scene().get()).NearlyEquals(before));
 
     ObjectRecord* record = RecordOf(f.lone.get());
     EXPECT_TRUE(record->looksAt);
@@ -213,10 +213,10 @@ TEST_F(HierarchyTest, StopLookAtStopsTheTurnButKeepsTheRecord)
 TEST_F(HierarchyTest, DeletingALookTargetLeavesNoDanglingLooker)
 {
     Family f = MakeFamily();
-    ASSERT_TRUE(editor.LookAt(f.lone, f.bolt));
-    editor.DeleteObjectTree(f.group);
+    ASSERT_TRUE(scene.LookAt(f.lone, f.bolt));
+    scene.DeleteObjectTree(f.group);
     EXPECT_FALSE(RecordOf(f.lone.get())->looksAt);
-    editor.Scene()->Move(kRenderMoveDelta);  // the callback finds no target
+    scene.Scene()->Move(kRenderMoveDelta);  // the callback finds no target
     EXPECT_EQ(TreeMismatch(), "");
 }
 

@@ -1,10 +1,10 @@
-#include "scene/EditorFixture.h"
+#include "scene/SceneFixture.h"
 
 #include "platform/Wrap.h"
 #include "scene/MoveBehaviours.h"
 
 using namespace corvid;
-using corvid::testing::EditorTest;
+using corvid::testing::SceneTest;
 
 namespace {
 
@@ -17,29 +17,29 @@ Vec3 Direction(const FramePtr& f)
 
 } // namespace
 
-TEST_F(EditorTest, LookAtActsOnlyOnTheRenderMove)
+TEST_F(SceneTest, LookAtActsOnlyOnTheRenderMove)
 {
     FramePtr target = MakeSphere({0, 0, 10});
     FramePtr looker = MakeSphere({0, 0, 0});
     RecordOf(looker.get())->SetLookTarget(target);
-    InstallLookAt(*looker, editor.Context());
-    target->SetPosition(editor.Scene().get(), {10, 0, 0});
+    InstallLookAt(*looker, scene.Context());
+    target->SetPosition(scene.Scene().get(), {10, 0, 0});
 
-    editor.Scene()->Move(kEditMoveDelta);
+    scene.Scene()->Move(kEditMoveDelta);
     EXPECT_TRUE(NearlyEqual(Direction(looker), {0, 0, 1}));
-    editor.Scene()->Move(kRenderMoveDelta);
+    scene.Scene()->Move(kRenderMoveDelta);
     EXPECT_TRUE(NearlyEqual(Direction(looker), {1, 0, 0}));
 
     // Stopping removes the behaviour but keeps what the record says.
     RemoveLookAt(*looker);
-    target->SetPosition(editor.Scene().get(), {0, 10, 0.01f});
-    editor.Scene()->Move(kRenderMoveDelta);
+    target->SetPosition(scene.Scene().get(), {0, 10, 0.01f});
+    scene.Scene()->Move(kRenderMoveDelta);
     EXPECT_TRUE(NearlyEqual(Direction(looker), {1, 0, 0}));
     EXPECT_TRUE(RecordOf(looker.get())->looksAt);
     EXPECT_EQ(RecordOf(looker.get())->lookTarget.lock(), target);
 }
 
-TEST_F(EditorTest, LiveWrapFollowsTheRecordUntilSwitchedOff)
+TEST_F(SceneTest, LiveWrapFollowsTheRecordUntilSwitchedOff)
 {
     FramePtr object = MakeSphere();
     MeshBuilder& mesh = *object->GetVisuals()[0];
@@ -48,8 +48,8 @@ TEST_F(EditorTest, LiveWrapFollowsTheRecordUntilSwitchedOff)
     record->wrapType = static_cast<int>(WrapType::Flat);
     // origin, direction, up, offset, scale
     record->wrap = {0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1, 1};
-    InstallLiveWrap(*object, editor.Context());
-    InstallLiveWrap(*object, editor.Context());  // installing twice keeps one
+    InstallLiveWrap(*object, scene.Context());
+    InstallLiveWrap(*object, scene.Context());  // installing twice keeps one
 
     auto coordinates = [&] {
         std::vector<Vec2> uv;
@@ -61,12 +61,12 @@ TEST_F(EditorTest, LiveWrapFollowsTheRecordUntilSwitchedOff)
         return uv;
     };
     auto untouched = coordinates();
-    editor.Scene()->Move(kEditMoveDelta);
+    scene.Scene()->Move(kEditMoveDelta);
     auto afterEdit = coordinates();
     for (size_t i = 0; i < untouched.size(); ++i)
         EXPECT_TRUE(untouched[i].u == afterEdit[i].u && untouched[i].v == afterEdit[i].v);
 
-    editor.Scene()->Move(kRenderMoveDelta);
+    scene.Scene()->Move(kRenderMoveDelta);
     auto wrapped = coordinates();
     bool changed = false;
     for (size_t i = 0; i < untouched.size(); ++i)
@@ -85,18 +85,18 @@ TEST_F(EditorTest, LiveWrapFollowsTheRecordUntilSwitchedOff)
     }
 
     record->liveWrap = false;
-    editor.Scene()->Move(kRenderMoveDelta);
+    scene.Scene()->Move(kRenderMoveDelta);
     EXPECT_FALSE(object->HasMoveCallback(kLiveWrapCallbackTag));
 }
 
-TEST_F(EditorTest, LiveWrapOnACopyFollowsTheCopysRecord)
+TEST_F(SceneTest, LiveWrapOnACopyFollowsTheCopysRecord)
 {
     FramePtr object = MakeSphere();
     RecordOf(object->GetVisuals()[0].get())->liveWrap = true;
-    InstallLiveWrap(*object, editor.Context());
-    FramePtr copy = editor.DuplicateObject(object, editor.Scene());
+    InstallLiveWrap(*object, scene.Context());
+    FramePtr copy = scene.DuplicateObject(object, scene.Scene());
     EXPECT_TRUE(copy->HasMoveCallback(kLiveWrapCallbackTag));
     RecordOf(object->GetVisuals()[0].get())->liveWrap = false;
-    FramePtr plainCopy = editor.DuplicateObject(object, editor.Scene());
+    FramePtr plainCopy = scene.DuplicateObject(object, scene.Scene());
     EXPECT_FALSE(plainCopy->HasMoveCallback(kLiveWrapCallbackTag));
 }

@@ -8,16 +8,19 @@
 // again: it changes what the drag does (rotate about the viewing axis, move
 // vertically...) from where things are at that moment.
 
-#include "app/Ui.h"
-#include "geometry/CreationGestures.h"
+#include "scene/Ui.h"
+#include "tools/CreationGestures.h"
 #include "geometry/Patch.h"
+#include "tools/PatchGesture.h"
 #include "platform/Frame.h"
 #include "platform/Light.h"
-#include "scene/Editor.h"
-#include "scene/PlacementGestures.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
+#include "tools/Tools.h"
+#include "tools/PlacementGestures.h"
 #include "scene/Records.h"
-#include "scene/ToolMode.h"
-#include "scene/TransformTools.h"
+#include "tools/ToolMode.h"
+#include "tools/TransformTools.h"
 
 namespace corvid {
 
@@ -37,10 +40,10 @@ bool IsMeshObject(const FramePtr& frame)
 
 } // namespace
 
-void Editor::ToolPress(MouseButton button, int x, int y)
+void Tools::Press(MouseButton button, int x, int y)
 {
-    sceneModified = true;
-    ToolDragState& drag = toolDrag_;
+    scene_.SetModified(true);
+    ToolDragState& drag = drag_;
     const bool first = !drag.AnyButton();
     if (first)
         drag.Reset();
@@ -51,126 +54,126 @@ void Editor::ToolPress(MouseButton button, int x, int y)
     // Only a gesture's first press, with the left button, picks.
     const bool picks = left && first;
     // A camera or light left unfinished by a change of tool is registered now.
-    if (first && placement_.Pending() && placement_.mode != toolMode)
+    if (first && placement_.Pending() && placement_.mode != mode)
         placement::Settle(*this, placement_);
     // Likewise a primitive still being sized.
-    if (first && creation_.Pending() && creation_.mode != toolMode)
+    if (first && creation_.Pending() && creation_.mode != mode)
         creation::Settle(*this, creation_);
 
-    switch (toolMode) {
+    switch (mode) {
     case kModeMove:
         if (picks)
-            Pick(x, y);
-        tools::BeginMove(*this, drag);
+            views_.Pick(x, y);
+        transform::BeginMove(*this, drag);
         break;
     case kModeRotate:
         if (picks)
-            Pick(x, y);
-        drag.frame = selectedFrame_;
+            views_.Pick(x, y);
+        drag.frame = scene_.SelectedFrame();
         break;
     case kModeScale:
         if (picks)
-            PickObjectOnly(x, y);
-        tools::BeginScale(*this, drag);
+            views_.PickObjectOnly(x, y);
+        transform::BeginScale(*this, drag);
         break;
     case kModeUniformScale:
     case kModeStretch:
         if (picks)
-            PickObjectOnly(x, y);
-        tools::BeginMeshScale(*this, drag, toolMode == kModeUniformScale);
+            views_.PickObjectOnly(x, y);
+        transform::BeginMeshScale(*this, drag, mode == kModeUniformScale);
         break;
     case kModeLookAt:
         if (picks) {
-            FramePtr source = selectedFrame_;
-            Pick(x, y);
-            LookAt(source, selectedFrame_);
+            FramePtr source = scene_.SelectedFrame();
+            views_.Pick(x, y);
+            scene_.LookAt(source, scene_.SelectedFrame());
         }
         break;
     case kModeStopLookAt:
         if (picks) {
-            Pick(x, y);
-            StopLookAt(selectedFrame_);
+            views_.Pick(x, y);
+            scene_.StopLookAt(scene_.SelectedFrame());
         }
         break;
     case kModeLightSettings:
         if (picks)
-            Pick(x, y);
-        else if (!left && first && pickedLight_)
-            ui_.ShowLightSettings(*pickedLight_, x, y);
+            views_.Pick(x, y);
+        else if (!left && first && scene_.PickedLight())
+            ui().ShowLightSettings(*scene_.PickedLight(), x, y);
         break;
     case kModeDelete:
         if (picks) {
-            Pick(x, y);
-            if (FramePtr hit = selectedFrame_; hit && !IsControlPoint(hit))
-                DeleteObjectTree(hit);
-            ClearSelection();
-            HideSelectionMarker();
-            ClearObjectInfo();
-            ui_.Notify(Notification::SelectionChanged);
+            views_.Pick(x, y);
+            if (FramePtr hit = scene_.SelectedFrame(); hit && !IsControlPoint(hit))
+                scene_.DeleteObjectTree(hit);
+            scene_.ClearSelection();
+            views_.HideSelectionMarker();
+            views_.ClearObjectInfo();
+            ui().Notify(Notification::SelectionChanged);
         }
         break;
     case kModeCopy:
         if (picks) {
-            Pick(x, y);
-            if (selectedFrame_ && IsControlPoint(selectedFrame_))
-                ClearSelection();
-            else if (selectedFrame_)
-                DuplicateObject(selectedFrame_, scene_);  // selects the copy
-            tools::BeginMove(*this, drag);
+            views_.Pick(x, y);
+            if (scene_.SelectedFrame() && IsControlPoint(scene_.SelectedFrame()))
+                scene_.ClearSelection();
+            else if (scene_.SelectedFrame())
+                scene_.DuplicateObject(scene_.SelectedFrame(), scene_.Scene());  // selects the copy
+            transform::BeginMove(*this, drag);
         } else if (!first) {
-            tools::BeginMove(*this, drag);
+            transform::BeginMove(*this, drag);
         }
         break;
     case kModePivot:
         if (picks) {
-            PickObjectOnly(x, y);
-            tools::BeginPivot(*this, drag);
+            views_.PickObjectOnly(x, y);
+            transform::BeginPivot(*this, drag);
         }
         break;
     case kModeOriginToCentre:
         if (picks) {
-            PickObjectOnly(x, y);
-            MoveOriginToCentre(selectedFrame_);
+            views_.PickObjectOnly(x, y);
+            scene_.MoveOriginToCentre(scene_.SelectedFrame());
         }
         break;
     case kModeAttach:
     case kModeInsert:
         if (picks) {
-            Pick(x, y);
-            drag.source = selectedFrame_;
+            views_.Pick(x, y);
+            drag.source = scene_.SelectedFrame();
         }
         break;
     case kModeExtract:
     case kModeFlatten:
     case kModeUnlink:
         if (picks) {
-            Pick(x, y);
+            views_.Pick(x, y);
             // By value: the operations may change the selection.
-            FramePtr hit = selectedFrame_;
-            if (toolMode == kModeExtract)
-                Extract(hit);
-            else if (toolMode == kModeFlatten)
-                Flatten(hit);
+            FramePtr hit = scene_.SelectedFrame();
+            if (mode == kModeExtract)
+                scene_.Extract(hit);
+            else if (mode == kModeFlatten)
+                scene_.Flatten(hit);
             else
-                Unlink(hit);
+                scene_.Unlink(hit);
         }
         break;
     case kModeBSplinePatch:
     case kModeCatmullRomPatch:
         if (picks) {
-            Pick(x, y);  // for the insertion point
-            ClearSelection();
-            BeginPatchGesture(*this, drag, toolMode == kModeBSplinePatch ? kPatchBSpline : kPatchCatmullRom);
+            views_.Pick(x, y);  // for the insertion point
+            scene_.ClearSelection();
+            BeginPatchGesture(*this, drag, mode == kModeBSplinePatch ? kPatchBSpline : kPatchCatmullRom);
         }
         break;
     case kModeShadow:
         if (picks) {
             // The light is the one selected before this click.
-            if (pickedLight_ && selectedFrame_) {
-                drag.light = pickedLight_;
-                drag.source = selectedFrame_;
+            if (scene_.PickedLight() && scene_.SelectedFrame()) {
+                drag.light = scene_.PickedLight();
+                drag.source = scene_.SelectedFrame();
             }
-            Pick(x, y);
+            views_.Pick(x, y);
         }
         break;
 
@@ -186,65 +189,65 @@ void Editor::ToolPress(MouseButton button, int x, int y)
         return;
     default:
         // The cameras, lights and primitives run gestures of their own.
-        if (IsPlacementMode(toolMode))
+        if (IsPlacementMode(mode))
             placement::Press(*this, placement_, left, first, x, y);
-        else if (IsCreationMode(toolMode))
+        else if (IsCreationMode(mode))
             creation::Press(*this, creation_, left, first, x, y);
         else
             return;
         break;
     }
-    ui_.Notify(Notification::PanelsChanged);
-    RenderAllViews();
+    ui().Notify(Notification::PanelsChanged);
+    views_.RenderAllViews();
 }
 
-void Editor::ToolDrag(int x, int y)
+void Tools::Drag(int x, int y)
 {
-    ToolDragState& drag = toolDrag_;
+    ToolDragState& drag = drag_;
     if (drag.AnyButton()) {
-        switch (toolMode) {
+        switch (mode) {
         case kModeMove:
         case kModeCopy:
-            tools::DragMove(*this, drag, x, y);
+            transform::DragMove(*this, drag, x, y);
             break;
         case kModeRotate:
-            tools::DragRotate(*this, drag, x, y);
+            transform::DragRotate(*this, drag, x, y);
             break;
         case kModeScale:
-            tools::DragScale(*this, drag, x, y);
+            transform::DragScale(*this, drag, x, y);
             break;
         case kModeUniformScale:
-            tools::DragUniformScale(*this, drag, x, y);
+            transform::DragUniformScale(*this, drag, x, y);
             break;
         case kModeStretch:
-            tools::DragStretch(*this, drag, x, y);
+            transform::DragStretch(*this, drag, x, y);
             break;
         case kModePivot:
-            tools::DragPivot(*this, drag, x, y);
+            transform::DragPivot(*this, drag, x, y);
             break;
         case kModeBSplinePatch:
         case kModeCatmullRomPatch:
             DragPatchGesture(*this, drag, x, y);
             break;
         default:
-            if (IsPlacementMode(toolMode))
+            if (IsPlacementMode(mode))
                 placement::Drag(*this, placement_, drag, x, y);
             break;
         }
-    } else if (IsPlacementMode(toolMode)) {
+    } else if (IsPlacementMode(mode)) {
         // Aiming a camera or light: moves without a button.
         placement::Aim(*this, placement_, drag.lastX, drag.lastY, x, y);
     }
     // A primitive's later stages follow the cursor with or without a button.
-    if (IsCreationMode(toolMode))
+    if (IsCreationMode(mode))
         creation::Move(*this, creation_, drag.AnyButton(), x, y);
     drag.lastX = x;
     drag.lastY = y;
 }
 
-void Editor::ToolRelease(MouseButton button, int x, int y)
+void Tools::Release(MouseButton button, int x, int y)
 {
-    ToolDragState& drag = toolDrag_;
+    ToolDragState& drag = drag_;
     const bool left = button == MouseButton::Left;
     const bool wasDown = left ? drag.left : drag.right;
     (left ? drag.left : drag.right) = false;
@@ -254,32 +257,32 @@ void Editor::ToolRelease(MouseButton button, int x, int y)
     if (!wasDown)
         return;  // a release without its press (the press went to another window)
 
-    switch (toolMode) {
+    switch (mode) {
     case kModeAttach:
     case kModeInsert:
         if (left && drag.source) {
             FramePtr source = drag.source;
-            if (Pick(x, y)) {
-                FramePtr target = selectedFrame_;
-                if (toolMode == kModeAttach)
-                    Attach(source, target);
+            if (views_.Pick(x, y)) {
+                FramePtr target = scene_.SelectedFrame();
+                if (mode == kModeAttach)
+                    scene_.Attach(source, target);
                 else
-                    Insert(source, target);
+                    scene_.Insert(source, target);
             }
         }
         break;
     case kModeShadow:
-        if (left && drag.light && drag.source && selectedFrame_ && currentVisual_ && IsMeshObject(selectedFrame_))
-            CastShadow(*drag.source, *drag.light, selectedFrame_, currentVisual_);
+        if (left && drag.light && drag.source && scene_.SelectedFrame() && scene_.CurrentVisual() && IsMeshObject(scene_.SelectedFrame()))
+            scene_.CastShadow(*drag.source, *drag.light, scene_.SelectedFrame(), scene_.CurrentVisual());
         break;
     case kModeBSplinePatch:
     case kModeCatmullRomPatch:
         if (left && drag.frame)
-            EndPatchGesture(*this, drag, toolMode == kModeBSplinePatch ? kPatchBSpline : kPatchCatmullRom);
+            EndPatchGesture(*this, drag, mode == kModeBSplinePatch ? kPatchBSpline : kPatchCatmullRom);
         break;
     case kModePivot:
         if (last && drag.pivotGizmo)
-            tools::EndPivot(*this, drag);
+            transform::EndPivot(*this, drag);
         break;
     case kModeScale:
     case kModeUniformScale:
@@ -288,22 +291,22 @@ void Editor::ToolRelease(MouseButton button, int x, int y)
         if (!last && drag.frame) {
             drag.pressX = x;
             drag.pressY = y;
-            if (toolMode == kModeScale)
-                tools::BeginScale(*this, drag);
+            if (mode == kModeScale)
+                transform::BeginScale(*this, drag);
             else
-                tools::BeginMeshScale(*this, drag, toolMode == kModeUniformScale);
+                transform::BeginMeshScale(*this, drag, mode == kModeUniformScale);
         }
         break;
     default:
-        if (IsPlacementMode(toolMode))
+        if (IsPlacementMode(mode))
             placement::Release(*this, placement_, last);
-        else if (IsCreationMode(toolMode))
+        else if (IsCreationMode(mode))
             creation::Release(*this, creation_, left, x, y);
         break;
     }
     if (last)
         drag.Reset();
-    RenderAllViews();
+    views_.RenderAllViews();
 }
 
 } // namespace corvid

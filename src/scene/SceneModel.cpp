@@ -1,16 +1,14 @@
-#include "scene/Editor.h"
+#include "scene/SceneModel.h"
 
-#include "app/MainMenu.h"
-#include "app/Ui.h"
 #include "platform/Frame.h"
 #include "platform/Interpolator.h"
 #include "platform/Material.h"
 #include "platform/MeshBuilder.h"
-#include "render/ViewportMenu.h"
 #include "scene/IconMeshes.h"
 #include "scene/MoveBehaviours.h"
 #include "scene/ObjectTree.h"
 #include "scene/Records.h"
+#include "scene/Ui.h"
 
 #include <chrono>
 #include <random>
@@ -31,7 +29,7 @@ std::string FormatName(const char* pattern, int counter)
 
 } // namespace
 
-Editor::Editor(Ui& ui)
+SceneModel::SceneModel(Ui& ui)
     : ui_(ui)
     , context_(std::make_shared<SceneContext>())
     , cameras_(kMaxUserCameras)
@@ -45,17 +43,16 @@ Editor::Editor(Ui& ui)
     for (int t = 0; t < 5; ++t)
         lightIcons_[t] = BuildLightIcon(static_cast<LightType>(t));
     createSceneRoots();
-    createDefaultViews();
 }
 
-Editor::~Editor()
+SceneModel::~SceneModel()
 {
     // The frames, and the records they own, go with the last handles to them.
     // Nothing is reported through the Ui here: it may already be gone.
     ClearSelection();
 }
 
-void Editor::createSceneRoots()
+void SceneModel::createSceneRoots()
 {
     master_ = MasterInterpolator::Create();
 
@@ -79,24 +76,7 @@ void Editor::createSceneRoots()
     RegisterObject(scene_);
 }
 
-void Editor::createDefaultViews()
-{
-    for (int i = 0; i < kViewCount; ++i)
-        views[static_cast<size_t>(i)].index = i;
-    FullScreenView().fullScreen = true;
-    for (int n = 1; n <= 4; ++n) {
-        CreateStandardViews(Viewport(n), n, *world_, *scene_);
-        Viewport(n).menu = BuildViewportMenu(n);
-    }
-    // Layout kind 1: only VIEWPORT_1 takes part.
-    Viewport(1).shown = true;
-    mainMenu = BuildMainMenu();
-    for (int n = 2; n <= 4; ++n)
-        mainMenu.Enable(kViewportMenuCommands[static_cast<size_t>(n - 1)], false);
-    ActivateView(1);
-}
-
-void Editor::buildSceneAuxiliaries()
+void SceneModel::buildSceneAuxiliaries()
 {
     scene_->SetZBufferMode(ZBufferMode::Enable);
     gridFrame_ = Frame::Create(scene_.get());
@@ -111,48 +91,28 @@ void Editor::buildSceneAuxiliaries()
     markerFrame_->SetTraversalOptions(0);  // shown once something is selected
 }
 
-void Editor::SetActiveCamera(const FramePtr& camera)
+void SceneModel::SetActiveCamera(const FramePtr& camera)
 {
     context_->activeCamera = camera;
-    if (cameraLightOn && camera)
+    if (cameraLightOn_ && camera)
         camera->AddChild(cameraLightFrame_);
 }
 
-void Editor::SetBaseDirectory(const std::string& base)
+void SceneModel::SetCameraLightOn(bool on)
 {
-    baseDirectory = base;
-    auto pair = [&](WorkingDirectory& dir, const char* sub) {
-        dir.defaultPath = base + sub;
-        dir.current = dir.defaultPath;
-    };
-    pair(mapsDirectory, "/Maps");
-    pair(mapsDirectory2, "/Maps");
-    pair(objectsDirectory, "/Objects");
-    pair(objectsDirectory2, "/Objects");
-    helpDirectory = base + "/Help";
-    pair(scenesDirectory, "/Scenes");
-    pair(scenesDirectory2, "/Scenes");
-    pair(imagesDirectory, "/Images");
-    pair(animationsDirectory, "/Animations");
-}
-
-void Editor::ToggleCameraLight()
-{
-    cameraLightOn = !cameraLightOn;
-    if (cameraLightOn) {
+    cameraLightOn_ = on;
+    if (on) {
         Frame* holder = ActiveCamera() ? ActiveCamera().get() : world_.get();
         holder->AddChild(cameraLightFrame_);
     } else if (Frame* parent = cameraLightFrame_->GetParent()) {
         // Out of the tree, the light lights nothing.
         parent->DeleteChild(cameraLightFrame_.get());
     }
-    mainMenu.Check(kCmdCameraLight, cameraLightOn);
-    RenderAllViews();
 }
 
 // --- registration --------------------------------------------------------------
 
-void Editor::RegisterObject(const FramePtr& frame)
+void SceneModel::RegisterObject(const FramePtr& frame)
 {
     ObjectRecord* record = RecordOf(frame.get());
     if (!record)
@@ -178,7 +138,7 @@ void Editor::RegisterObject(const FramePtr& frame)
     ui_.Notify(Notification::TreeChanged);
 }
 
-void Editor::RegisterLight(const LightPtr& light)
+void SceneModel::RegisterLight(const LightPtr& light)
 {
     if (!light)
         return;
@@ -194,7 +154,7 @@ void Editor::RegisterLight(const LightPtr& light)
     record->flags = {};
 }
 
-void Editor::unregisterAnimation(Frame& frame)
+void SceneModel::unregisterAnimation(Frame& frame)
 {
     if (ObjectRecord* record = RecordOf(&frame)) {
         if (record->interpolator)
@@ -206,7 +166,7 @@ void Editor::unregisterAnimation(Frame& frame)
 
 // --- selection -------------------------------------------------------------------
 
-void Editor::ClearSelection()
+void SceneModel::ClearSelection()
 {
     selectedFrame_.reset();
     currentVisual_.reset();
@@ -214,7 +174,7 @@ void Editor::ClearSelection()
     hasSelection_ = false;
 }
 
-void Editor::Select(FramePtr frame)
+void SceneModel::Select(FramePtr frame)
 {
     ClearSelection();
     if (!frame)
@@ -227,19 +187,30 @@ void Editor::Select(FramePtr frame)
     hasSelection_ = true;
 }
 
-FramePtr Editor::UserCamera(int n) const
+void SceneModel::SetSelection(FramePtr frame, MeshBuilderPtr visual, LightPtr light)
+{
+    ClearSelection();
+    if (!frame)
+        return;
+    selectedFrame_ = std::move(frame);
+    currentVisual_ = std::move(visual);
+    pickedLight_ = std::move(light);
+    hasSelection_ = true;
+}
+
+FramePtr SceneModel::UserCamera(int n) const
 {
     return n >= 0 && n < kMaxUserCameras ? cameras_[n] : nullptr;
 }
 
-FramePtr Editor::UserLight(int n) const
+FramePtr SceneModel::UserLight(int n) const
 {
     return n >= 0 && n < kMaxUserLights ? lights_[n] : nullptr;
 }
 
 // --- creation ----------------------------------------------------------------------
 
-std::array<float, 3> Editor::pastelColor()
+std::array<float, 3> SceneModel::pastelColor()
 {
     std::array<float, 3> rgb{};
     for (float& channel : rgb) {
@@ -253,7 +224,7 @@ std::array<float, 3> Editor::pastelColor()
     return rgb;
 }
 
-MeshBuilderPtr Editor::BeginObjectCreation()
+MeshBuilderPtr SceneModel::BeginObjectCreation()
 {
     ClearSelection();
     FramePtr frame = Frame::Create(scene_.get());
@@ -267,7 +238,7 @@ MeshBuilderPtr Editor::BeginObjectCreation()
     return mesh;
 }
 
-void Editor::FinishObjectCreation(const char* namePattern, int& counter)
+void SceneModel::FinishObjectCreation(const char* namePattern, int& counter)
 {
     if (!selectedFrame_ || !currentVisual_)
         return;
@@ -295,7 +266,7 @@ void Editor::FinishObjectCreation(const char* namePattern, int& counter)
     ui_.Notify(Notification::PanelsChanged);
 }
 
-void Editor::addCameraEntry(const FramePtr& frame, ObjectRecord& record)
+void SceneModel::addCameraEntry(const FramePtr& frame, ObjectRecord& record)
 {
     int n = cameraCount_;
     if (n >= kMaxUserCameras)
@@ -307,7 +278,7 @@ void Editor::addCameraEntry(const FramePtr& frame, ObjectRecord& record)
     ui_.Notify(Notification::CameraMenusChanged);
 }
 
-void Editor::addLightEntry(const FramePtr& frame, ObjectRecord& record)
+void SceneModel::addLightEntry(const FramePtr& frame, ObjectRecord& record)
 {
     int n = lightCount_;
     if (n >= kMaxUserLights)
@@ -319,7 +290,7 @@ void Editor::addLightEntry(const FramePtr& frame, ObjectRecord& record)
     ui_.Notify(Notification::LightMenusChanged);
 }
 
-void Editor::removeMenuEntry(const ObjectRecord& record)
+void SceneModel::removeMenuEntry(const ObjectRecord& record)
 {
     if (record.kind == kCamera && record.menuCommand >= kCameraMenuBase) {
         int n = record.menuCommand - kCameraMenuBase;
@@ -336,7 +307,7 @@ void Editor::removeMenuEntry(const ObjectRecord& record)
     }
 }
 
-FramePtr Editor::CreateCamera()
+FramePtr SceneModel::CreateCamera()
 {
     FramePtr frame = Frame::Create(scene_.get());
     frame->SetPosition(scene_.get(), insertionPoint);
@@ -348,9 +319,8 @@ FramePtr Editor::CreateCamera()
     return frame;
 }
 
-FramePtr Editor::CreateLight(LightType type)
+FramePtr SceneModel::CreateLight(LightType type, const LightToolParameters& p)
 {
-    const LightToolParameters& p = lightTools[static_cast<int>(type)];
     LightPtr light = Light::Create(type, p.color.r, p.color.g, p.color.b);
 
     FramePtr frame = Frame::Create(scene_.get());
@@ -396,7 +366,7 @@ FramePtr Editor::CreateLight(LightType type)
 
 // --- duplication --------------------------------------------------------------------
 
-FramePtr Editor::DuplicateObject(FramePtr source, FramePtr newParent)
+FramePtr SceneModel::DuplicateObject(FramePtr source, FramePtr newParent)
 {
     if (!source || !newParent || !RecordOf(source.get()) || source == scene_ || source == world_)
         return nullptr;
@@ -407,7 +377,7 @@ FramePtr Editor::DuplicateObject(FramePtr source, FramePtr newParent)
     return duplicate(source, newParent);
 }
 
-FramePtr Editor::duplicate(const FramePtr& source, const FramePtr& newParent)
+FramePtr SceneModel::duplicate(const FramePtr& source, const FramePtr& newParent)
 {
     const ObjectRecord* sourceRecord = RecordOf(source.get());
     if (!sourceRecord)
@@ -471,17 +441,18 @@ FramePtr Editor::duplicate(const FramePtr& source, const FramePtr& newParent)
 
 // --- deletion -------------------------------------------------------------------------
 
-void Editor::DeleteObjectTree(FramePtr frame)
+void SceneModel::DeleteObjectTree(FramePtr frame)
 {
     if (!frame || frame == world_)
         return;
     if (selectedFrame_ && frame->IsAncestorOf(selectedFrame_.get()))
         ClearSelection();
     deleteTree(frame);
+    modified_ = true;
     ui_.Notify(Notification::TreeChanged);
 }
 
-void Editor::deleteTree(const FramePtr& frame)
+void SceneModel::deleteTree(const FramePtr& frame)
 {
     auto children = frame->GetChildren();
     for (const auto& child : children) {
@@ -533,7 +504,7 @@ void Editor::deleteTree(const FramePtr& frame)
 
 // --- new scene ----------------------------------------------------------------------------
 
-void Editor::NewScene()
+void SceneModel::NewScene()
 {
     for (const auto& material : materials)
         material->SetAppData(nullptr);

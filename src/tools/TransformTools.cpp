@@ -1,11 +1,13 @@
-#include "scene/TransformTools.h"
+#include "tools/TransformTools.h"
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 #include "geometry/Patch.h"
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
 #include "render/Picking.h"
-#include "scene/Editor.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
+#include "tools/Tools.h"
 #include "scene/IconMeshes.h"
 #include "scene/Records.h"
 
@@ -34,9 +36,9 @@ std::optional<Vec3> Intersect(const CursorRay& ray, const Plane& plane)
 }
 
 // The plane the move tools follow the cursor on, through point.
-std::optional<Plane> MovePlane(Editor& editor, const Vec3& point, bool vertical)
+std::optional<Plane> MovePlane(ViewSet& views, const Vec3& point, bool vertical)
 {
-    auto axes = ActiveViewAxes(editor);
+    auto axes = ActiveViewAxes(views);
     if (!axes)
         return std::nullopt;
     Vec3 forward = axes->Row(2);
@@ -46,13 +48,13 @@ std::optional<Plane> MovePlane(Editor& editor, const Vec3& point, bool vertical)
             return std::nullopt;  // looking straight down or up
         return Plane{point, Normalize(flat)};
     }
-    if (editor.ActiveProjection() == Projection::Perspective)
+    if (views.ActiveProjection() == Projection::Perspective)
         return Plane{point, {0.0f, 1.0f, 0.0f}};
     return Plane{point, forward};
 }
 
 // Takes the grab point for a drag of the point now at current.
-void Rebase(Editor& editor, ToolDragState& drag, const Vec3& current, int x, int y, bool vertical)
+void Rebase(Tools& tools, ToolDragState& drag, const Vec3& current, int x, int y, bool vertical)
 {
     drag.startPosition = current;
     drag.grabX = x;
@@ -60,8 +62,8 @@ void Rebase(Editor& editor, ToolDragState& drag, const Vec3& current, int x, int
     drag.grabVertical = vertical;
     drag.grabOnPlane = false;
     drag.grabValid = false;
-    auto ray = CursorRayAt(editor, x, y);
-    auto plane = MovePlane(editor, current, vertical);
+    auto ray = CursorRayAt(tools.views(), x, y);
+    auto plane = MovePlane(tools.views(), current, vertical);
     if (ray && plane)
         if (auto hit = Intersect(*ray, *plane)) {
             drag.grab = *hit;
@@ -74,42 +76,42 @@ void Rebase(Editor& editor, ToolDragState& drag, const Vec3& current, int x, int
 
 // Where the dragged point goes for the cursor at (x, y): the start point
 // plus the cursor's travel on the plane. current is where the point is now.
-std::optional<Vec3> FollowCursor(Editor& editor, ToolDragState& drag, const Vec3& current, int x, int y)
+std::optional<Vec3> FollowCursor(Tools& tools, ToolDragState& drag, const Vec3& current, int x, int y)
 {
     bool vertical = drag.right && !drag.left;
     if (!drag.grabValid || drag.grabVertical != vertical) {
-        Rebase(editor, drag, current, drag.lastX, drag.lastY, vertical);
+        Rebase(tools, drag, current, drag.lastX, drag.lastY, vertical);
         if (!drag.grabValid)
             return std::nullopt;
     }
     Vec3 delta;
     if (vertical) {
         if (drag.grabOnPlane) {
-            auto ray = CursorRayAt(editor, x, y);
-            auto plane = MovePlane(editor, drag.startPosition, true);
+            auto ray = CursorRayAt(tools.views(), x, y);
+            auto plane = MovePlane(tools.views(), drag.startPosition, true);
             auto hit = ray && plane ? Intersect(*ray, *plane) : std::nullopt;
             if (!hit)
                 return std::nullopt;
             delta.y = hit->y - drag.grab.y;
         } else {
-            auto unit = UnitsPerPixel(editor, drag.startPosition);
+            auto unit = UnitsPerPixel(tools.views(), drag.startPosition);
             if (!unit)
                 return std::nullopt;
             delta.y = static_cast<float>(drag.grabY - y) * *unit;
         }
         return drag.startPosition + delta;
     }
-    auto ray = CursorRayAt(editor, x, y);
-    auto plane = MovePlane(editor, drag.startPosition, false);
+    auto ray = CursorRayAt(tools.views(), x, y);
+    auto plane = MovePlane(tools.views(), drag.startPosition, false);
     auto hit = ray && plane ? Intersect(*ray, *plane) : std::nullopt;
     if (!hit)
         return std::nullopt;
     delta = *hit - drag.grab;
-    if (editor.gridSnap) {
-        delta.x = Snap(delta.x, editor.gridStepX);
-        delta.z = Snap(delta.z, editor.gridStepZ);
-        if (editor.ActiveProjection() == Projection::Orthographic)
-            delta.y = Snap(delta.y, editor.gridStepZ);
+    if (tools.scene().grid.on) {
+        delta.x = Snap(delta.x, tools.scene().grid.stepX);
+        delta.z = Snap(delta.z, tools.scene().grid.stepZ);
+        if (tools.views().ActiveProjection() == Projection::Orthographic)
+            delta.y = Snap(delta.y, tools.scene().grid.stepZ);
     }
     return drag.startPosition + delta;
 }
@@ -141,23 +143,23 @@ Vec3 ScaledSize(const Box& box, const Matrix4& transform)
     return {size.x * Length(transform.Row(0)), size.y * Length(transform.Row(1)), size.z * Length(transform.Row(2))};
 }
 
-void Redraw(Editor& editor)
+void Redraw(Tools& tools)
 {
-    editor.FitSelectionMarker();
-    editor.RefreshObjectInfo();
-    editor.ui().Notify(Notification::PanelsChanged);
-    editor.RenderAllViews();
+    tools.views().FitSelectionMarker();
+    tools.views().RefreshObjectInfo();
+    tools.ui().Notify(Notification::PanelsChanged);
+    tools.views().RenderAllViews();
 }
 
 } // namespace
 
-std::optional<Matrix4> ActiveViewAxes(Editor& editor)
+std::optional<Matrix4> ActiveViewAxes(ViewSet& views)
 {
-    const FramePtr& camera = editor.ActiveView().camera ? editor.ActiveView().camera : editor.ActiveCamera();
+    const FramePtr& camera = views.ActiveView().camera ? views.ActiveView().camera : views.scene().ActiveCamera();
     if (!camera)
         return std::nullopt;
     Vec3 direction, up;
-    camera->GetOrientation(editor.Scene().get(), direction, up);
+    camera->GetOrientation(views.scene().Scene().get(), direction, up);
     direction = Normalize(direction);
     up = Normalize(up);
     Vec3 right = Normalize(Cross(up, direction));
@@ -171,17 +173,17 @@ std::optional<Matrix4> ActiveViewAxes(Editor& editor)
     return axes;
 }
 
-std::optional<CursorRay> CursorRayAt(Editor& editor, int x, int y)
+std::optional<CursorRay> CursorRayAt(ViewSet& views, int x, int y)
 {
-    ViewRecord& view = editor.ActiveView();
-    const FramePtr& camera = view.camera ? view.camera : editor.ActiveCamera();
+    ViewRecord& view = views.ActiveView();
+    const FramePtr& camera = view.camera ? view.camera : views.scene().ActiveCamera();
     if (!camera || !view.device)
         return std::nullopt;
     int width = view.device->GetWidth();
     int height = view.device->GetHeight();
     if (width <= 0 || height <= 0)
         return std::nullopt;
-    auto axes = ActiveViewAxes(editor);
+    auto axes = ActiveViewAxes(views);
     if (!axes)
         return std::nullopt;
     // The view volume is 2 * field wide at distance 1 (perspective) or at any
@@ -190,35 +192,35 @@ std::optional<CursorRay> CursorRayAt(Editor& editor, int x, int y)
     float sx = (2.0f * static_cast<float>(x) / static_cast<float>(width) - 1.0f) * field;
     float sy = (1.0f - 2.0f * static_cast<float>(y) / static_cast<float>(height)) * field *
                static_cast<float>(height) / static_cast<float>(width);
-    Vec3 position = camera->GetPosition(editor.Scene().get());
+    Vec3 position = camera->GetPosition(views.scene().Scene().get());
     Vec3 right = axes->Row(0), up = axes->Row(1), forward = axes->Row(2);
     if (view.projection == Projection::Orthographic)
         return CursorRay{position + right * sx + up * sy, forward};
     return CursorRay{position, forward + right * sx + up * sy};
 }
 
-std::optional<float> UnitsPerPixel(Editor& editor, const Vec3& point)
+std::optional<float> UnitsPerPixel(ViewSet& views, const Vec3& point)
 {
-    ViewRecord& view = editor.ActiveView();
-    const FramePtr& camera = view.camera ? view.camera : editor.ActiveCamera();
+    ViewRecord& view = views.ActiveView();
+    const FramePtr& camera = view.camera ? view.camera : views.scene().ActiveCamera();
     if (!camera || !view.device || view.device->GetWidth() <= 0)
         return std::nullopt;
     float perUnitDepth = 2.0f * view.Field() / static_cast<float>(view.device->GetWidth());
     if (view.projection == Projection::Orthographic)
         return perUnitDepth;
-    auto axes = ActiveViewAxes(editor);
+    auto axes = ActiveViewAxes(views);
     if (!axes)
         return std::nullopt;
-    float depth = Dot(point - camera->GetPosition(editor.Scene().get()), axes->Row(2));
+    float depth = Dot(point - camera->GetPosition(views.scene().Scene().get()), axes->Row(2));
     if (depth <= 0.0f)
         return std::nullopt;
     return perUnitDepth * depth;
 }
 
-std::optional<Vec3> WorkingPlanePoint(Editor& editor, const Vec3& point, int x, int y)
+std::optional<Vec3> WorkingPlanePoint(ViewSet& views, const Vec3& point, int x, int y)
 {
-    auto ray = CursorRayAt(editor, x, y);
-    auto plane = MovePlane(editor, point, false);
+    auto ray = CursorRayAt(views, x, y);
+    auto plane = MovePlane(views, point, false);
     return ray && plane ? Intersect(*ray, *plane) : std::nullopt;
 }
 
@@ -235,39 +237,39 @@ float ScaleFactor(float travel, float extent)
     return std::max(1.0f + 2.0f * travel / extent, kMinScaledExtent / extent);
 }
 
-namespace tools {
+namespace transform {
 
-bool BeginMove(Editor& editor, ToolDragState& drag)
+bool BeginMove(Tools& tools, ToolDragState& drag)
 {
-    drag.frame = editor.SelectedFrame();
+    drag.frame = tools.scene().SelectedFrame();
     if (!drag.frame)
         return false;
-    Rebase(editor, drag, drag.frame->GetPosition(editor.Scene().get()), drag.pressX, drag.pressY,
+    Rebase(tools, drag, drag.frame->GetPosition(tools.scene().Scene().get()), drag.pressX, drag.pressY,
            drag.right && !drag.left);
     return true;
 }
 
-void DragMove(Editor& editor, ToolDragState& drag, int x, int y)
+void DragMove(Tools& tools, ToolDragState& drag, int x, int y)
 {
     if (!drag.frame)
         return;
-    const Frame* scene = editor.Scene().get();
-    auto to = FollowCursor(editor, drag, drag.frame->GetPosition(scene), x, y);
+    const Frame* scene = tools.scene().Scene().get();
+    auto to = FollowCursor(tools, drag, drag.frame->GetPosition(scene), x, y);
     if (!to)
         return;
     drag.frame->SetPosition(scene, *to);
-    ReevaluatePatch(editor, *drag.frame);  // a control point re-shapes its patch
-    Redraw(editor);
+    ReevaluatePatch(tools.scene(), tools.patches, *drag.frame);  // a control point re-shapes its patch
+    Redraw(tools);
 }
 
-void DragRotate(Editor& editor, ToolDragState& drag, int x, int y)
+void DragRotate(Tools& tools, ToolDragState& drag, int x, int y)
 {
     if (!drag.frame)
         return;
     int dx = drag.lastX - x, dy = drag.lastY - y;
     if (dx == 0 && dy == 0)
         return;
-    auto axes = ActiveViewAxes(editor);
+    auto axes = ActiveViewAxes(tools.views());
     if (!axes)
         return;
     float turnX = RotationStepAngle(dx, dx, dy);
@@ -279,23 +281,23 @@ void DragRotate(Editor& editor, ToolDragState& drag, int x, int y)
         rotation = Matrix4::Rotation({0.0f, 1.0f, 0.0f}, turnX);
     else
         rotation = Matrix4::Rotation(axes->Row(1), turnX) * Matrix4::Rotation(axes->Row(0), turnY);
-    const Frame* scene = editor.Scene().get();
+    const Frame* scene = tools.scene().Scene().get();
     Matrix4 transform = drag.frame->GetTransform(scene);
     Vec3 origin = transform.GetTranslation();
     Matrix4 about = Matrix4::Translation(-origin) * rotation * Matrix4::Translation(origin);
     drag.frame->SetTransform(scene, transform * about);
-    Redraw(editor);
+    Redraw(tools);
 }
 
-bool BeginScale(Editor& editor, ToolDragState& drag)
+bool BeginScale(Tools& tools, ToolDragState& drag)
 {
-    drag.frame = editor.SelectedFrame();
-    auto axes = ActiveViewAxes(editor);
+    drag.frame = tools.scene().SelectedFrame();
+    auto axes = ActiveViewAxes(tools.views());
     if (!drag.frame || !axes) {
         drag.frame.reset();
         return false;
     }
-    const Frame* scene = editor.Scene().get();
+    const Frame* scene = tools.scene().Scene().get();
     drag.axes = *axes;
     drag.startTransform = drag.frame->GetTransform(scene);
     drag.startPosition = drag.startTransform.GetTranslation();
@@ -305,11 +307,11 @@ bool BeginScale(Editor& editor, ToolDragState& drag)
     return true;
 }
 
-void DragScale(Editor& editor, ToolDragState& drag, int x, int y)
+void DragScale(Tools& tools, ToolDragState& drag, int x, int y)
 {
     if (!drag.frame)
         return;
-    auto unit = UnitsPerPixel(editor, drag.startPosition);
+    auto unit = UnitsPerPixel(tools.views(), drag.startPosition);
     if (!unit)
         return;
     float tx = ScaleFactor(static_cast<float>(x - drag.pressX) * *unit, drag.extent.x);
@@ -317,13 +319,13 @@ void DragScale(Editor& editor, ToolDragState& drag, int x, int y)
     Matrix4 along = drag.axes.Inverse() * Matrix4::Scale({tx, ty, 1.0f}) * drag.axes;
     Vec3 origin = drag.startPosition;
     Matrix4 about = Matrix4::Translation(-origin) * along * Matrix4::Translation(origin);
-    drag.frame->SetTransform(editor.Scene().get(), drag.startTransform * about);
-    Redraw(editor);
+    drag.frame->SetTransform(tools.scene().Scene().get(), drag.startTransform * about);
+    Redraw(tools);
 }
 
-bool BeginMeshScale(Editor& editor, ToolDragState& drag, bool withChildren)
+bool BeginMeshScale(Tools& tools, ToolDragState& drag, bool withChildren)
 {
-    drag.frame = editor.SelectedFrame();
+    drag.frame = tools.scene().SelectedFrame();
     drag.meshes.clear();
     drag.vertices.clear();
     if (!drag.frame)
@@ -331,7 +333,7 @@ bool BeginMeshScale(Editor& editor, ToolDragState& drag, bool withChildren)
     CollectMeshes(*drag.frame, withChildren, drag.meshes);
     for (const auto& mesh : drag.meshes)
         drag.vertices.push_back(mesh->GetVertices());
-    drag.startTransform = drag.frame->GetTransform(editor.Scene().get());
+    drag.startTransform = drag.frame->GetTransform(tools.scene().Scene().get());
     drag.startPosition = drag.startTransform.GetTranslation();
     Box box;
     if (withChildren) {
@@ -346,7 +348,7 @@ bool BeginMeshScale(Editor& editor, ToolDragState& drag, bool withChildren)
 
 namespace {
 
-void ScaleMeshes(Editor& editor, ToolDragState& drag, const Vec3& factors)
+void ScaleMeshes(Tools& tools, ToolDragState& drag, const Vec3& factors)
 {
     for (size_t m = 0; m < drag.meshes.size(); ++m) {
         MeshBuilder& mesh = *drag.meshes[m];
@@ -358,63 +360,63 @@ void ScaleMeshes(Editor& editor, ToolDragState& drag, const Vec3& factors)
         }
         mesh.GenerateNormals(kNormalCrease, kGenerateNormalsUseCreaseAngle);
     }
-    Redraw(editor);
+    Redraw(tools);
 }
 
-float UpwardTravel(Editor& editor, const ToolDragState& drag, int y)
+float UpwardTravel(Tools& tools, const ToolDragState& drag, int y)
 {
-    auto unit = UnitsPerPixel(editor, drag.startPosition);
+    auto unit = UnitsPerPixel(tools.views(), drag.startPosition);
     return unit ? static_cast<float>(drag.pressY - y) * *unit : 0.0f;
 }
 
 } // namespace
 
-void DragUniformScale(Editor& editor, ToolDragState& drag, int, int y)
+void DragUniformScale(Tools& tools, ToolDragState& drag, int, int y)
 {
     if (!drag.frame || drag.meshes.empty())
         return;
     float extent = std::max({drag.extent.x, drag.extent.y, drag.extent.z});
-    float t = ScaleFactor(UpwardTravel(editor, drag, y), extent);
-    ScaleMeshes(editor, drag, {t, t, t});
+    float t = ScaleFactor(UpwardTravel(tools, drag, y), extent);
+    ScaleMeshes(tools, drag, {t, t, t});
 }
 
-void DragStretch(Editor& editor, ToolDragState& drag, int, int y)
+void DragStretch(Tools& tools, ToolDragState& drag, int, int y)
 {
     if (!drag.frame || drag.meshes.empty())
         return;
-    float t = ScaleFactor(UpwardTravel(editor, drag, y), drag.extent.y);
+    float t = ScaleFactor(UpwardTravel(tools, drag, y), drag.extent.y);
     float s = std::sqrt(1.0f / t);
-    ScaleMeshes(editor, drag, {s, t, s});
+    ScaleMeshes(tools, drag, {s, t, s});
 }
 
-bool BeginPivot(Editor& editor, ToolDragState& drag)
+bool BeginPivot(Tools& tools, ToolDragState& drag)
 {
-    drag.frame = editor.SelectedFrame();
+    drag.frame = tools.scene().SelectedFrame();
     if (!drag.frame)
         return false;
-    const Frame* scene = editor.Scene().get();
+    const Frame* scene = tools.scene().Scene().get();
     drag.pivot = drag.frame->GetPosition(scene);
-    drag.pivotGizmo = Frame::Create(editor.Scene().get());
+    drag.pivotGizmo = Frame::Create(tools.scene().Scene().get());
     drag.pivotGizmo->AddVisual(BuildMarkerMesh());
     drag.pivotGizmo->SetTraversalOptions(kRenderEnable);  // seen, never picked
     drag.pivotGizmo->SetPosition(scene, drag.pivot);
-    Rebase(editor, drag, drag.pivot, drag.pressX, drag.pressY, drag.right && !drag.left);
+    Rebase(tools, drag, drag.pivot, drag.pressX, drag.pressY, drag.right && !drag.left);
     return true;
 }
 
-void DragPivot(Editor& editor, ToolDragState& drag, int x, int y)
+void DragPivot(Tools& tools, ToolDragState& drag, int x, int y)
 {
     if (!drag.frame || !drag.pivotGizmo)
         return;
-    auto to = FollowCursor(editor, drag, drag.pivot, x, y);
+    auto to = FollowCursor(tools, drag, drag.pivot, x, y);
     if (!to)
         return;
     drag.pivot = *to;
-    drag.pivotGizmo->SetPosition(editor.Scene().get(), drag.pivot);
-    editor.RenderAllViews();
+    drag.pivotGizmo->SetPosition(tools.scene().Scene().get(), drag.pivot);
+    tools.views().RenderAllViews();
 }
 
-void EndPivot(Editor& editor, ToolDragState& drag)
+void EndPivot(Tools& tools, ToolDragState& drag)
 {
     if (drag.pivotGizmo) {
         if (Frame* parent = drag.pivotGizmo->GetParent())
@@ -422,62 +424,10 @@ void EndPivot(Editor& editor, ToolDragState& drag)
         drag.pivotGizmo.reset();
     }
     if (drag.frame)
-        editor.MoveOriginTo(drag.frame, drag.pivot);
-    Redraw(editor);
+        tools.scene().MoveOriginTo(drag.frame, drag.pivot);
+    Redraw(tools);
 }
 
-} // namespace tools
-
-// --- origin moves ----------------------------------------------------------------------
-
-namespace {
-
-// Moves frame's origin to centre (in the frame's own coordinates) and its
-// meshes and children back by as much.
-void ShiftOrigin(Frame& frame, const Vec3& centre)
-{
-    frame.AddTranslation(Combine::Before, centre);
-    std::vector<MeshBuilder*> done;
-    for (const auto& visual : frame.GetVisuals()) {
-        if (std::find(done.begin(), done.end(), visual.get()) != done.end())
-            continue;
-        done.push_back(visual.get());
-        visual->Translate(-centre.x, -centre.y, -centre.z);
-    }
-    for (const auto& child : frame.GetChildren())
-        child->AddTranslation(Combine::After, -centre);
-}
-
-bool MayMoveOrigin(const Frame* frame)
-{
-    // Cameras and lights show shared icons, which must stay as they are.
-    const ObjectRecord* record = RecordOf(frame);
-    return record && record->kind != kLight && record->kind != kCamera;
-}
-
-} // namespace
-
-bool Editor::MoveOriginTo(FramePtr object, const Vec3& point)
-{
-    if (!object || object == scene_ || object == world_ || !MayMoveOrigin(object.get()))
-        return false;
-    Vec3 local = object->InverseTransform(scene_->Transform(point));
-    ShiftOrigin(*object, local);
-    sceneModified = true;
-    return true;
-}
-
-bool Editor::MoveOriginToCentre(FramePtr object)
-{
-    if (!object || object == scene_ || object == world_ || !MayMoveOrigin(object.get()) ||
-        object->GetVisuals().empty())
-        return false;
-    Box box = object->GetVisuals().front()->GetBox();
-    if (box.IsEmpty())
-        return false;
-    ShiftOrigin(*object, box.Center());
-    sceneModified = true;
-    return true;
-}
+} // namespace transform
 
 } // namespace corvid

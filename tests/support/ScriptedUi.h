@@ -3,7 +3,7 @@
 // file dialogs and option dialogs from scripted queues (with defaults when a
 // queue runs dry).
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 
 #include <deque>
 #include <map>

@@ -4,7 +4,7 @@
 // 607 (cone).
 //
 // A left press picks (for the insertion point) and makes the primitive there
-// at unit size with the tool's parameters (Editor::primitives), named from
+// at unit size with the tool's parameters (Tools::primitives), named from
 // the shared counters: "Sphere %s"; "Cube %s" for cubes and squares;
 // "Cylinder %s" for cylinders and cones; "SuperEllipsoid %s";
 // "SuperToroid %s". Then the cursor sizes it. Every size is measured from the
@@ -52,7 +52,7 @@
 // as it is and ends the gesture. A creation cut short by choosing another
 // tool is registered by that tool's first press (Settle).
 //
-// Editor::toolState follows the stages: 0 idle, 1 the button sizes,
+// Tools::stage follows the stages: 0 idle, 1 the button sizes,
 // 2 and on the later stages.
 
 #include "geometry/Primitives.h"
@@ -61,7 +61,8 @@
 
 namespace corvid {
 
-class Editor;
+class Tools;
+class ViewSet;
 
 // Pixels of travel that double (or halve) a shaping value.
 constexpr float kShapePixels = 100.0f;
@@ -92,13 +93,13 @@ struct CreationState {
 namespace creation {
 
 // first: no other button was down. left: the left button.
-void Press(Editor& editor, CreationState& state, bool left, bool first, int x, int y);
+void Press(Tools& tools, CreationState& state, bool left, bool first, int x, int y);
 // A move, with or without a button down.
-void Move(Editor& editor, CreationState& state, bool buttonDown, int x, int y);
-void Release(Editor& editor, CreationState& state, bool left, int x, int y);
+void Move(Tools& tools, CreationState& state, bool buttonDown, int x, int y);
+void Release(Tools& tools, CreationState& state, bool left, int x, int y);
 // Registers a pending object (when it is still in the scene), forgets it and
 // returns the tool state to 0.
-void Settle(Editor& editor, CreationState& state);
+void Settle(Tools& tools, CreationState& state);
 
 } // namespace creation
 } // namespace corvid

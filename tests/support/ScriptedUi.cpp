@@ -1,4 +1,4 @@
-#include "app/ScriptedUi.h"
+#include "support/ScriptedUi.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "scene/ToolFixture.h"
+#include "tools/ToolFixture.h"
 
 #include "platform/Light.h"
 #include "scene/Shadow.h"
-#include "scene/TransformTools.h"
+#include "tools/TransformTools.h"
 
 #include <cmath>
 
@@ -52,12 +52,12 @@ TEST_F(ToolModesTest, MoveFollowsTheCursorInTheWorkingPlane)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        editor.NewScene();
+        scene.NewScene();
         FramePtr box = Box("Box", {});
-        editor.toolMode = kModeMove;
-        editor.gridSnap = c.snap;
+        tools.mode = kModeMove;
+        scene.grid.on = c.snap;
         Gesture(kCentreX, kCentreY, kCentreX + c.dx, kCentreY);
-        EXPECT_EQ(editor.SelectedFrame(), box);
+        EXPECT_EQ(scene.SelectedFrame(), box);
         Vec3 at = At(box);
         EXPECT_NEAR(at.x, c.expectedX, 0.01f);
         EXPECT_NEAR(at.y, 0.0f, 1e-4f);
@@ -68,7 +68,7 @@ TEST_F(ToolModesTest, MoveFollowsTheCursorInTheWorkingPlane)
 TEST_F(ToolModesTest, MovingBackUndoesTheDragAndTheRightButtonLifts)
 {
     FramePtr box = Box("Box", {});
-    editor.toolMode = kModeMove;
+    tools.mode = kModeMove;
     Press(kCentreX, kCentreY);
     Drag(kCentreX + 30, kCentreY + 20);
     Drag(kCentreX, kCentreY);
@@ -102,11 +102,11 @@ TEST_F(ToolModesTest, RotateTurnsTheNearSideWithTheCursor)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        editor.NewScene();
+        scene.NewScene();
         FramePtr box = Box("Box", {});
-        editor.Select(box);
+        scene.Select(box);
         Vec3 nearBefore = box->Transform({0, 0, -1});  // facing the camera
-        editor.toolMode = kModeRotate;
+        tools.mode = kModeRotate;
         Gesture(kCentreX, kCentreY, kCentreX + c.dx, kCentreY + c.dy, c.button, 1);
         Vec3 nearAfter = box->Transform({0, 0, -1});
         float moved = c.axis == 0 ? nearAfter.x - nearBefore.x : nearAfter.y - nearBefore.y;
@@ -118,26 +118,26 @@ TEST_F(ToolModesTest, RotateTurnsTheNearSideWithTheCursor)
 TEST_F(ToolModesTest, RotateStepAngleAndAxes)
 {
     FramePtr box = Box("Box", {});
-    editor.Select(box);
-    editor.toolMode = kModeRotate;
+    scene.Select(box);
+    tools.mode = kModeRotate;
     // Right button: about SCENE's y axis by 2 * 30 / sqrt(30^2 + 300^2).
     Gesture(kCentreX, kCentreY, kCentreX + 30, kCentreY, MouseButton::Right, 1);
-    Vec3 x = Normalize(box->GetTransform(editor.Scene().get()).Row(0));
+    Vec3 x = Normalize(box->GetTransform(scene.Scene().get()).Row(0));
     EXPECT_NEAR(std::acos(std::clamp(x.x, -1.0f, 1.0f)), 60.0f / std::sqrt(900.0f + 90000.0f), 1e-4f);
-    EXPECT_NEAR(box->GetTransform(editor.Scene().get()).Row(1).y, 1.0f, 1e-5f);
+    EXPECT_NEAR(box->GetTransform(scene.Scene().get()).Row(1).y, 1.0f, 1e-5f);
 
     // Both buttons: about the viewing axis, which therefore stays put.
-    editor.NewScene();
+    scene.NewScene();
     box = Box("Box", {});
-    editor.Select(box);
-    Matrix4 view = editor.ActiveCamera()->GetTransform(editor.Scene().get());
+    scene.Select(box);
+    Matrix4 view = scene.ActiveCamera()->GetTransform(scene.Scene().get());
     Vec3 along = Normalize(view.Row(2));
     Press(kCentreX, kCentreY, MouseButton::Right);
     Press(kCentreX, kCentreY, MouseButton::Left);
     Drag(kCentreX + 40, kCentreY);
     Release(kCentreX + 40, kCentreY, MouseButton::Left);
     Release(kCentreX + 40, kCentreY, MouseButton::Right);
-    Matrix4 m = box->GetTransform(editor.Scene().get());
+    Matrix4 m = box->GetTransform(scene.Scene().get());
     EXPECT_TRUE(NearlyEqual(m.TransformVector(along), along, 1e-4f));
     EXPECT_FALSE(m.NearlyEquals(Matrix4::Identity()));
 }
@@ -157,9 +157,9 @@ TEST_F(ToolModesTest, ScaleAlongViewAxesFollowsTheEdgeAndHasAFloor)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        editor.NewScene();
+        scene.NewScene();
         FramePtr box = Box("Box", {});
-        editor.toolMode = kModeScale;
+        tools.mode = kModeScale;
         Gesture(kCentreX, kCentreY, kCentreX + c.dx, kCentreY + c.dy);
         Vec3 e = Extents(box);
         EXPECT_NEAR(e.x, c.width, 1e-3f);
@@ -174,7 +174,7 @@ TEST_F(ToolModesTest, UniformScaleTakesChildrenMeshesAndRenewsNormals)
     FramePtr child = Box("Child", {5, 0, 0}, {-1, -1, -1}, {1, 1, 1}, box);
     MeshBuilderPtr childMesh = child->GetVisuals().front();
     childMesh->SetNormal(0, {0, 0, 0});  // stale normals must not survive
-    editor.toolMode = kModeUniformScale;
+    tools.mode = kModeUniformScale;
     Gesture(kCentreX, kCentreY, kCentreX, kCentreY - 40);
 
     float boxSize = Extents(box).x;
@@ -200,10 +200,10 @@ TEST_F(ToolModesTest, StretchKeepsTheVolume)
     const int drags[] = {-40, -200, 15, 5000};
     for (int dy : drags) {
         SCOPED_TRACE(dy);
-        editor.NewScene();
+        scene.NewScene();
         FramePtr box = Box("Box", {}, {-1, -2, -0.5f}, {1, 2, 0.5f});
         float volume = 2 * 4 * 1;
-        editor.toolMode = kModeStretch;
+        tools.mode = kModeStretch;
         Gesture(kCentreX, kCentreY, kCentreX, kCentreY + dy);
         Vec3 e = Extents(box);
         EXPECT_NEAR(e.x * e.y * e.z / volume, 1.0f, 1e-3f);
@@ -230,20 +230,20 @@ TEST_F(ToolModesTest, OriginToolsKeepTheGeometryInPlace)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        editor.NewScene();
+        scene.NewScene();
         FramePtr box = Box("Box", {-1, 0, 0}, {3, 0, -1}, {5, 2, 1});
         box->AddRotation(Combine::Before, {0, 1, 0}, 0.0f);
         FramePtr child = Box("Child", {0, 5, 0}, {-1, -1, -1}, {1, 1, 1}, box);
         auto points = ScenePoints(box);
         auto childPoints = ScenePoints(child);
-        editor.Select(box);
-        editor.toolMode = c.mode;
+        scene.Select(box);
+        tools.mode = c.mode;
         if (c.mode == kModePivot) {
             // Press on the box (x = 3 in SCENE); the pivot starts at the origin
             // and travels with the cursor.
             int x = kCentreX + 40;
             Press(x, kCentreY);
-            ASSERT_EQ(editor.SelectedFrame(), box);  // the click lands on the box
+            ASSERT_EQ(scene.SelectedFrame(), box);  // the click lands on the box
             Drag(x + 20, kCentreY);
             Release(x + 20, kCentreY);
         } else {
@@ -252,7 +252,7 @@ TEST_F(ToolModesTest, OriginToolsKeepTheGeometryInPlace)
         EXPECT_TRUE(NearlyEqual(At(box), c.newOrigin, 2e-3f)) << At(box);
         EXPECT_TRUE(Near(ScenePoints(box), points, 1e-3f));
         EXPECT_TRUE(Near(ScenePoints(child), childPoints, 1e-3f));
-        EXPECT_EQ(editor.Scene()->GetChildren().size(), 2u);  // grid and box: no gizmo left
+        EXPECT_EQ(scene.Scene()->GetChildren().size(), 2u);  // grid and box: no gizmo left
     }
 }
 
@@ -262,27 +262,27 @@ TEST_F(ToolModesTest, DeleteAndCopyModes)
     FramePtr inner = Box("Inner", {0, 0, 0}, {-0.1f, -0.1f, -0.1f}, {0.1f, 0.1f, 0.1f}, box);
 
     // Copy: the copy goes to SCENE and follows the cursor; the source stays.
-    editor.toolMode = kModeCopy;
+    tools.mode = kModeCopy;
     Gesture(kCentreX, kCentreY, kCentreX + 40, kCentreY);
-    FramePtr copy = editor.SelectedFrame();
+    FramePtr copy = scene.SelectedFrame();
     ASSERT_TRUE(copy);
     EXPECT_NE(copy, box);
     EXPECT_EQ(NameOf(copy), "Box");
-    EXPECT_EQ(copy->GetParent(), editor.Scene().get());
+    EXPECT_EQ(copy->GetParent(), scene.Scene().get());
     EXPECT_NEAR(At(copy).x, 3.0f, 0.01f);
     EXPECT_TRUE(NearlyEqual(At(box), {0, 0, 0}));
     EXPECT_EQ(TreeMismatch(), "");
 
     // Delete: a click on empty space deletes nothing; a click on the box
     // deletes it with its child.
-    editor.toolMode = kModeDelete;
-    size_t before = editor.Scene()->GetChildren().size();
+    tools.mode = kModeDelete;
+    size_t before = scene.Scene()->GetChildren().size();
     Gesture(5, 5, 5, 5);
-    EXPECT_EQ(editor.Scene()->GetChildren().size(), before);
+    EXPECT_EQ(scene.Scene()->GetChildren().size(), before);
     Gesture(kCentreX, kCentreY, kCentreX, kCentreY);
     EXPECT_EQ(box->GetParent(), nullptr);
     EXPECT_EQ(RecordOf(inner.get()), nullptr);
-    EXPECT_FALSE(editor.HasSelection());
+    EXPECT_FALSE(scene.HasSelection());
     EXPECT_EQ(TreeMismatch(), "");
     EXPECT_TRUE(RecordOf(copy.get()));
 }
@@ -293,28 +293,28 @@ TEST_F(ToolModesTest, AttachAndLookAtByClicking)
     FramePtr right = Box("Right", {6, 0, 0});  // 80 px to the right
     const int rightX = kCentreX + 80;
 
-    editor.toolMode = kModeAttach;
+    tools.mode = kModeAttach;
     Press(kCentreX, kCentreY);
     Release(rightX, kCentreY);
     EXPECT_EQ(left->GetParent(), right.get());
-    EXPECT_EQ(editor.SelectedFrame(), right);
+    EXPECT_EQ(scene.SelectedFrame(), right);
     EXPECT_EQ(TreeMismatch(), "");
 
     // Releasing over empty space does nothing.
-    editor.toolMode = kModeAttach;
+    tools.mode = kModeAttach;
     Press(rightX, kCentreY);
     Release(5, 5);
-    EXPECT_EQ(right->GetParent(), editor.Scene().get());
+    EXPECT_EQ(right->GetParent(), scene.Scene().get());
     EXPECT_TRUE(ui.messages.empty());
 
     // Look-at: the object selected before the click looks at the one clicked.
     FramePtr far = Box("Far", {-6, 0, 0});  // 80 px to the left
-    editor.toolMode = kModeLookAt;
-    editor.Select(right);
+    tools.mode = kModeLookAt;
+    scene.Select(right);
     Press(kCentreX - 80, kCentreY);
     Release(kCentreX - 80, kCentreY);
     EXPECT_EQ(RecordOf(right.get())->lookTarget.lock(), far);
-    editor.Select(right);
+    scene.Select(right);
     Press(5, 5);  // nothing there
     Release(5, 5);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Object cannot look at itself!"});
@@ -339,24 +339,24 @@ TEST_F(ToolModesTest, ShadowFallsOnTheGroundPlane)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FramePtr light = editor.CreateLight(c.type);
-        light->SetPosition(editor.Scene().get(), c.position);
-        light->SetOrientation(editor.Scene().get(), c.direction, Vec3{0, 0, 1} == c.direction ? Vec3{0, 1, 0} : Vec3{0, 0, 1});
+        FramePtr light = scene.CreateLight(c.type, {});
+        light->SetPosition(scene.Scene().get(), c.position);
+        light->SetOrientation(scene.Scene().get(), c.direction, Vec3{0, 0, 1} == c.direction ? Vec3{0, 1, 0} : Vec3{0, 0, 1});
         size_t visuals = box->GetVisuals().size();
-        editor.toolMode = kModeShadow;
+        tools.mode = kModeShadow;
         // The light is selected (CreateLight selects it); the click picks the box.
         Press(kCentreX, kCentreY);
-        ASSERT_EQ(editor.SelectedFrame(), box);
+        ASSERT_EQ(scene.SelectedFrame(), box);
         Release(kCentreX, kCentreY);
         ASSERT_EQ(box->GetVisuals().size(), visuals + (c.casts ? 1 : 0));
         if (c.casts) {
             MeshBuilderPtr shadow = box->GetVisuals().back();
-            Matrix4 toScene = box->GetTransform(editor.Scene().get());
+            Matrix4 toScene = box->GetTransform(scene.Scene().get());
             for (const Vec3& v : shadow->GetVertices())
                 EXPECT_NEAR(toScene.TransformPoint(v).y, kShadowPlaneHeight, 1e-4f);
             EXPECT_EQ(RecordOf(shadow.get())->owner.lock(), box);
         }
-        editor.DeleteObjectTree(light);
+        scene.DeleteObjectTree(light);
     }
 }
 
@@ -366,25 +366,25 @@ TEST_F(ToolModesTest, EveryPressMarksTheSceneModifiedAndLaterModesDoNothing)
     const int modes[] = {kModeMove, kModeBend, kModeBooleanFirst, 999};
     for (int mode : modes) {
         SCOPED_TRACE(mode);
-        editor.toolMode = mode;
-        editor.sceneModified = false;
+        tools.mode = mode;
+        scene.SetModified(false);
         Matrix4 before = box->GetTransform(nullptr);
         Press(kCentreX, kCentreY);
-        EXPECT_TRUE(editor.sceneModified);
+        EXPECT_TRUE(scene.Modified());
         Release(kCentreX, kCentreY);
         EXPECT_TRUE(box->GetTransform(nullptr).NearlyEquals(before));
     }
-    EXPECT_EQ(editor.Scene()->GetChildren().size(), 2u);  // grid and box
+    EXPECT_EQ(scene.Scene()->GetChildren().size(), 2u);  // grid and box
     // A drag with no button down changes nothing either.
-    editor.toolMode = kModeMove;
+    tools.mode = kModeMove;
     Drag(kCentreX + 50, kCentreY);
     EXPECT_TRUE(NearlyEqual(At(box), {0, 0, 0}));
 }
 
 TEST_F(ToolModesTest, LightSettingsShowOnTheRightPress)
 {
-    FramePtr light = editor.CreateLight(LightType::Spot);
-    editor.toolMode = kModeLightSettings;
+    FramePtr light = scene.CreateLight(LightType::Spot, {});
+    tools.mode = kModeLightSettings;
     Press(10, 10, MouseButton::Right);
     Release(10, 10, MouseButton::Right);
     ASSERT_EQ(ui.lightSettingsShown.size(), 1u);

@@ -29,7 +29,8 @@
 
 namespace corvid {
 
-class Editor;
+class Tools;
+class ViewSet;
 struct ToolDragState;
 
 // The aiming rule's constant and angle: a step of (dx, dy) pixels turns by
@@ -37,7 +38,7 @@ struct ToolDragState;
 constexpr float kAimPixels = 300.0f;
 float AimStepAngle(int d, int dx, int dy);
 
-// Editor::toolState during a placement.
+// Tools::stage during a placement.
 enum PlacementStage : int {
     kPlacementIdle = 0,    // nothing in progress, or aiming ended: the release registers
     kPlacementHeight = 1,  // created; the held button sets the height
@@ -62,15 +63,15 @@ struct PlacementState {
 namespace placement {
 
 // first: no other button was down. left: the left button.
-void Press(Editor& editor, PlacementState& state, bool left, bool first, int x, int y);
+void Press(Tools& tools, PlacementState& state, bool left, bool first, int x, int y);
 // A move with a button down.
-void Drag(Editor& editor, PlacementState& state, const ToolDragState& drag, int x, int y);
+void Drag(Tools& tools, PlacementState& state, const ToolDragState& drag, int x, int y);
 // A move without a button, from (lastX, lastY) to (x, y).
-void Aim(Editor& editor, PlacementState& state, int lastX, int lastY, int x, int y);
+void Aim(Tools& tools, PlacementState& state, int lastX, int lastY, int x, int y);
 // last: no button is down any more.
-void Release(Editor& editor, PlacementState& state, bool last);
+void Release(Tools& tools, PlacementState& state, bool last);
 // Registers a pending object (when it is still in the scene) and forgets it.
-void Settle(Editor& editor, PlacementState& state);
+void Settle(Tools& tools, PlacementState& state);
 
 } // namespace placement
 } // namespace corvid

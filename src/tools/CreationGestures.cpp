@@ -1,12 +1,14 @@
-#include "geometry/CreationGestures.h"
+#include "tools/CreationGestures.h"
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
 #include "render/Picking.h"
-#include "scene/Editor.h"
-#include "scene/ToolMode.h"
-#include "scene/TransformTools.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
+#include "tools/Tools.h"
+#include "tools/ToolMode.h"
+#include "tools/TransformTools.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,10 +30,10 @@ float Shaped(float start, float travelPixels, float most)
 }
 
 // Builds the unit primitive of the state's mode into its (empty) mesh.
-bool Build(Editor& editor, CreationState& state)
+bool Build(Tools& tools, CreationState& state)
 {
     MeshBuilder& mesh = *state.mesh;
-    const PrimitiveParameters& p = editor.primitives;
+    const PrimitiveParameters& p = tools.primitives;
     switch (state.mode) {
     case kModeSphere:
         return BuildSphere(mesh, Clamp(p.sphere));
@@ -72,90 +74,90 @@ void RegenerateNormals(int mode, MeshBuilder& mesh)
 
 // Scales the mesh to the wanted extents (an axis the mesh has no extent
 // along, such as the square's height, is left alone) and places the frame.
-void Apply(Editor& editor, CreationState& state)
+void Apply(Tools& tools, CreationState& state)
 {
     Vec3 current = state.mesh->GetBox().Size();
     auto factor = [](float want, float have) { return have > 1e-12f ? Floor(want) / have : 1.0f; };
     state.mesh->Scale(factor(state.size.x, current.x), factor(state.size.y, current.y),
                       factor(state.size.z, current.z));
     RegenerateNormals(state.mode, *state.mesh);
-    state.frame->SetPosition(editor.Scene().get(), state.origin + state.axisX * state.centre.x +
+    state.frame->SetPosition(tools.scene().Scene().get(), state.origin + state.axisX * state.centre.x +
                                                        state.axisY * state.centre.y + state.axisZ * state.centre.z);
 }
 
-void Redraw(Editor& editor)
+void Redraw(Tools& tools)
 {
-    editor.FitSelectionMarker();
-    editor.RefreshObjectInfo();
-    editor.ui().Notify(Notification::PanelsChanged);
-    editor.RenderAllViews();
+    tools.views().FitSelectionMarker();
+    tools.views().RefreshObjectInfo();
+    tools.ui().Notify(Notification::PanelsChanged);
+    tools.views().RenderAllViews();
 }
 
 // Makes the object at the insertion point, at unit size. turnToView: turn
 // its frame to an orthographic view (the mouse gesture; not the right-press
 // creation, which has no sizing to follow).
-bool Create(Editor& editor, CreationState& state, int mode, bool turnToView)
+bool Create(Tools& tools, CreationState& state, int mode, bool turnToView)
 {
     state = CreationState{};
     state.mode = mode;
-    state.ellipsoid = Clamp(editor.primitives.superellipsoid);
-    state.toroid = Clamp(editor.primitives.supertoroid);
-    state.mesh = editor.BeginObjectCreation();
-    state.frame = editor.SelectedFrame();
-    state.origin = editor.insertionPoint;
-    if (!state.mesh || !state.frame || !Build(editor, state)) {
+    state.ellipsoid = Clamp(tools.primitives.superellipsoid);
+    state.toroid = Clamp(tools.primitives.supertoroid);
+    state.mesh = tools.scene().BeginObjectCreation();
+    state.frame = tools.scene().SelectedFrame();
+    state.origin = tools.scene().insertionPoint;
+    if (!state.mesh || !state.frame || !Build(tools, state)) {
         // Unreachable with clamped parameters; leave nothing half made.
         if (state.frame)
-            editor.DeleteObjectTree(state.frame);
+            tools.scene().DeleteObjectTree(state.frame);
         state = CreationState{};
         return false;
     }
-    NameCounters& names = editor.names;
+    NameCounters& names = tools.scene().names;
     switch (mode) {
     case kModeSphere:
-        editor.FinishObjectCreation("Sphere %s", names.sphere);
+        tools.scene().FinishObjectCreation("Sphere %s", names.sphere);
         break;
     case kModeSquare:
     case kModeCube:
-        editor.FinishObjectCreation("Cube %s", names.cube);
+        tools.scene().FinishObjectCreation("Cube %s", names.cube);
         break;
     case kModeCylinder:
     case kModeCone:
-        editor.FinishObjectCreation("Cylinder %s", names.cylinder);
+        tools.scene().FinishObjectCreation("Cylinder %s", names.cylinder);
         break;
     case kModeSuperEllipsoid:
-        editor.FinishObjectCreation("SuperEllipsoid %s", names.superEllipsoid);
+        tools.scene().FinishObjectCreation("SuperEllipsoid %s", names.superEllipsoid);
         break;
     default:
-        editor.FinishObjectCreation("SuperToroid %s", names.superToroid);
+        tools.scene().FinishObjectCreation("SuperToroid %s", names.superToroid);
         break;
     }
-    if (turnToView && editor.ActiveProjection() == Projection::Orthographic)
-        if (auto axes = ActiveViewAxes(editor)) {
+    if (turnToView && tools.views().ActiveProjection() == Projection::Orthographic)
+        if (auto axes = ActiveViewAxes(tools.views())) {
             // Base in the view plane, height towards the viewer.
             state.axisX = axes->Row(0);
             state.axisY = axes->Row(2) * -1.0f;
             state.axisZ = axes->Row(1);
-            state.frame->SetOrientation(editor.Scene().get(), state.axisZ, state.axisY);
+            state.frame->SetOrientation(tools.scene().Scene().get(), state.axisZ, state.axisY);
         }
     state.size = state.mesh->GetBox().Size();
-    state.unitsPerPixel = UnitsPerPixel(editor, state.origin).value_or(0.0f);
+    state.unitsPerPixel = UnitsPerPixel(tools.views(), state.origin).value_or(0.0f);
     return true;
 }
 
 // The cursor's offset from the creation point on the working plane, in the
 // object's axes (x and z across the base, y its height). Null off the plane.
-std::optional<Vec3> CursorOffset(Editor& editor, const CreationState& state, int x, int y)
+std::optional<Vec3> CursorOffset(Tools& tools, const CreationState& state, int x, int y)
 {
-    auto point = WorkingPlanePoint(editor, state.origin, x, y);
+    auto point = WorkingPlanePoint(tools.views(), state.origin, x, y);
     if (!point)
         return std::nullopt;
     Vec3 offset = *point - state.origin;
-    if (editor.gridSnap) {
-        offset.x = Snap(offset.x, editor.gridStepX);
-        offset.z = Snap(offset.z, editor.gridStepZ);
-        if (editor.ActiveProjection() == Projection::Orthographic)
-            offset.y = Snap(offset.y, editor.gridStepZ);
+    if (tools.scene().grid.on) {
+        offset.x = Snap(offset.x, tools.scene().grid.stepX);
+        offset.z = Snap(offset.z, tools.scene().grid.stepZ);
+        if (tools.views().ActiveProjection() == Projection::Orthographic)
+            offset.y = Snap(offset.y, tools.scene().grid.stepZ);
     }
     return Vec3{Dot(offset, state.axisX), Dot(offset, state.axisY), Dot(offset, state.axisZ)};
 }
@@ -168,9 +170,9 @@ float UpwardTravel(const CreationState& state, int y)
 }
 
 // The first stage: the held button sizes the object from the cursor point.
-void SizeFromCursor(Editor& editor, CreationState& state, int x, int y)
+void SizeFromCursor(Tools& tools, CreationState& state, int x, int y)
 {
-    auto offset = CursorOffset(editor, state, x, y);
+    auto offset = CursorOffset(tools, state, x, y);
     if (!offset)
         return;
     const float distance = std::sqrt(offset->x * offset->x + offset->z * offset->z);
@@ -185,9 +187,9 @@ void SizeFromCursor(Editor& editor, CreationState& state, int x, int y)
     case kModeCube:
     case kModeCylinder:
     case kModeCone: {
-        const SizingStyle style = state.mode == kModeCube       ? editor.primitives.cube.sizing
-                                  : state.mode == kModeCylinder ? editor.primitives.cylinder.sizing
-                                                                : editor.primitives.cone.sizing;
+        const SizingStyle style = state.mode == kModeCube       ? tools.primitives.cube.sizing
+                                  : state.mode == kModeCylinder ? tools.primitives.cylinder.sizing
+                                                                : tools.primitives.cone.sizing;
         // The base lies flat until the height stage.
         if (style == SizingStyle::FromCentre) {
             state.size = {across, kMinScaledExtent, across};
@@ -213,35 +215,35 @@ void SizeFromCursor(Editor& editor, CreationState& state, int x, int y)
     default:
         return;
     }
-    Apply(editor, state);
+    Apply(tools, state);
 }
 
 // The height of a cube, cylinder or cone: the base stays on the plane.
-void SizeHeight(Editor& editor, CreationState& state, int y)
+void SizeHeight(Tools& tools, CreationState& state, int y)
 {
     const float height = UpwardTravel(state, y);
     state.size.y = Floor(height);
     state.centre.y = (height < 0.0f ? -0.5f : 0.5f) * state.size.y;
-    Apply(editor, state);
+    Apply(tools, state);
 }
 
 // A superquadric's height, stretched about its middle.
-void StretchHeight(Editor& editor, CreationState& state, int y)
+void StretchHeight(Tools& tools, CreationState& state, int y)
 {
     state.size.y = Floor(state.stageHeight + 2.0f * UpwardTravel(state, y));
-    Apply(editor, state);
+    Apply(tools, state);
 }
 
 // Rebuilds a superquadric with its new shape, at the size reached.
-void Reshape(Editor& editor, CreationState& state)
+void Reshape(Tools& tools, CreationState& state)
 {
     state.mesh->Empty();
-    if (!Build(editor, state))
+    if (!Build(tools, state))
         return;
-    Apply(editor, state);
+    Apply(tools, state);
 }
 
-void ShapeExponents(Editor& editor, CreationState& state, int x, int y)
+void ShapeExponents(Tools& tools, CreationState& state, int x, int y)
 {
     const float e1 = Shaped(state.stageExponent1, static_cast<float>(x - state.stageX), kMaxSuperExponent);
     const float e2 = Shaped(state.stageExponent2, static_cast<float>(state.stageY - y), kMaxSuperExponent);
@@ -252,23 +254,23 @@ void ShapeExponents(Editor& editor, CreationState& state, int x, int y)
         state.toroid.exponent1 = e1;
         state.toroid.exponent2 = e2;
     }
-    Reshape(editor, state);
+    Reshape(tools, state);
 }
 
-void ShapeTube(Editor& editor, CreationState& state, int y)
+void ShapeTube(Tools& tools, CreationState& state, int y)
 {
     SupertoroidParameters& p = state.toroid;
     p.tubeRadius = Shaped(state.stageTube, static_cast<float>(state.stageY - y), kMaxPrimitiveExtent);
     // The outer size stays; the tube's height follows its thickness.
     state.size.y = Floor(state.stageHeight * p.tubeRadius / state.stageTube *
                          (p.ringRadius + state.stageTube) / (p.ringRadius + p.tubeRadius));
-    Reshape(editor, state);
+    Reshape(tools, state);
 }
 
 // Begins a later stage at the cursor (x, y).
-void NextStage(Editor& editor, CreationState& state, int x, int y)
+void NextStage(Tools& tools, CreationState& state, int x, int y)
 {
-    ++editor.toolState;
+    ++tools.stage;
     state.stageX = x;
     state.stageY = y;
     const bool ellipsoid = state.mode == kModeSuperEllipsoid;
@@ -287,89 +289,89 @@ bool IsCreationMode(int mode)
 
 namespace creation {
 
-void Settle(Editor& editor, CreationState& state)
+void Settle(Tools& tools, CreationState& state)
 {
-    editor.toolState = 0;
+    tools.stage = 0;
     if (!state.Pending())
         return;
     CreationState done = std::move(state);
     state = CreationState{};
     // Deleted while it was being made: nothing left to register.
-    if (!editor.Scene()->IsAncestorOf(done.frame.get()) || done.frame == editor.Scene())
+    if (!tools.scene().Scene()->IsAncestorOf(done.frame.get()) || done.frame == tools.scene().Scene())
         return;
-    editor.RegisterObject(done.frame);
+    tools.scene().RegisterObject(done.frame);
 }
 
-void Press(Editor& editor, CreationState& state, bool left, bool first, int x, int y)
+void Press(Tools& tools, CreationState& state, bool left, bool first, int x, int y)
 {
-    const int mode = editor.toolMode;
+    const int mode = tools.mode;
     if (!left) {
         if (first && !state.Pending() &&
             (mode == kModeSphere || mode == kModeCylinder || mode == kModeCone)) {
-            if (Create(editor, state, mode, false))
-                Settle(editor, state);
-            Redraw(editor);
+            if (Create(tools, state, mode, false))
+                Settle(tools, state);
+            Redraw(tools);
         } else if (state.Pending() && IsSuperquadric(mode)) {
-            Settle(editor, state);
+            Settle(tools, state);
         }
         return;
     }
     if (!first)
         return;
-    const int stage = editor.toolState;
+    const int stage = tools.stage;
     if (state.Pending() && state.mode == mode && stage >= 2) {
         if (HasHeightStage(mode))
-            editor.toolState = 0;  // the height is fixed; the release registers
+            tools.stage = 0;  // the height is fixed; the release registers
         else if (stage == (mode == kModeSuperEllipsoid ? 3 : 4))
-            Settle(editor, state);
+            Settle(tools, state);
         else
-            NextStage(editor, state, x, y);
+            NextStage(tools, state, x, y);
         return;
     }
-    Settle(editor, state);  // anything left from an interrupted gesture
-    editor.Pick(x, y);
-    if (!Create(editor, state, mode, true))
+    Settle(tools, state);  // anything left from an interrupted gesture
+    tools.views().Pick(x, y);
+    if (!Create(tools, state, mode, true))
         return;
     state.stageX = x;
     state.stageY = y;
     // Unit size until the cursor moves, so a click alone leaves a usable object.
-    editor.toolState = 1;
+    tools.stage = 1;
 }
 
-void Move(Editor& editor, CreationState& state, bool buttonDown, int x, int y)
+void Move(Tools& tools, CreationState& state, bool buttonDown, int x, int y)
 {
-    if (!state.Pending() || state.mode != editor.toolMode)
+    if (!state.Pending() || state.mode != tools.mode)
         return;
-    const int stage = editor.toolState;
+    const int stage = tools.stage;
     if (stage == 1) {
         if (!buttonDown)
             return;
-        SizeFromCursor(editor, state, x, y);
+        SizeFromCursor(tools, state, x, y);
     } else if (stage == 2 && HasHeightStage(state.mode)) {
-        SizeHeight(editor, state, y);
+        SizeHeight(tools, state, y);
     } else if (stage == 2 && IsSuperquadric(state.mode)) {
-        ShapeExponents(editor, state, x, y);
+        ShapeExponents(tools, state, x, y);
     } else if (stage == 3 && state.mode == kModeSuperToroid) {
-        ShapeTube(editor, state, y);
+        ShapeTube(tools, state, y);
     } else if (stage >= 3 && IsSuperquadric(state.mode)) {
-        StretchHeight(editor, state, y);
+        StretchHeight(tools, state, y);
     } else {
         return;
     }
-    Redraw(editor);
+    Redraw(tools);
 }
 
-void Release(Editor& editor, CreationState& state, bool left, int x, int y)
+void Release(Tools& tools, CreationState& state, bool left, int x, int y)
 {
-    if (!left || !state.Pending() || state.mode != editor.toolMode)
+    if (!left || !state.Pending() || state.mode != tools.mode)
         return;
-    const int stage = editor.toolState;
+    const int stage = tools.stage;
     if (stage == 1 && (state.mode == kModeSphere || state.mode == kModeSquare)) {
-        Settle(editor, state);
+        Settle(tools, state);
     } else if (stage == 1) {
-        NextStage(editor, state, x, y);
+        NextStage(tools, state, x, y);
     } else if (stage == 0) {
-        Settle(editor, state);  // the press fixed the height
+        Settle(tools, state);  // the press fixed the height
     }
 }
 

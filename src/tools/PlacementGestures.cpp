@@ -1,12 +1,14 @@
-#include "scene/PlacementGestures.h"
+#include "tools/PlacementGestures.h"
 
-#include "app/Ui.h"
+#include "scene/Ui.h"
 #include "platform/Frame.h"
 #include "platform/Light.h"
-#include "scene/Editor.h"
-#include "scene/ToolDragState.h"
-#include "scene/ToolMode.h"
-#include "scene/TransformTools.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
+#include "tools/Tools.h"
+#include "tools/ToolDragState.h"
+#include "tools/ToolMode.h"
+#include "tools/TransformTools.h"
 
 #include <cmath>
 
@@ -30,31 +32,31 @@ LightType LightTypeOf(int mode)
     }
 }
 
-void Redraw(Editor& editor)
+void Redraw(Tools& tools)
 {
-    editor.FitSelectionMarker();
-    editor.RefreshObjectInfo();
-    editor.ui().Notify(Notification::PanelsChanged);
-    editor.RenderAllViews();
+    tools.views().FitSelectionMarker();
+    tools.views().RefreshObjectInfo();
+    tools.ui().Notify(Notification::PanelsChanged);
+    tools.views().RenderAllViews();
 }
 
-void Create(Editor& editor, PlacementState& state)
+void Create(Tools& tools, PlacementState& state)
 {
     state = PlacementState{};
-    state.mode = editor.toolMode;
-    state.base = editor.insertionPoint;
-    if (editor.toolMode == kModeCamera) {
-        state.frame = editor.CreateCamera();
+    state.mode = tools.mode;
+    state.base = tools.scene().insertionPoint;
+    if (tools.mode == kModeCamera) {
+        state.frame = tools.scene().CreateCamera();
     } else {
-        state.frame = editor.CreateLight(LightTypeOf(editor.toolMode));
-        state.light = editor.PickedLight();
+        state.frame = tools.scene().CreateLight(LightTypeOf(tools.mode), tools.lightTools[static_cast<int>(LightTypeOf(tools.mode))]);
+        state.light = tools.scene().PickedLight();
     }
 }
 
 // Turns frame by rotation (relative to SCENE) about its own origin.
-void TurnInPlace(Editor& editor, Frame& frame, const Matrix4& rotation)
+void TurnInPlace(Tools& tools, Frame& frame, const Matrix4& rotation)
 {
-    const Frame* scene = editor.Scene().get();
+    const Frame* scene = tools.scene().Scene().get();
     Matrix4 transform = frame.GetTransform(scene);
     Vec3 origin = transform.GetTranslation();
     frame.SetTransform(scene, transform * Matrix4::Translation(-origin) * rotation * Matrix4::Translation(origin));
@@ -81,23 +83,23 @@ bool PlacementAims(int mode)
 
 namespace placement {
 
-void Settle(Editor& editor, PlacementState& state)
+void Settle(Tools& tools, PlacementState& state)
 {
     if (!state.Pending())
         return;
     PlacementState done = std::move(state);
     state = PlacementState{};
     // Deleted while it was being placed: nothing left to register.
-    if (!editor.Scene()->IsAncestorOf(done.frame.get()) || done.frame == editor.Scene())
+    if (!tools.scene().Scene()->IsAncestorOf(done.frame.get()) || done.frame == tools.scene().Scene())
         return;
-    editor.RegisterObject(done.frame);
+    tools.scene().RegisterObject(done.frame);
     if (done.light)
-        editor.RegisterLight(done.light);
+        tools.scene().RegisterLight(done.light);
 }
 
-void Press(Editor& editor, PlacementState& state, bool left, bool first, int x, int y)
+void Press(Tools& tools, PlacementState& state, bool left, bool first, int x, int y)
 {
-    int& stage = editor.toolState;
+    int& stage = tools.stage;
     if (stage == kPlacementAiming && state.Pending()) {
         // The aim is taken; the release of this press registers.
         if (first)
@@ -107,36 +109,36 @@ void Press(Editor& editor, PlacementState& state, bool left, bool first, int x, 
     // A second button during the height drag changes nothing.
     if (!first)
         return;
-    Settle(editor, state);
+    Settle(tools, state);
     stage = kPlacementIdle;
     if (!left) {
-        Create(editor, state);
-        Settle(editor, state);
-        Redraw(editor);
+        Create(tools, state);
+        Settle(tools, state);
+        Redraw(tools);
         return;
     }
-    editor.Pick(x, y);
-    Create(editor, state);
+    tools.views().Pick(x, y);
+    Create(tools, state);
     state.pressY = y;
-    state.unitsPerPixel = UnitsPerPixel(editor, state.base).value_or(0.0f);
+    state.unitsPerPixel = UnitsPerPixel(tools.views(), state.base).value_or(0.0f);
     stage = kPlacementHeight;
-    Redraw(editor);
+    Redraw(tools);
 }
 
-void Drag(Editor& editor, PlacementState& state, const ToolDragState& drag, int x, int y)
+void Drag(Tools& tools, PlacementState& state, const ToolDragState& drag, int x, int y)
 {
     (void)x;
-    if (editor.toolState != kPlacementHeight || !state.Pending() || !drag.left || state.unitsPerPixel <= 0.0f)
+    if (tools.stage != kPlacementHeight || !state.Pending() || !drag.left || state.unitsPerPixel <= 0.0f)
         return;
     Vec3 at = state.base;
     at.y += static_cast<float>(state.pressY - y) * state.unitsPerPixel;
-    state.frame->SetPosition(editor.Scene().get(), at);
-    Redraw(editor);
+    state.frame->SetPosition(tools.scene().Scene().get(), at);
+    Redraw(tools);
 }
 
-void Aim(Editor& editor, PlacementState& state, int lastX, int lastY, int x, int y)
+void Aim(Tools& tools, PlacementState& state, int lastX, int lastY, int x, int y)
 {
-    if (editor.toolState != kPlacementAiming || !state.Pending() || state.mode != editor.toolMode)
+    if (tools.stage != kPlacementAiming || !state.Pending() || state.mode != tools.mode)
         return;
     const int dx = x - lastX, dy = y - lastY;
     if (dx == 0 && dy == 0)
@@ -149,30 +151,30 @@ void Aim(Editor& editor, PlacementState& state, int lastX, int lastY, int x, int
     if (state.mode == kModeCamera) {
         const Vec3 up{0.0f, 1.0f, 0.0f};
         Matrix4 yaw = Matrix4::Rotation(up, turnAcross);
-        Vec3 right = state.frame->GetTransform(editor.Scene().get()).Row(0);
+        Vec3 right = state.frame->GetTransform(tools.scene().Scene().get()).Row(0);
         rotation = yaw * Matrix4::Rotation(yaw.TransformVector(right), turnUpDown);
     } else {
-        auto axes = ActiveViewAxes(editor);
+        auto axes = ActiveViewAxes(tools.views());
         if (!axes)
             return;
         rotation = Matrix4::Rotation(axes->Row(1), turnAcross) * Matrix4::Rotation(axes->Row(0), turnUpDown);
     }
-    TurnInPlace(editor, *state.frame, rotation);
-    Redraw(editor);
+    TurnInPlace(tools, *state.frame, rotation);
+    Redraw(tools);
 }
 
-void Release(Editor& editor, PlacementState& state, bool last)
+void Release(Tools& tools, PlacementState& state, bool last)
 {
     if (!last || !state.Pending())
         return;
-    if (editor.toolState == kPlacementHeight && PlacementAims(state.mode)) {
-        editor.toolState = kPlacementAiming;
+    if (tools.stage == kPlacementHeight && PlacementAims(state.mode)) {
+        tools.stage = kPlacementAiming;
         return;
     }
-    if (editor.toolState == kPlacementHeight || editor.toolState == kPlacementIdle) {
-        editor.toolState = kPlacementIdle;
-        Settle(editor, state);
-        Redraw(editor);
+    if (tools.stage == kPlacementHeight || tools.stage == kPlacementIdle) {
+        tools.stage = kPlacementIdle;
+        Settle(tools, state);
+        Redraw(tools);
     }
 }
 

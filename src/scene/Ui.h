@@ -4,7 +4,7 @@
 // that tell the views what changed. The GUI implements it with widgets, the
 // command-line tool non-interactively, and tests with ScriptedUi.
 
-#include "app/ImportOptions.h"
+#include "scene/ImportOptions.h"
 #include "platform/Fwd.h"
 
 #include <optional>

@@ -1,32 +1,32 @@
-#include "scene/EditorFixture.h"
+#include "scene/SceneFixture.h"
 
 #include "platform/Interpolator.h"
 #include "platform/Material.h"
 #include "scene/ObjectKind.h"
 
 using namespace corvid;
-using corvid::testing::EditorTest;
+using corvid::testing::SceneTest;
 
-TEST_F(EditorTest, RootsAreRecordedAndRegistered)
+TEST_F(SceneTest, RootsAreRecordedAndRegistered)
 {
-    ObjectRecord* world = RecordOf(editor.World().get());
-    ObjectRecord* scene = RecordOf(editor.Scene().get());
-    ASSERT_TRUE(world && scene);
+    ObjectRecord* world = RecordOf(scene.World().get());
+    ObjectRecord* sceneRecord = RecordOf(scene.Scene().get());
+    ASSERT_TRUE(world && sceneRecord);
     EXPECT_EQ(world->name, "WORLD");
-    EXPECT_EQ(scene->name, "SCENE");
+    EXPECT_EQ(sceneRecord->name, "SCENE");
     EXPECT_EQ(world->kind, kEmpty);
-    EXPECT_EQ(editor.Scene()->GetParent(), editor.World().get());
-    EXPECT_EQ(editor.World()->GetZBufferMode(), ZBufferMode::Enable);
-    EXPECT_EQ(editor.CameraLight()->GetType(), LightType::Directional);
+    EXPECT_EQ(scene.Scene()->GetParent(), scene.World().get());
+    EXPECT_EQ(scene.World()->GetZBufferMode(), ZBufferMode::Enable);
+    EXPECT_EQ(scene.CameraLight()->GetType(), LightType::Directional);
     // The auxiliaries carry no record.
-    EXPECT_EQ(RecordOf(editor.GridFrame().get()), nullptr);
-    EXPECT_EQ(editor.MarkerFrame()->GetParent(), editor.GridFrame().get());
+    EXPECT_EQ(RecordOf(scene.GridFrame().get()), nullptr);
+    EXPECT_EQ(scene.MarkerFrame()->GetParent(), scene.GridFrame().get());
     // WORLD and SCENE are in the tree, SCENE under WORLD, with animation.
     ASSERT_EQ(ui.tree.size(), 2u);
-    EXPECT_EQ(ui.tree.at(scene->treeItem).parent, world->treeItem);
-    EXPECT_TRUE(MasterHas(scene->interpolator));
-    ASSERT_TRUE(scene->keyList);
-    EXPECT_EQ(scene->keyList->type, kObjectKeyListType);
+    EXPECT_EQ(ui.tree.at(sceneRecord->treeItem).parent, world->treeItem);
+    EXPECT_TRUE(MasterHas(sceneRecord->interpolator));
+    ASSERT_TRUE(sceneRecord->keyList);
+    EXPECT_EQ(sceneRecord->keyList->type, kObjectKeyListType);
 }
 
 TEST(KindNames, DisplayTable)
@@ -42,21 +42,21 @@ TEST(KindNames, DisplayTable)
         EXPECT_STREQ(KindDisplayName(c.kind), c.name) << c.kind;
 }
 
-TEST_F(EditorTest, DefaultNamesCountAcrossScenes)
+TEST_F(SceneTest, DefaultNamesCountAcrossScenes)
 {
-    EXPECT_EQ(NameOf(MakeObject("Cube %s", editor.names.cube)), "Cube 0");
+    EXPECT_EQ(NameOf(MakeObject("Cube %s", scene.names.cube)), "Cube 0");
     // A square shares the cube counter.
-    EXPECT_EQ(NameOf(MakeObject("Cube %s", editor.names.cube)), "Cube 1");
+    EXPECT_EQ(NameOf(MakeObject("Cube %s", scene.names.cube)), "Cube 1");
     EXPECT_EQ(NameOf(MakeSphere()), "Sphere 0");
-    EXPECT_EQ(NameOf(editor.CreateCamera()), "Camera 0");
-    EXPECT_EQ(NameOf(editor.CreateLight(LightType::Point)), "Light 0");
-    EXPECT_EQ(NameOf(editor.CreateLight(LightType::Spot)), "Light 1");
+    EXPECT_EQ(NameOf(scene.CreateCamera()), "Camera 0");
+    EXPECT_EQ(NameOf(scene.CreateLight(LightType::Point, {})), "Light 0");
+    EXPECT_EQ(NameOf(scene.CreateLight(LightType::Spot, {})), "Light 1");
 
-    editor.NewScene();
+    scene.NewScene();
     EXPECT_EQ(NameOf(MakeSphere()), "Sphere 1");
-    EXPECT_EQ(NameOf(MakeObject("Cube %s", editor.names.cube)), "Cube 2");
-    FramePtr camera = editor.CreateCamera();
-    FramePtr light = editor.CreateLight(LightType::Ambient);
+    EXPECT_EQ(NameOf(MakeObject("Cube %s", scene.names.cube)), "Cube 2");
+    FramePtr camera = scene.CreateCamera();
+    FramePtr light = scene.CreateLight(LightType::Ambient, {});
     EXPECT_EQ(NameOf(camera), "Camera 1");
     EXPECT_EQ(NameOf(light), "Light 2");
     // ...while the menu numbering starts again.
@@ -66,17 +66,17 @@ TEST_F(EditorTest, DefaultNamesCountAcrossScenes)
     EXPECT_EQ(ui.cameraEntries[0].text, "Camera 0");
     ASSERT_EQ(ui.lightEntries.size(), 1u);
     EXPECT_EQ(ui.lightEntries[0].text, "Light 0");
-    EXPECT_EQ(editor.UserCamera(0), camera);
-    EXPECT_EQ(editor.UserLight(0), light);
+    EXPECT_EQ(scene.UserCamera(0), camera);
+    EXPECT_EQ(scene.UserLight(0), light);
 }
 
-TEST_F(EditorTest, CreatedObjectGetsPastelMaterialAndRecords)
+TEST_F(SceneTest, CreatedObjectGetsPastelMaterialAndRecords)
 {
     digits = {0, 3, 7};  // 0 -> 1.0, 0.3 -> 0.7, 0.7 stays
-    int before = editor.materialIdCounter;
+    int before = scene.materialIdCounter;
     FramePtr frame = MakeSphere({1, 2, 3});
-    EXPECT_TRUE(NearlyEqual(frame->GetPosition(editor.Scene().get()), {1, 2, 3}));
-    EXPECT_EQ(frame->GetParent(), editor.Scene().get());
+    EXPECT_TRUE(NearlyEqual(frame->GetPosition(scene.Scene().get()), {1, 2, 3}));
+    EXPECT_EQ(frame->GetParent(), scene.Scene().get());
     ASSERT_EQ(frame->GetVisuals().size(), 1u);
     const MeshBuilderPtr& mesh = frame->GetVisuals()[0];
     EXPECT_EQ(mesh->GetQuality(), 137u);
@@ -95,8 +95,8 @@ TEST_F(EditorTest, CreatedObjectGetsPastelMaterialAndRecords)
     ObjectRecord* record = RecordOf(frame.get());
     EXPECT_EQ(record->kind, kObject);
     EXPECT_TRUE(record->interpolator);
-    EXPECT_EQ(editor.SelectedFrame(), frame);
-    EXPECT_EQ(editor.CurrentVisual(), mesh);
+    EXPECT_EQ(scene.SelectedFrame(), frame);
+    EXPECT_EQ(scene.CurrentVisual(), mesh);
 
     // Every channel is one of 0.5 ... 1.0 whatever the digit.
     for (int k = 0; k < 10; ++k) {
@@ -109,7 +109,7 @@ TEST_F(EditorTest, CreatedObjectGetsPastelMaterialAndRecords)
     }
 }
 
-TEST_F(EditorTest, LightsTakeTheirToolsAttenuationMode)
+TEST_F(SceneTest, LightsTakeTheirToolsAttenuationMode)
 {
     struct Case {
         const char* name;
@@ -117,13 +117,13 @@ TEST_F(EditorTest, LightsTakeTheirToolsAttenuationMode)
         float constant, linear, quadratic;
     } cases[] = {{"constant", 0, 2, 0, 0}, {"linear", 1, 0, 3, 0}, {"quadratic", 2, 0, 0, 4}};
     for (const auto& c : cases) {
-        auto& tool = editor.lightTools[static_cast<int>(LightType::Point)];
+        LightToolParameters tool;
         tool.attenuationMode = c.mode;
         tool.constant = 2;
         tool.linear = 3;
         tool.quadratic = 4;
         tool.color = {0.2f, 0.4f, 0.6f, 1};
-        FramePtr frame = editor.CreateLight(LightType::Point);
+        FramePtr frame = scene.CreateLight(LightType::Point, tool);
         ASSERT_EQ(frame->GetLights().size(), 1u) << c.name;
         const LightPtr& light = frame->GetLights()[0];
         EXPECT_EQ(light->GetConstantAttenuation(), c.constant) << c.name;
@@ -131,14 +131,14 @@ TEST_F(EditorTest, LightsTakeTheirToolsAttenuationMode)
         EXPECT_EQ(light->GetQuadraticAttenuation(), c.quadratic) << c.name;
         EXPECT_FLOAT_EQ(light->GetColor().g, 0.4f) << c.name;
         EXPECT_TRUE(RecordOf(light.get())) << c.name;
-        EXPECT_EQ(editor.PickedLight(), light) << c.name;
-        EXPECT_EQ(frame->GetVisuals()[0], editor.LightIcon(LightType::Point)) << c.name;
+        EXPECT_EQ(scene.PickedLight(), light) << c.name;
+        EXPECT_EQ(frame->GetVisuals()[0], scene.LightIcon(LightType::Point)) << c.name;
     }
-    auto& spotTool = editor.lightTools[static_cast<int>(LightType::Spot)];
+    LightToolParameters spotTool;
     spotTool.range = 40;
     spotTool.umbra = 0.2f;
     spotTool.penumbra = 0.6f;
-    FramePtr spot = editor.CreateLight(LightType::Spot);
+    FramePtr spot = scene.CreateLight(LightType::Spot, spotTool);
     EXPECT_EQ(spot->GetLights()[0]->GetRange(), 40.0f);
     EXPECT_EQ(spot->GetLights()[0]->GetUmbra(), 0.2f);
     EXPECT_EQ(spot->GetLights()[0]->GetPenumbra(), 0.6f);
@@ -146,10 +146,10 @@ TEST_F(EditorTest, LightsTakeTheirToolsAttenuationMode)
     EXPECT_EQ(ui.lightEntries[3].command, 3336);
 }
 
-TEST_F(EditorTest, RegisterLightGivesRecordInterpolatorAndKeys)
+TEST_F(SceneTest, RegisterLightGivesRecordInterpolatorAndKeys)
 {
     LightPtr light = Light::Create(LightType::Point, 1, 1, 1);
-    editor.RegisterLight(light);
+    scene.RegisterLight(light);
     LightRecord* record = RecordOf(light.get());
     ASSERT_TRUE(record);
     ASSERT_TRUE(record->keyList);
@@ -157,7 +157,7 @@ TEST_F(EditorTest, RegisterLightGivesRecordInterpolatorAndKeys)
     EXPECT_TRUE(MasterHas(record->interpolator));
     // Registering again replaces rather than piles up.
     auto first = record->interpolator;
-    editor.RegisterLight(light);
+    scene.RegisterLight(light);
     EXPECT_FALSE(MasterHas(first));
     EXPECT_TRUE(MasterHas(record->interpolator));
 }

@@ -1,12 +1,12 @@
 // Placing cameras and lights with the mouse: what each tool makes, the
 // height drag, the aiming stage and when the object is registered.
 
-#include "scene/ToolFixture.h"
+#include "tools/ToolFixture.h"
 
 #include "platform/Light.h"
 #include "render/Navigation.h"
-#include "scene/PlacementGestures.h"
-#include "scene/TransformTools.h"
+#include "tools/PlacementGestures.h"
+#include "tools/TransformTools.h"
 
 #include <cmath>
 
@@ -21,7 +21,7 @@ namespace {
 class PlacementTest : public ToolTest {
 protected:
     // The object being placed, or (once registered) the selection.
-    FramePtr Placed() { return editor.Placement().Pending() ? editor.Placement().frame : editor.SelectedFrame(); }
+    FramePtr Placed() { return tools.Placement().Pending() ? tools.Placement().frame : scene.SelectedFrame(); }
 
     bool Registered(const FramePtr& frame)
     {
@@ -40,19 +40,19 @@ protected:
     // aiming stage straight away for the tools that have one.
     FramePtr Place(int mode)
     {
-        editor.toolMode = mode;
+        tools.mode = mode;
         Press(kCentreX, kCentreY);
         FramePtr frame = Placed();
         Release(kCentreX, kCentreY);
-        if (editor.toolState == kPlacementAiming) {
+        if (tools.stage == kPlacementAiming) {
             Press(kCentreX, kCentreY);
             Release(kCentreX, kCentreY);
         }
         return frame;
     }
 
-    Vec3 Forward(const FramePtr& frame) { return Normalize(frame->GetTransform(editor.Scene().get()).Row(2)); }
-    Vec3 Right(const FramePtr& frame) { return Normalize(frame->GetTransform(editor.Scene().get()).Row(0)); }
+    Vec3 Forward(const FramePtr& frame) { return Normalize(frame->GetTransform(scene.Scene().get()).Row(2)); }
+    Vec3 Right(const FramePtr& frame) { return Normalize(frame->GetTransform(scene.Scene().get()).Row(0)); }
     static float AngleBetween(const Vec3& a, const Vec3& b)
     {
         return std::acos(std::clamp(Dot(Normalize(a), Normalize(b)), -1.0f, 1.0f));
@@ -82,7 +82,7 @@ TEST_F(PlacementTest, EachLightToolMakesItsTypeWithItsOwnParameters)
 {
     // Give every tool different values, so a tool reading another's set shows.
     for (int i = 0; i < 5; ++i) {
-        LightToolParameters& p = editor.lightTools[static_cast<size_t>(i)];
+        LightToolParameters& p = tools.lightTools[static_cast<size_t>(i)];
         p.color = {0.1f * static_cast<float>(i + 1), 0.5f, 1.0f - 0.1f * static_cast<float>(i), 1.0f};
         p.attenuationMode = i % 3;
         p.constant = 2.0f + static_cast<float>(i);
@@ -99,7 +99,7 @@ TEST_F(PlacementTest, EachLightToolMakesItsTypeWithItsOwnParameters)
         ASSERT_TRUE(frame);
         ASSERT_EQ(frame->GetLights().size(), 1u);
         const Light& light = *frame->GetLights()[0];
-        const LightToolParameters& p = editor.lightTools[static_cast<size_t>(c.type)];
+        const LightToolParameters& p = tools.lightTools[static_cast<size_t>(c.type)];
         EXPECT_EQ(light.GetType(), c.type);
         EXPECT_FLOAT_EQ(light.GetColor().r, p.color.r);
         EXPECT_FLOAT_EQ(light.GetColor().b, p.color.b);
@@ -113,19 +113,19 @@ TEST_F(PlacementTest, EachLightToolMakesItsTypeWithItsOwnParameters)
             EXPECT_FLOAT_EQ(light.GetUmbra(), 0.2f);
         }
         ASSERT_EQ(frame->GetVisuals().size(), 1u);
-        EXPECT_EQ(frame->GetVisuals()[0], editor.LightIcon(c.type));
+        EXPECT_EQ(frame->GetVisuals()[0], scene.LightIcon(c.type));
 
         EXPECT_EQ(NameOf(frame), "Light " + std::to_string(n));
         EXPECT_EQ(RecordOf(frame.get())->kind, kLight);
         EXPECT_EQ(RecordOf(frame.get())->menuCommand, kLightMenuBase + n);
         ASSERT_EQ(ui.lightEntries.size(), static_cast<size_t>(n + 1));
         EXPECT_EQ(ui.lightEntries.back().text, "Light " + std::to_string(n));
-        EXPECT_EQ(editor.UserLight(n), frame);
+        EXPECT_EQ(scene.UserLight(n), frame);
         EXPECT_TRUE(Registered(frame));
-        EXPECT_EQ(editor.toolState, 0);
+        EXPECT_EQ(tools.stage, 0);
         ++n;
     }
-    EXPECT_EQ(editor.LightCount(), 5);
+    EXPECT_EQ(scene.LightCount(), 5);
 }
 
 TEST_F(PlacementTest, CameraToolMakesNumberedCamerasWithMenuEntries)
@@ -136,9 +136,9 @@ TEST_F(PlacementTest, CameraToolMakesNumberedCamerasWithMenuEntries)
         EXPECT_EQ(NameOf(frame), "Camera " + std::to_string(n));
         EXPECT_EQ(RecordOf(frame.get())->kind, kCamera);
         EXPECT_EQ(RecordOf(frame.get())->menuCommand, kCameraMenuBase + n);
-        EXPECT_EQ(editor.UserCamera(n), frame);
+        EXPECT_EQ(scene.UserCamera(n), frame);
         ASSERT_EQ(frame->GetVisuals().size(), 1u);
-        EXPECT_EQ(frame->GetVisuals()[0], editor.CameraIcon());
+        EXPECT_EQ(frame->GetVisuals()[0], scene.CameraIcon());
         EXPECT_TRUE(frame->GetLights().empty());
         EXPECT_TRUE(Registered(frame));
     }
@@ -152,18 +152,18 @@ TEST_F(PlacementTest, HeightDragMovesOnlyUpAndDown)
 {
     for (int mode : {kModeCamera, kModePointLight, kModeSpotLight}) {
         SCOPED_TRACE(mode);
-        editor.NewScene();
-        editor.toolState = 0;
-        editor.toolMode = mode;
+        scene.NewScene();
+        tools.stage = 0;
+        tools.mode = mode;
         // A little off the centre, so the insertion point is not the origin.
         const int x0 = kCentreX + 20, y0 = kCentreY;
         Press(x0, y0);
         FramePtr frame = Placed();
         ASSERT_TRUE(frame);
-        const Vec3 base = editor.insertionPoint;
+        const Vec3 base = scene.insertionPoint;
         EXPECT_TRUE(NearlyEqual(At(frame), base, 1e-5f));
         const Vec3 forward = Forward(frame);
-        const float unit = *UnitsPerPixel(editor, base);
+        const float unit = *UnitsPerPixel(views, base);
 
         // Sideways motion is ignored; 40 px up raises it by 40 pixels' worth.
         Drag(x0 + 55, y0 - 40);
@@ -179,9 +179,9 @@ TEST_F(PlacementTest, HeightDragMovesOnlyUpAndDown)
         EXPECT_NEAR(At(frame).y, base.y - 20 * unit, 1e-4f);
     }
     // At the centre the insertion point is the origin: the fixture's scale.
-    editor.NewScene();
-    editor.toolState = 0;
-    editor.toolMode = kModeAmbientLight;
+    scene.NewScene();
+    tools.stage = 0;
+    tools.mode = kModeAmbientLight;
     Press(kCentreX, kCentreY);
     Drag(kCentreX, kCentreY - 40);
     EXPECT_NEAR(At(Placed()).y, 40 * kUnitsPerPixelAtOrigin, 1e-3f);
@@ -189,11 +189,11 @@ TEST_F(PlacementTest, HeightDragMovesOnlyUpAndDown)
 
 TEST_F(PlacementTest, AimingTurnsACameraAboutTheVerticalAndItsOwnRightAxis)
 {
-    editor.toolMode = kModeCamera;
+    tools.mode = kModeCamera;
     Press(kCentreX, kCentreY);
     FramePtr camera = Placed();
     Release(kCentreX, kCentreY);
-    ASSERT_EQ(editor.toolState, kPlacementAiming);
+    ASSERT_EQ(tools.stage, kPlacementAiming);
     const Vec3 start = Forward(camera);  // a new camera faces +z, level
 
     // 30 px to the right: it turns right about SCENE's y axis.
@@ -211,12 +211,12 @@ TEST_F(PlacementTest, AimingTurnsACameraAboutTheVerticalAndItsOwnRightAxis)
     EXPECT_NEAR(std::asin(-tilted.y), pitch, 1e-4f);
     EXPECT_NEAR(Right(camera).y, 0.0f, 1e-5f);
     EXPECT_NEAR(Dot(Right(camera), turned), 0.0f, 1e-5f);
-    EXPECT_TRUE(NearlyEqual(At(camera), editor.insertionPoint, 1e-4f));  // turns in place
+    EXPECT_TRUE(NearlyEqual(At(camera), scene.insertionPoint, 1e-4f));  // turns in place
 
     // The next press ends the aiming: moves with or without the button no
     // longer turn it, and its release registers.
     Press(kCentreX + 30, kCentreY + 40);
-    EXPECT_EQ(editor.toolState, 0);
+    EXPECT_EQ(tools.stage, 0);
     Drag(kCentreX + 90, kCentreY - 50);
     Release(kCentreX + 90, kCentreY - 50);
     Drag(kCentreX - 60, kCentreY);
@@ -228,11 +228,11 @@ TEST_F(PlacementTest, AimingTurnsALightAboutTheViewsAxes)
 {
     for (int mode : {kModeDirectionalLight, kModeSpotLight, kModeParallelPointLight}) {
         SCOPED_TRACE(mode);
-        editor.toolMode = mode;
+        tools.mode = mode;
         Press(kCentreX, kCentreY);
         FramePtr light = Placed();
         Release(kCentreX, kCentreY);
-        const Matrix4 view = *ActiveViewAxes(editor);
+        const Matrix4 view = *ActiveViewAxes(views);
         const Vec3 viewRight = view.Row(0), viewUp = view.Row(1);
 
         // A diagonal step: each part uses the whole step's length.
@@ -267,10 +267,10 @@ TEST_F(PlacementTest, RegistrationWaitsForTheGesturesLastRelease)
     // Ambient and point lights: the release of the creating press.
     for (int mode : {kModeAmbientLight, kModePointLight}) {
         SCOPED_TRACE(mode);
-        editor.toolMode = mode;
+        tools.mode = mode;
         Press(kCentreX, kCentreY);
         FramePtr light = Placed();
-        EXPECT_EQ(editor.toolState, kPlacementHeight);
+        EXPECT_EQ(tools.stage, kPlacementHeight);
         Drag(kCentreX, kCentreY - 10);
         EXPECT_FALSE(Registered(light));
         EXPECT_EQ(RecordOf(light.get())->treeItem, 0);
@@ -278,7 +278,7 @@ TEST_F(PlacementTest, RegistrationWaitsForTheGesturesLastRelease)
         Release(kCentreX, kCentreY - 10, MouseButton::Right);
         EXPECT_FALSE(Registered(light));
         Release(kCentreX, kCentreY - 10);
-        EXPECT_EQ(editor.toolState, 0);
+        EXPECT_EQ(tools.stage, 0);
         EXPECT_TRUE(Registered(light));
         EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
     }
@@ -286,37 +286,37 @@ TEST_F(PlacementTest, RegistrationWaitsForTheGesturesLastRelease)
     // but that press's release.
     for (int mode : {kModeCamera, kModeDirectionalLight}) {
         SCOPED_TRACE(mode);
-        editor.toolMode = mode;
+        tools.mode = mode;
         Press(kCentreX, kCentreY);
         FramePtr frame = Placed();
-        EXPECT_EQ(editor.toolState, kPlacementHeight);
+        EXPECT_EQ(tools.stage, kPlacementHeight);
         Release(kCentreX, kCentreY);
-        EXPECT_EQ(editor.toolState, kPlacementAiming);
+        EXPECT_EQ(tools.stage, kPlacementAiming);
         Drag(kCentreX + 5, kCentreY);
         EXPECT_FALSE(Registered(frame));
         Press(kCentreX + 5, kCentreY);
-        EXPECT_EQ(editor.toolState, 0);
+        EXPECT_EQ(tools.stage, 0);
         EXPECT_FALSE(Registered(frame));
         Release(kCentreX + 5, kCentreY);
         EXPECT_TRUE(Registered(frame));
-        EXPECT_FALSE(editor.Placement().Pending());
+        EXPECT_FALSE(tools.Placement().Pending());
         EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
     }
-    EXPECT_EQ(editor.CameraCount(), 1);
-    EXPECT_EQ(editor.LightCount(), 3);
+    EXPECT_EQ(scene.CameraCount(), 1);
+    EXPECT_EQ(scene.LightCount(), 3);
 }
 
 TEST_F(PlacementTest, RightPressCreatesAndRegistersAtOnce)
 {
-    editor.insertionPoint = {1, 0, 2};
+    scene.insertionPoint = {1, 0, 2};
     for (int mode : {kModeCamera, kModeSpotLight, kModeAmbientLight}) {
         SCOPED_TRACE(mode);
-        editor.toolMode = mode;
+        tools.mode = mode;
         Press(kCentreX + 50, kCentreY + 50, MouseButton::Right);  // no pick: the insertion point stays
-        FramePtr frame = editor.SelectedFrame();
+        FramePtr frame = scene.SelectedFrame();
         ASSERT_TRUE(frame);
         EXPECT_TRUE(Registered(frame));
-        EXPECT_EQ(editor.toolState, 0);
+        EXPECT_EQ(tools.stage, 0);
         EXPECT_TRUE(NearlyEqual(At(frame), {1, 0, 2}, 1e-6f));
         const Vec3 forward = Forward(frame);
         Drag(kCentreX + 80, kCentreY);  // neither raised nor aimed
@@ -324,17 +324,17 @@ TEST_F(PlacementTest, RightPressCreatesAndRegistersAtOnce)
         Drag(kCentreX + 20, kCentreY - 30);
         EXPECT_TRUE(NearlyEqual(At(frame), {1, 0, 2}, 1e-6f));
         EXPECT_TRUE(NearlyEqual(Forward(frame), forward, 1e-6f));
-        EXPECT_EQ(editor.SelectedFrame(), frame);
+        EXPECT_EQ(scene.SelectedFrame(), frame);
     }
-    EXPECT_EQ(editor.CameraCount(), 1);
-    EXPECT_EQ(editor.LightCount(), 2);
+    EXPECT_EQ(scene.CameraCount(), 1);
+    EXPECT_EQ(scene.LightCount(), 2);
     EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
 
     // Registered, so deletion takes its interpolators off the animation.
-    FramePtr spot = editor.UserLight(0);
+    FramePtr spot = scene.UserLight(0);
     std::shared_ptr<Interpolator> frameTrack = RecordOf(spot.get())->interpolator;
     std::shared_ptr<Interpolator> lightTrack = RecordOf(spot->GetLights()[0].get())->interpolator;
-    editor.DeleteObjectTree(spot);
+    scene.DeleteObjectTree(spot);
     EXPECT_FALSE(MasterHas(frameTrack));
     EXPECT_FALSE(MasterHas(lightTrack));
     EXPECT_EQ(ui.lightEntries.size(), 1u);
@@ -343,12 +343,12 @@ TEST_F(PlacementTest, RightPressCreatesAndRegistersAtOnce)
 TEST_F(PlacementTest, InterruptedPlacementsAreRegisteredOrDropped)
 {
     // Another tool chosen while aiming: its first press registers the camera.
-    editor.toolMode = kModeCamera;
+    tools.mode = kModeCamera;
     Press(kCentreX, kCentreY);
     FramePtr camera = Placed();
     Release(kCentreX, kCentreY);
-    editor.toolMode = kModeRotate;
-    editor.toolState = 0;
+    tools.mode = kModeRotate;
+    tools.stage = 0;
     Drag(kCentreX + 40, kCentreY);  // moves in another mode do not aim
     EXPECT_TRUE(NearlyEqual(Forward(camera), {0, 0, 1}, 1e-6f));
     Press(kCentreX, kCentreY);
@@ -356,11 +356,11 @@ TEST_F(PlacementTest, InterruptedPlacementsAreRegisteredOrDropped)
     EXPECT_TRUE(Registered(camera));
 
     // Chosen again while aiming: the next press registers it and starts anew.
-    editor.toolMode = kModeSpotLight;
+    tools.mode = kModeSpotLight;
     Press(kCentreX, kCentreY);
     FramePtr first = Placed();
     Release(kCentreX, kCentreY);
-    editor.toolState = 0;
+    tools.stage = 0;
     Press(kCentreX, kCentreY);
     EXPECT_TRUE(Registered(first));
     EXPECT_NE(Placed(), first);
@@ -373,27 +373,27 @@ TEST_F(PlacementTest, InterruptedPlacementsAreRegisteredOrDropped)
     Press(kCentreX, kCentreY);
     FramePtr doomed = Placed();
     Release(kCentreX, kCentreY);
-    editor.ViewportKeyDown(1, kKeyDelete);
-    EXPECT_FALSE(editor.Scene()->IsAncestorOf(doomed.get()));
+    tools.ViewportKeyDown(1, kKeyDelete);
+    EXPECT_FALSE(scene.Scene()->IsAncestorOf(doomed.get()));
     Drag(kCentreX + 10, kCentreY);
     Press(kCentreX, kCentreY);
     Release(kCentreX, kCentreY);
     EXPECT_FALSE(Registered(doomed));
-    EXPECT_FALSE(editor.Placement().Pending());
+    EXPECT_FALSE(tools.Placement().Pending());
     EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
 }
 
 TEST_F(PlacementTest, ViewportMovesWithoutAButtonReachTheAiming)
 {
-    editor.toolMode = kModeDirectionalLight;
-    editor.ViewportMouseDown(1, MouseButton::Left, kCentreX, kCentreY);
+    tools.mode = kModeDirectionalLight;
+    tools.ViewportMouseDown(1, MouseButton::Left, kCentreX, kCentreY);
     FramePtr light = Placed();
-    editor.ViewportMouseUp(1, MouseButton::Left, kCentreX, kCentreY);
+    tools.ViewportMouseUp(1, MouseButton::Left, kCentreX, kCentreY);
     const Vec3 before = Forward(light);
-    editor.ViewportMouseMove(1, kCentreX + 30, kCentreY);
-    EXPECT_NEAR(TurnAbout(ActiveViewAxes(editor)->Row(1), before, Forward(light)), 4.0f * 30 / std::sqrt(30.0f * 30 + 300 * 300), 1e-4f);
-    editor.ViewportMouseDown(1, MouseButton::Left, kCentreX + 30, kCentreY);
-    editor.ViewportMouseUp(1, MouseButton::Left, kCentreX + 30, kCentreY);
+    tools.ViewportMouseMove(1, kCentreX + 30, kCentreY);
+    EXPECT_NEAR(TurnAbout(ActiveViewAxes(views)->Row(1), before, Forward(light)), 4.0f * 30 / std::sqrt(30.0f * 30 + 300 * 300), 1e-4f);
+    tools.ViewportMouseDown(1, MouseButton::Left, kCentreX + 30, kCentreY);
+    tools.ViewportMouseUp(1, MouseButton::Left, kCentreX + 30, kCentreY);
     EXPECT_TRUE(Registered(light));
 }
 

@@ -1,4 +1,4 @@
-#include "scene/ToolFixture.h"
+#include "tools/ToolFixture.h"
 
 #include "scene/ObjectTree.h"
 
@@ -15,8 +15,8 @@ protected:
 TEST_F(ObjectTreeTest, RegistrationListsObjectsUnderListedParentsOnly)
 {
     FramePtr box = Box("Box", {});
-    FramePtr light = editor.CreateLight(LightType::Point);
-    editor.RegisterObject(light);
+    FramePtr light = scene.CreateLight(LightType::Point, {});
+    scene.RegisterObject(light);
 
     struct Row {
         const char* name;
@@ -25,10 +25,10 @@ TEST_F(ObjectTreeTest, RegistrationListsObjectsUnderListedParentsOnly)
         long parent;
     };
     const Row rows[] = {
-        {"WORLD", editor.World(), kTreeIconWorld, 0},
-        {"SCENE", editor.Scene(), kTreeIconScene, RecordOf(editor.World().get())->treeItem},
-        {"Box", box, kTreeIconObject, RecordOf(editor.Scene().get())->treeItem},
-        {"Light", light, kTreeIconLight, RecordOf(editor.Scene().get())->treeItem},
+        {"WORLD", scene.World(), kTreeIconWorld, 0},
+        {"SCENE", scene.Scene(), kTreeIconScene, RecordOf(scene.World().get())->treeItem},
+        {"Box", box, kTreeIconObject, RecordOf(scene.Scene().get())->treeItem},
+        {"Light", light, kTreeIconLight, RecordOf(scene.Scene().get())->treeItem},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -41,33 +41,33 @@ TEST_F(ObjectTreeTest, RegistrationListsObjectsUnderListedParentsOnly)
 
     // An object hanging below an unlisted frame is not listed; registering
     // again does not list anything twice.
-    FramePtr holder = Frame::Create(editor.Scene().get());
+    FramePtr holder = Frame::Create(scene.Scene().get());
     FramePtr hidden = Box("Hidden", {}, {-1, -1, -1}, {1, 1, 1}, holder);
     EXPECT_EQ(RecordOf(hidden.get())->treeItem, 0);
     size_t items = ui.tree.size();
-    editor.RegisterObject(box);
+    scene.RegisterObject(box);
     EXPECT_EQ(ui.tree.size(), items);
     EXPECT_EQ(TreeMismatch(), "");
 
     // Found by name at any depth, the first in tree order.
-    EXPECT_EQ(FindObject(editor.Scene(), "Hidden"), hidden);
-    EXPECT_EQ(FindObject(editor.Scene(), "Box"), box);
-    EXPECT_EQ(FindObject(editor.Scene(), "Nothing"), nullptr);
+    EXPECT_EQ(FindObject(scene.Scene(), "Hidden"), hidden);
+    EXPECT_EQ(FindObject(scene.Scene(), "Box"), box);
+    EXPECT_EQ(FindObject(scene.Scene(), "Nothing"), nullptr);
 }
 
 TEST_F(ObjectTreeTest, SelectingAnItemSelectsItsObject)
 {
     FramePtr box = Box("Box", {});
-    EXPECT_TRUE(editor.SelectFromTree(box));
-    EXPECT_EQ(editor.SelectedFrame(), box);
-    EXPECT_EQ(editor.CurrentVisual(), box->GetVisuals().front());
+    EXPECT_TRUE(tools.SelectFromTree(box));
+    EXPECT_EQ(scene.SelectedFrame(), box);
+    EXPECT_EQ(scene.CurrentVisual(), box->GetVisuals().front());
     // The information panel shows it as a viewport pick would.
-    EXPECT_EQ(editor.objectInfo.name, "Box");
-    EXPECT_FALSE(editor.SelectFromTree(box));  // already selected
+    EXPECT_EQ(views.objectInfo.name, "Box");
+    EXPECT_FALSE(tools.SelectFromTree(box));  // already selected
     // Roots show nothing: the selection stays.
-    EXPECT_FALSE(editor.SelectFromTree(editor.Scene()));
-    EXPECT_FALSE(editor.SelectFromTree(nullptr));
-    EXPECT_EQ(editor.SelectedFrame(), box);
+    EXPECT_FALSE(tools.SelectFromTree(scene.Scene()));
+    EXPECT_FALSE(tools.SelectFromTree(nullptr));
+    EXPECT_EQ(scene.SelectedFrame(), box);
 }
 
 TEST_F(ObjectTreeTest, RenamingRefusesTheRootsAndEmptyText)
@@ -80,14 +80,14 @@ TEST_F(ObjectTreeTest, RenamingRefusesTheRootsAndEmptyText)
         std::string nameAfter;
     };
     const Case cases[] = {
-        {editor.Scene(), "Stage", false, "SCENE"},
-        {editor.World(), "Universe", false, "WORLD"},
+        {scene.Scene(), "Stage", false, "SCENE"},
+        {scene.World(), "Universe", false, "WORLD"},
         {box, "", false, "Box"},
         {box, "Crate", true, "Crate"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.nameAfter);
-        EXPECT_EQ(editor.RenameFromTree(c.frame, c.text), c.accepted);
+        EXPECT_EQ(tools.RenameFromTree(c.frame, c.text), c.accepted);
         EXPECT_EQ(NameOf(c.frame), c.nameAfter);
     }
 }
@@ -106,9 +106,9 @@ TEST_F(ObjectTreeTest, RefusedDropsBeepAndChangeNothing)
         {"onto its child", group, part},
         {"onto its grandchild", group, bolt},
         {"onto its current parent", bolt, part},
-        {"a top-level object onto SCENE", group, editor.Scene()},
-        {"onto WORLD", part, editor.World()},
-        {"SCENE itself", editor.Scene(), part},
+        {"a top-level object onto SCENE", group, scene.Scene()},
+        {"onto WORLD", part, scene.World()},
+        {"SCENE itself", scene.Scene(), part},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -116,7 +116,7 @@ TEST_F(ObjectTreeTest, RefusedDropsBeepAndChangeNothing)
         auto parents = Parents();
         auto items = ui.tree.size();
         long item = RecordOf(c.dragged.get())->treeItem;
-        EXPECT_FALSE(editor.DropInTree(c.dragged, c.target));
+        EXPECT_FALSE(tools.DropInTree(c.dragged, c.target));
         EXPECT_EQ(ui.beeps, beeps + 1);
         EXPECT_EQ(Parents(), parents);
         EXPECT_EQ(ui.tree.size(), items);
@@ -131,11 +131,11 @@ TEST_F(ObjectTreeTest, DropReparentsAndRecreatesTheSubtreeItems)
     FramePtr part = Box("Part", {2, 0, 0}, {-1, -1, -1}, {1, 1, 1}, group);
     FramePtr bolt = Box("Bolt", {2, 1, 0}, {-1, -1, -1}, {1, 1, 1}, part);
     FramePtr shelf = Box("Shelf", {-4, 0, 0});
-    editor.SetShownFromTree(bolt, false);
+    tools.SetShownFromTree(bolt, false);
     long oldPart = RecordOf(part.get())->treeItem;
     long oldBolt = RecordOf(bolt.get())->treeItem;
 
-    ASSERT_TRUE(editor.DropInTree(part, shelf));
+    ASSERT_TRUE(tools.DropInTree(part, shelf));
     EXPECT_EQ(part->GetParent(), shelf.get());
     EXPECT_EQ(bolt->GetParent(), part.get());
     EXPECT_EQ(ui.tree.count(oldPart), 0u);
@@ -153,18 +153,18 @@ TEST_F(ObjectTreeTest, DeleteRefusesTheRootsAndRemovesObjects)
 {
     FramePtr group = Box("Group", {});
     FramePtr part = Box("Part", {2, 0, 0}, {-1, -1, -1}, {1, 1, 1}, group);
-    editor.Select(part);
+    scene.Select(part);
 
-    EXPECT_FALSE(editor.DeleteFromTree(editor.World()));
-    EXPECT_FALSE(editor.DeleteFromTree(editor.Scene()));
+    EXPECT_FALSE(tools.DeleteFromTree(scene.World()));
+    EXPECT_FALSE(tools.DeleteFromTree(scene.Scene()));
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"Can not delete WORLD", "Can not delete SCENE"}));
-    EXPECT_EQ(group->GetParent(), editor.Scene().get());
+    EXPECT_EQ(group->GetParent(), scene.Scene().get());
 
-    ASSERT_TRUE(editor.DeleteFromTree(group));
+    ASSERT_TRUE(tools.DeleteFromTree(group));
     EXPECT_EQ(group->GetParent(), nullptr);
     EXPECT_EQ(RecordOf(part.get()), nullptr);
-    EXPECT_FALSE(editor.HasSelection());
-    EXPECT_EQ(editor.SelectedFrame(), nullptr);
+    EXPECT_FALSE(scene.HasSelection());
+    EXPECT_EQ(scene.SelectedFrame(), nullptr);
     EXPECT_EQ(ui.tree.size(), 2u);  // WORLD and SCENE
 }
 
@@ -177,14 +177,14 @@ TEST_F(ObjectTreeTest, CheckBoxesFollowRenderedAndPickable)
     };
     const Step steps[] = {{false, 0u}, {false, 0u}, {true, kRenderEnable | kPickEnable}, {false, 0u}};
     for (const Step& s : steps) {
-        EXPECT_TRUE(editor.SetShownFromTree(box, s.shown));
+        EXPECT_TRUE(tools.SetShownFromTree(box, s.shown));
         EXPECT_EQ(box->GetTraversalOptions(), s.traversal);
         EXPECT_EQ(ItemOf(box).checked, s.shown);
     }
     // A hidden object is not picked by a click on it.
-    EXPECT_FALSE(editor.Pick(corvid::testing::kCentreX, corvid::testing::kCentreY));
-    EXPECT_FALSE(editor.SetShownFromTree(editor.World(), false));
-    EXPECT_TRUE(editor.World()->IsRenderEnabled());
+    EXPECT_FALSE(views.Pick(corvid::testing::kCentreX, corvid::testing::kCentreY));
+    EXPECT_FALSE(tools.SetShownFromTree(scene.World(), false));
+    EXPECT_TRUE(scene.World()->IsRenderEnabled());
 }
 
 } // namespace

@@ -1,20 +1,16 @@
 #pragma once
 // The tool modes the tool buttons choose and the viewports dispatch on
-// (Editor::toolMode). Modes 1 to 6 are the viewport navigation; every other
-// mode reaches Editor::ToolPress / ToolDrag / ToolRelease.
+// (Tools::mode). Modes 1 to 6 are the viewport navigation; every other
+// mode reaches Tools::Press / Drag / Release.
+
+#include "render/Navigation.h"
 
 namespace corvid {
 
 enum ToolMode : int {
     kModeNone = 0,
 
-    // Navigation.
-    kModePan = 1,
-    kModeOrbit = 2,
-    kModeDollyActive = 3,
-    kModeDollyAll = 4,
-    kModeFieldActive = 5,
-    kModeFieldAll = 6,
+    // Navigation (kModePan .. kModeFieldAll, render/Navigation.h): 1 to 6.
     // View operations on the picked object.
     kModeViewFirst = 7,
     kModeViewLast = 10,
@@ -82,7 +78,5 @@ enum ToolMode : int {
     kModeMappingFirst = 5001,
     kModeMappingLast = 5003,
 };
-
-constexpr bool IsNavigationMode(int mode) { return mode >= kModePan && mode <= kModeFieldAll; }
 
 } // namespace corvid

@@ -38,7 +38,8 @@
 
 namespace corvid {
 
-class Editor;
+class Tools;
+class ViewSet;
 struct ToolDragState;
 
 // The smallest extent a scale tool leaves an object with.
@@ -51,19 +52,19 @@ constexpr float kRotationPixels = 300.0f;
 struct CursorRay {
     Vec3 origin, direction;
 };
-std::optional<CursorRay> CursorRayAt(Editor& editor, int x, int y);
+std::optional<CursorRay> CursorRayAt(ViewSet& views, int x, int y);
 
 // The active camera's axes relative to SCENE (right, up, forward: rows 0..2).
-std::optional<Matrix4> ActiveViewAxes(Editor& editor);
+std::optional<Matrix4> ActiveViewAxes(ViewSet& views);
 
 // How many scene units a pixel of the active viewport spans at point
 // (relative to SCENE). Null when it cannot be told.
-std::optional<float> UnitsPerPixel(Editor& editor, const Vec3& point);
+std::optional<float> UnitsPerPixel(ViewSet& views, const Vec3& point);
 
 // The cursor's point on the working plane through point (perspective views:
 // the horizontal plane; orthographic views: the plane facing the camera),
 // relative to SCENE. Null when the cursor's ray misses that plane.
-std::optional<Vec3> WorkingPlanePoint(Editor& editor, const Vec3& point, int x, int y);
+std::optional<Vec3> WorkingPlanePoint(ViewSet& views, const Vec3& point, int x, int y);
 
 // The rotate tool's angle for the step component d of a step (dx, dy).
 float RotationStepAngle(int d, int dx, int dy);
@@ -71,27 +72,27 @@ float RotationStepAngle(int d, int dx, int dy);
 // The scale tools' factor for a travel of u scene units against an extent e.
 float ScaleFactor(float travel, float extent);
 
-namespace tools {
+namespace transform {
 
 // Takes the selected frame's state at the press. False (and the gesture
 // holds nothing) when nothing is selected.
-bool BeginMove(Editor& editor, ToolDragState& drag);
-void DragMove(Editor& editor, ToolDragState& drag, int x, int y);
+bool BeginMove(Tools& tools, ToolDragState& drag);
+void DragMove(Tools& tools, ToolDragState& drag, int x, int y);
 
-void DragRotate(Editor& editor, ToolDragState& drag, int x, int y);
+void DragRotate(Tools& tools, ToolDragState& drag, int x, int y);
 
-bool BeginScale(Editor& editor, ToolDragState& drag);
-void DragScale(Editor& editor, ToolDragState& drag, int x, int y);
+bool BeginScale(Tools& tools, ToolDragState& drag);
+void DragScale(Tools& tools, ToolDragState& drag, int x, int y);
 
 // withChildren: the uniform scale takes every child's meshes as well; the
 // stretch only the object's own.
-bool BeginMeshScale(Editor& editor, ToolDragState& drag, bool withChildren);
-void DragUniformScale(Editor& editor, ToolDragState& drag, int x, int y);
-void DragStretch(Editor& editor, ToolDragState& drag, int x, int y);
+bool BeginMeshScale(Tools& tools, ToolDragState& drag, bool withChildren);
+void DragUniformScale(Tools& tools, ToolDragState& drag, int x, int y);
+void DragStretch(Tools& tools, ToolDragState& drag, int x, int y);
 
-bool BeginPivot(Editor& editor, ToolDragState& drag);
-void DragPivot(Editor& editor, ToolDragState& drag, int x, int y);
-void EndPivot(Editor& editor, ToolDragState& drag);
+bool BeginPivot(Tools& tools, ToolDragState& drag);
+void DragPivot(Tools& tools, ToolDragState& drag, int x, int y);
+void EndPivot(Tools& tools, ToolDragState& drag);
 
-} // namespace tools
+} // namespace transform
 } // namespace corvid

@@ -2,11 +2,11 @@
 // shared counters, sizes that follow the cursor, the stages of each tool,
 // registration, right-press creation and the 0.0001 floor.
 
-#include "geometry/CreationGestures.h"
+#include "tools/CreationGestures.h"
 
 #include "render/CommandIds.h"
-#include "scene/ToolFixture.h"
-#include "scene/TransformTools.h"
+#include "tools/ToolFixture.h"
+#include "tools/TransformTools.h"
 
 #include <cmath>
 
@@ -23,31 +23,31 @@ protected:
     static Vec3 Extent(const FramePtr& frame) { return frame->GetVisuals().at(0)->GetBox().Size(); }
 
     // Where the cursor at (x, y) meets the working plane through point.
-    Vec3 PlanePoint(const Vec3& point, int x, int y) { return *WorkingPlanePoint(editor, point, x, y); }
+    Vec3 PlanePoint(const Vec3& point, int x, int y) { return *WorkingPlanePoint(views, point, x, y); }
 
     // Makes one object with a click in mode and returns it (sphere, square:
     // press and release; staged tools: through every stage).
     FramePtr Click(int mode)
     {
-        editor.toolMode = mode;
+        tools.mode = mode;
         const int presses = mode == kModeSuperEllipsoid ? 3 : mode == kModeSuperToroid ? 4 : HasHeight(mode) ? 2 : 1;
         for (int i = 0; i < presses; ++i) {
             Press(kCentreX, kCentreY);
             Release(kCentreX, kCentreY);
         }
-        return editor.SelectedFrame();
+        return scene.SelectedFrame();
     }
     static bool HasHeight(int mode) { return mode == kModeCube || mode == kModeCylinder || mode == kModeCone; }
 };
 
 TEST_F(CreationTest, SphereDragSetsTheRadiusAndTheReleaseRegistersSphere0)
 {
-    editor.toolMode = kModeSphere;
+    tools.mode = kModeSphere;
     Press(kCentreX, kCentreY);
-    ASSERT_TRUE(editor.Creation().Pending());
-    FramePtr sphere = editor.SelectedFrame();
-    const Vec3 origin = editor.insertionPoint;
-    EXPECT_EQ(editor.toolState, 1);
+    ASSERT_TRUE(tools.Creation().Pending());
+    FramePtr sphere = scene.SelectedFrame();
+    const Vec3 origin = scene.insertionPoint;
+    EXPECT_EQ(tools.stage, 1);
     EXPECT_FALSE(Registered(sphere));
     for (int x = kCentreX + 10; x <= kCentreX + 40; x += 10)
         Drag(x, kCentreY + 5);
@@ -55,8 +55,8 @@ TEST_F(CreationTest, SphereDragSetsTheRadiusAndTheReleaseRegistersSphere0)
 
     EXPECT_EQ(NameOf(sphere), "Sphere 0");
     EXPECT_TRUE(Registered(sphere));
-    EXPECT_FALSE(editor.Creation().Pending());
-    EXPECT_EQ(editor.toolState, 0);
+    EXPECT_FALSE(tools.Creation().Pending());
+    EXPECT_EQ(tools.stage, 0);
     EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
     // The radius is the distance on the working plane from the centre to the
     // cursor's point, and the centre stays at the creation point.
@@ -71,19 +71,19 @@ TEST_F(CreationTest, SphereDragSetsTheRadiusAndTheReleaseRegistersSphere0)
 
 TEST_F(CreationTest, ADragBackToThePressPointLeavesTheSmallestExtent)
 {
-    editor.toolMode = kModeSphere;
+    tools.mode = kModeSphere;
     Gesture(kCentreX, kCentreY, kCentreX + 30, kCentreY);
-    editor.toolMode = kModeSphere;
+    tools.mode = kModeSphere;
     Press(kCentreX, kCentreY);
     Drag(kCentreX + 30, kCentreY);
     Drag(kCentreX, kCentreY);
     Release(kCentreX, kCentreY);
-    const Vec3 e = Extent(editor.SelectedFrame());
+    const Vec3 e = Extent(scene.SelectedFrame());
     for (float v : {e.x, e.y, e.z}) {
         EXPECT_NEAR(v, kMinScaledExtent, 1e-6f);
         EXPECT_TRUE(std::isfinite(v));
     }
-    EXPECT_EQ(NameOf(editor.SelectedFrame()), "Sphere 1");
+    EXPECT_EQ(NameOf(scene.SelectedFrame()), "Sphere 1");
 }
 
 TEST_F(CreationTest, CubesAndSquaresShareOneCounterAsDoCylindersAndCones)
@@ -99,26 +99,26 @@ TEST_F(CreationTest, CubesAndSquaresShareOneCounterAsDoCylindersAndCones)
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
         Click(step.mode);
-        FramePtr frame = editor.SelectedFrame();
+        FramePtr frame = scene.SelectedFrame();
         ASSERT_TRUE(frame);
         EXPECT_EQ(NameOf(frame), step.name);
         EXPECT_TRUE(Registered(frame));
-        EXPECT_EQ(editor.toolState, 0);
-        EXPECT_FALSE(editor.Creation().Pending());
+        EXPECT_EQ(tools.stage, 0);
+        EXPECT_FALSE(tools.Creation().Pending());
     }
     EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
 }
 
 TEST_F(CreationTest, CubeBoxBaseThenHeightAboveThePlane)
 {
-    editor.toolMode = kModeCube;
+    tools.mode = kModeCube;
     Press(kCentreX, kCentreY);
-    const Vec3 origin = editor.insertionPoint;
-    FramePtr cube = editor.SelectedFrame();
+    const Vec3 origin = scene.insertionPoint;
+    FramePtr cube = scene.SelectedFrame();
     Drag(kCentreX + 20, kCentreY + 10);
     Drag(kCentreX + 40, kCentreY + 20);
     Release(kCentreX + 40, kCentreY + 20);
-    EXPECT_EQ(editor.toolState, 2);
+    EXPECT_EQ(tools.stage, 2);
     EXPECT_FALSE(Registered(cube));
     // By box: the base spans the rectangle from the creation point to the
     // cursor's point, flat until the height stage.
@@ -135,11 +135,11 @@ TEST_F(CreationTest, CubeBoxBaseThenHeightAboveThePlane)
     const float height = e.y;
     e = Extent(cube);
     EXPECT_GT(e.y, height);
-    const float expectedHeight = 20 * *UnitsPerPixel(editor, origin);
+    const float expectedHeight = 20 * *UnitsPerPixel(views, origin);
     EXPECT_NEAR(e.y, expectedHeight, 1e-3f);
     EXPECT_NEAR(At(cube).y, origin.y + expectedHeight / 2, 1e-3f);  // standing on the plane
     Press(kCentreX + 60, kCentreY);
-    EXPECT_EQ(editor.toolState, 0);
+    EXPECT_EQ(tools.stage, 0);
     Drag(kCentreX + 60, kCentreY - 40);  // the height is fixed now
     EXPECT_NEAR(Extent(cube).y, expectedHeight, 1e-3f);
     Release(kCentreX + 60, kCentreY - 40);
@@ -151,20 +151,20 @@ TEST_F(CreationTest, InAnOrthographicViewTheBaseLiesInTheViewPlaneAndTheHeightCo
 {
     // Viewport 1 looks along +z from the front: screen right is +x, screen
     // up is +y, and the viewer stands on the -z side.
-    ASSERT_TRUE(editor.ViewCommand(1, kViewCommands[0][kViewFront]));
-    ASSERT_EQ(editor.ActiveProjection(), Projection::Orthographic);
+    ASSERT_TRUE(views.ViewCommand(1, kViewCommands[0][kViewFront]));
+    ASSERT_EQ(views.ActiveProjection(), Projection::Orthographic);
 
-    editor.toolMode = kModeCube;
+    tools.mode = kModeCube;
     Press(kCentreX, kCentreY);
-    const Vec3 origin = editor.insertionPoint;
-    FramePtr cube = editor.SelectedFrame();
+    const Vec3 origin = scene.insertionPoint;
+    FramePtr cube = scene.SelectedFrame();
     Drag(kCentreX + 40, kCentreY + 20);  // right and down on the screen
     Release(kCentreX + 40, kCentreY + 20);
 
     // The frame is turned to the view: its z axis along the view's up, its
     // y axis (the height) towards the viewer.
     Vec3 direction, up;
-    cube->GetOrientation(editor.Scene().get(), direction, up);
+    cube->GetOrientation(scene.Scene().get(), direction, up);
     EXPECT_LT(Length(direction - Vec3{0, 1, 0}), 1e-4f);
     EXPECT_LT(Length(up - Vec3{0, 0, -1}), 1e-4f);
 
@@ -183,7 +183,7 @@ TEST_F(CreationTest, InAnOrthographicViewTheBaseLiesInTheViewPlaneAndTheHeightCo
     // 30 pixels up without a button: the box grows towards the viewer and
     // keeps its back face on the plane through the creation point.
     Drag(kCentreX + 40, kCentreY - 10);
-    const float height = 30 * *UnitsPerPixel(editor, origin);
+    const float height = 30 * *UnitsPerPixel(views, origin);
     e = Extent(cube);
     EXPECT_NEAR(e.y, height, 1e-3f);
     EXPECT_NEAR(At(cube).z, origin.z - height / 2, 1e-3f);
@@ -192,24 +192,24 @@ TEST_F(CreationTest, InAnOrthographicViewTheBaseLiesInTheViewPlaneAndTheHeightCo
     EXPECT_TRUE(Registered(cube));
 
     // A sphere in the same view has the radius of its drag in the view plane.
-    editor.toolMode = kModeSphere;
+    tools.mode = kModeSphere;
     Press(kCentreX, kCentreY);
-    const Vec3 centre = editor.insertionPoint;
-    FramePtr sphere = editor.SelectedFrame();
+    const Vec3 centre = scene.insertionPoint;
+    FramePtr sphere = scene.SelectedFrame();
     Drag(kCentreX, kCentreY - 25);
     Release(kCentreX, kCentreY - 25);
     const float radius = Length(PlanePoint(centre, kCentreX, kCentreY - 25) - centre);
-    EXPECT_NEAR(radius, 25 * *UnitsPerPixel(editor, centre), 1e-3f);
+    EXPECT_NEAR(radius, 25 * *UnitsPerPixel(views, centre), 1e-3f);
     EXPECT_NEAR(Extent(sphere).z, 2 * radius, 1e-3f);
     EXPECT_NEAR(Extent(sphere).x, 2 * radius, 1e-3f);
 }
 
 TEST_F(CreationTest, CylinderFromTheCentreHasTheDraggedRadius)
 {
-    editor.toolMode = kModeCylinder;
+    tools.mode = kModeCylinder;
     Press(kCentreX, kCentreY);
-    const Vec3 origin = editor.insertionPoint;
-    FramePtr cylinder = editor.SelectedFrame();
+    const Vec3 origin = scene.insertionPoint;
+    FramePtr cylinder = scene.SelectedFrame();
     Drag(kCentreX + 30, kCentreY);
     Release(kCentreX + 30, kCentreY);
     const float radius = Length(PlanePoint(origin, kCentreX + 30, kCentreY) - origin);
@@ -221,7 +221,7 @@ TEST_F(CreationTest, CylinderFromTheCentreHasTheDraggedRadius)
 
 TEST_F(CreationTest, RightPressMakesARegisteredDefaultSizeObjectInTheRoundModesOnly)
 {
-    editor.insertionPoint = {1, 2, 3};
+    scene.insertionPoint = {1, 2, 3};
     struct Case {
         int mode;
         bool makes;
@@ -233,12 +233,12 @@ TEST_F(CreationTest, RightPressMakesARegisteredDefaultSizeObjectInTheRoundModesO
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
-        editor.toolMode = c.mode;
-        editor.ClearSelection();
+        tools.mode = c.mode;
+        scene.ClearSelection();
         Press(kCentreX, kCentreY, MouseButton::Right);
         Release(kCentreX, kCentreY, MouseButton::Right);
-        EXPECT_FALSE(editor.Creation().Pending());
-        FramePtr frame = editor.SelectedFrame();
+        EXPECT_FALSE(tools.Creation().Pending());
+        FramePtr frame = scene.SelectedFrame();
         if (!c.makes) {
             EXPECT_FALSE(frame);
             continue;
@@ -248,46 +248,46 @@ TEST_F(CreationTest, RightPressMakesARegisteredDefaultSizeObjectInTheRoundModesO
         EXPECT_LT(Length(At(frame) - Vec3{1, 2, 3}), 1e-5f);
         EXPECT_LT(Length(Extent(frame) - c.extent), 1e-4f);
         // Registered, it deletes like any other object.
-        editor.DeleteObjectTree(frame);
+        scene.DeleteObjectTree(frame);
         EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
     }
 }
 
 TEST_F(CreationTest, SuperellipsoidIsSizedShapedStretchedThenRegistered)
 {
-    editor.toolMode = kModeSuperEllipsoid;
+    tools.mode = kModeSuperEllipsoid;
     Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
-    FramePtr shape = editor.SelectedFrame();
-    EXPECT_EQ(editor.toolState, 2);
+    FramePtr shape = scene.SelectedFrame();
+    EXPECT_EQ(tools.stage, 2);
     const float width = Extent(shape).x;
     // 100 pixels right doubles e1, 100 down halves e2; the size stays.
     Drag(kCentreX + 120, kCentreY + 100);
-    EXPECT_FLOAT_EQ(editor.Creation().ellipsoid.exponent1, 0.4f);
-    EXPECT_FLOAT_EQ(editor.Creation().ellipsoid.exponent2, 0.1f);
+    EXPECT_FLOAT_EQ(tools.Creation().ellipsoid.exponent1, 0.4f);
+    EXPECT_FLOAT_EQ(tools.Creation().ellipsoid.exponent2, 0.1f);
     EXPECT_NEAR(Extent(shape).x, width, 1e-3f);
-    EXPECT_FLOAT_EQ(editor.primitives.superellipsoid.exponent1, 0.2f);  // the tool's own values stay
+    EXPECT_FLOAT_EQ(tools.primitives.superellipsoid.exponent1, 0.2f);  // the tool's own values stay
     Press(kCentreX + 120, kCentreY + 100);
     Release(kCentreX + 120, kCentreY + 100);
-    EXPECT_EQ(editor.toolState, 3);
+    EXPECT_EQ(tools.stage, 3);
     Drag(kCentreX + 120, kCentreY + 80);  // 20 pixels up: taller by twice that
-    EXPECT_NEAR(Extent(shape).y, width + 2 * 20 * *UnitsPerPixel(editor, At(shape)), 1e-3f);
+    EXPECT_NEAR(Extent(shape).y, width + 2 * 20 * *UnitsPerPixel(views, At(shape)), 1e-3f);
     EXPECT_FALSE(Registered(shape));
     Press(kCentreX, kCentreY);
     EXPECT_TRUE(Registered(shape));
-    EXPECT_EQ(editor.toolState, 0);
+    EXPECT_EQ(tools.stage, 0);
     Release(kCentreX, kCentreY);
     EXPECT_EQ(NameOf(shape), "SuperEllipsoid 0");
 }
 
 TEST_F(CreationTest, SupertoroidTakesFourStagesAndARightPressEndsItEarly)
 {
-    editor.toolMode = kModeSuperToroid;
+    tools.mode = kModeSuperToroid;
     Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
-    FramePtr torus = editor.SelectedFrame();
+    FramePtr torus = scene.SelectedFrame();
     for (int stage = 3; stage <= 4; ++stage) {
         Press(kCentreX, kCentreY);
         Release(kCentreX, kCentreY);
-        EXPECT_EQ(editor.toolState, stage);
+        EXPECT_EQ(tools.stage, stage);
     }
     Press(kCentreX, kCentreY);
     Release(kCentreX, kCentreY);
@@ -295,30 +295,30 @@ TEST_F(CreationTest, SupertoroidTakesFourStagesAndARightPressEndsItEarly)
 
     // Thickening the tube in stage 3 keeps every vertex finite.
     Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
-    FramePtr second = editor.SelectedFrame();
+    FramePtr second = scene.SelectedFrame();
     Press(kCentreX, kCentreY);
     Release(kCentreX, kCentreY);
     Drag(kCentreX, kCentreY - 2000);
-    EXPECT_GT(editor.Creation().toroid.tubeRadius, 0.2f);
+    EXPECT_GT(tools.Creation().toroid.tubeRadius, 0.2f);
     for (const Vec3& v : second->GetVisuals().at(0)->GetVertices())
         EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
     Press(kCentreX, kCentreY, MouseButton::Right);
     Release(kCentreX, kCentreY, MouseButton::Right);
     EXPECT_TRUE(Registered(second));
-    EXPECT_EQ(editor.toolState, 0);
+    EXPECT_EQ(tools.stage, 0);
     EXPECT_EQ(NameOf(second), "SuperToroid 1");
 }
 
 TEST_F(CreationTest, ChoosingAnotherToolMidCreationRegistersTheObject)
 {
-    editor.toolMode = kModeCone;
+    tools.mode = kModeCone;
     Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
-    FramePtr cone = editor.SelectedFrame();
-    EXPECT_EQ(editor.toolState, 2);
-    editor.toolMode = kModeSphere;
+    FramePtr cone = scene.SelectedFrame();
+    EXPECT_EQ(tools.stage, 2);
+    tools.mode = kModeSphere;
     Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
     EXPECT_TRUE(Registered(cone));
-    EXPECT_TRUE(Registered(editor.SelectedFrame()));
+    EXPECT_TRUE(Registered(scene.SelectedFrame()));
     EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
 }
 

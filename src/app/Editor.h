@@ -1,0 +1,63 @@
+#pragma once
+// The application: one object per subsystem (the scene model, its views,
+// the tools) and what belongs to the program as a whole: the main menu, the
+// working folders, playback and exit flags. One Editor per program; every
+// window and command holds a pointer to it. Qt-free; the person is reached
+// through the Ui.
+
+#include "render/MenuModel.h"
+#include "render/ViewSet.h"
+#include "scene/SceneModel.h"
+#include "tools/Tools.h"
+
+#include <string>
+
+namespace corvid {
+
+class Ui;
+
+// A working directory: its default under the base directory and the file last
+// chosen in a dialog of that kind.
+struct WorkingDirectory {
+    std::string defaultPath;
+    std::string current;
+};
+
+class Editor {
+public:
+    explicit Editor(Ui& ui);
+    ~Editor();
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
+
+    Ui& ui() { return ui_; }
+
+private:
+    Ui& ui_;
+
+public:
+    // The main menu's state: the items the core enables, greys and checks.
+    // Built before the views, which grey the viewport items they do not use.
+    MenuModel mainMenu;
+    SceneModel scene;
+    ViewSet views;
+    Tools tools;
+
+    // Empties the scene, restores the views' cameras and renders.
+    void NewScene();
+
+    // --- application state --------------------------------------------------------
+    bool playbackRunning = false;
+    bool exitRequested = false;
+    std::string baseDirectory;
+    WorkingDirectory mapsDirectory, objectsDirectory, scenesDirectory, imagesDirectory, animationsDirectory;
+    // The second pairs of Maps, Objects and Scenes: Save Scene as uses
+    // scenesDirectory2 and the exports objectsDirectory2, while Load and the
+    // imports use the first pairs.
+    WorkingDirectory mapsDirectory2, objectsDirectory2, scenesDirectory2;
+    std::string helpDirectory;
+    // Sets the base directory and derives the working directories under it.
+    void SetBaseDirectory(const std::string& base);
+};
+
+} // namespace corvid

@@ -1,0 +1,66 @@
+// Moving an object's origin without moving what it shows: the pivot and
+// origin-to-centre tools.
+
+#include "platform/Frame.h"
+#include "platform/MeshBuilder.h"
+#include "scene/Records.h"
+#include "scene/SceneModel.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace corvid {
+
+// --- origin moves ----------------------------------------------------------------------
+
+namespace {
+
+// Moves frame's origin to centre (in the frame's own coordinates) and its
+// meshes and children back by as much.
+void ShiftOrigin(Frame& frame, const Vec3& centre)
+{
+    frame.AddTranslation(Combine::Before, centre);
+    std::vector<MeshBuilder*> done;
+    for (const auto& visual : frame.GetVisuals()) {
+        if (std::find(done.begin(), done.end(), visual.get()) != done.end())
+            continue;
+        done.push_back(visual.get());
+        visual->Translate(-centre.x, -centre.y, -centre.z);
+    }
+    for (const auto& child : frame.GetChildren())
+        child->AddTranslation(Combine::After, -centre);
+}
+
+bool MayMoveOrigin(const Frame* frame)
+{
+    // Cameras and lights show shared icons, which must stay as they are.
+    const ObjectRecord* record = RecordOf(frame);
+    return record && record->kind != kLight && record->kind != kCamera;
+}
+
+} // namespace
+
+bool SceneModel::MoveOriginTo(FramePtr object, const Vec3& point)
+{
+    if (!object || object == scene_ || object == world_ || !MayMoveOrigin(object.get()))
+        return false;
+    Vec3 local = object->InverseTransform(scene_->Transform(point));
+    ShiftOrigin(*object, local);
+    modified_ = true;
+    return true;
+}
+
+bool SceneModel::MoveOriginToCentre(FramePtr object)
+{
+    if (!object || object == scene_ || object == world_ || !MayMoveOrigin(object.get()) ||
+        object->GetVisuals().empty())
+        return false;
+    Box box = object->GetVisuals().front()->GetBox();
+    if (box.IsEmpty())
+        return false;
+    ShiftOrigin(*object, box.Center());
+    modified_ = true;
+    return true;
+}
+
+} // namespace corvid

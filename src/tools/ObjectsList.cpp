@@ -1,0 +1,80 @@
+// What the "Objects List" does with its items: select, rename, drop, delete
+// and the check boxes. The items themselves are kept in step with the frames
+// by the scene model (scene/ObjectTree.h).
+
+#include "platform/Frame.h"
+#include "render/ViewSet.h"
+#include "scene/Records.h"
+#include "scene/SceneModel.h"
+#include "scene/Ui.h"
+#include "tools/Tools.h"
+
+namespace corvid {
+
+bool Tools::SelectFromTree(FramePtr frame)
+{
+    if (!frame || frame == scene_.SelectedFrame() || frame->GetVisuals().empty())
+        return false;
+    scene_.Select(frame);
+    // The panel and the marker show an object chosen in the tree just as
+    // one picked in a viewport.
+    views_.RefreshObjectInfo();
+    views_.FitSelectionMarker();
+    ui().Notify(Notification::SelectionChanged);
+    views_.RenderAllViews();
+    return true;
+}
+
+bool Tools::RenameFromTree(FramePtr frame, const std::string& text)
+{
+    // The tree control keeps the label it edited.
+    if (!scene_.Rename(frame, text))
+        return false;
+    if (frame == scene_.SelectedFrame())
+        views_.RefreshObjectInfo();
+    return true;
+}
+
+bool Tools::DropInTree(FramePtr dragged, FramePtr target)
+{
+    const ObjectRecord* draggedRecord = RecordOf(dragged.get());
+    const ObjectRecord* targetRecord = RecordOf(target.get());
+    if (!draggedRecord || !targetRecord || !draggedRecord->treeItem || !targetRecord->treeItem ||
+        !scene_.MoveUnder(dragged, target)) {
+        ui().Beep();
+        return false;
+    }
+    views_.RenderAllViews();
+    return true;
+}
+
+bool Tools::DeleteFromTree(FramePtr frame)
+{
+    if (!frame || !RecordOf(frame.get()))
+        return false;
+    if (frame == scene_.World()) {
+        ui().ShowMessage("Can not delete WORLD");
+        return false;
+    }
+    if (frame == scene_.Scene()) {
+        ui().ShowMessage("Can not delete SCENE");
+        return false;
+    }
+    scene_.DeleteObjectTree(frame);
+    scene_.ClearSelection();
+    views_.HideSelectionMarker();
+    views_.ClearObjectInfo();
+    ui().Notify(Notification::SelectionChanged);
+    views_.RenderAllViews();
+    return true;
+}
+
+bool Tools::SetShownFromTree(FramePtr frame, bool shown)
+{
+    if (!scene_.SetShown(frame, shown))
+        return false;
+    views_.RenderAllViews();
+    return true;
+}
+
+} // namespace corvid

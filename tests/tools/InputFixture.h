@@ -1,0 +1,16 @@
+#pragma once
+// The pick fixture of the view tests with the tools on top, for tests that
+// drive the viewports through their mouse and key input.
+
+#include "render/PickFixture.h"
+#include "tools/ToolMode.h"
+#include "tools/Tools.h"
+
+namespace corvid::testing {
+
+class InputTest : public PickTest {
+protected:
+    Tools tools{scene, views};
+};
+
+} // namespace corvid::testing
