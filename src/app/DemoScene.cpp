@@ -100,7 +100,8 @@ void BuildDemoScene(Editor& editor)
 
     editor.scene.ClearSelection();
     editor.scene.randomDigit = random;
-    // Like a scene just opened: nothing to save yet.
+    // The demo is where the person starts: nothing to undo, nothing to save.
+    editor.scene.History().Clear();
     editor.scene.SetModified(false);
 }
 

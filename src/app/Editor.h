@@ -34,6 +34,8 @@ public:
 
 private:
     Ui& ui_;
+    void afterHistoryMove();
+    void refreshEditMenu();
 
 public:
     // The main menu's state: the items the core enables, greys and checks.
@@ -43,8 +45,20 @@ public:
     ViewSet views;
     Tools tools;
 
-    // Empties the scene, restores the views' cameras and renders.
+    // Empties the scene and forgets the edit history.
     void NewScene();
+
+    // --- the edit history (Edit menu) ----------------------------------------------------
+    // Undoes the newest step, or redoes the step undone last, and shows the
+    // result. A gesture waiting for its last stage (a camera being aimed) is
+    // finished first and is then the step undone; while a mouse button is
+    // down nothing happens. False when there was nothing to do.
+    bool Undo();
+    bool Redo();
+    // The Edit menu's texts: "Undo Move", "Redo Delete Sphere 3"; "Undo" and
+    // "Redo" when there is nothing to act on.
+    std::string UndoText() const;
+    std::string RedoText() const;
 
     // --- application state --------------------------------------------------------
     bool playbackRunning = false;

@@ -10,6 +10,8 @@ MenuModel BuildMainMenu()
     MenuModel menu;
     menu.items = {
         I::Popup("File", {I::Command(kCmdExit, "Exit")}),
+        I::Popup("Edit", {I::Command(kCmdUndo, "Undo", false, false).WithShortcuts({"Ctrl+Z"}),
+                          I::Command(kCmdRedo, "Redo", false, false).WithShortcuts({"Ctrl+Y", "Ctrl+Shift+Z"})}),
         I::Popup("Options", {I::Command(kViewportMenuCommands[0], "Viewport 1 Menu ..."),
                              I::Command(kViewportMenuCommands[1], "Viewport 2 Menu ..."),
                              I::Command(kViewportMenuCommands[2], "Viewport 3 Menu ..."),

@@ -19,7 +19,7 @@ public:
     void HideProgress() override {}
     void SetBusy(bool) override {}
     void Notify(Notification) override {}
-    long InsertTreeItem(const Frame&, const std::string&, int, long) override { return 0; }
+    long InsertTreeItem(const Frame&, const std::string&, int, long, int) override { return 0; }
     void RemoveTreeItem(long) override {}
     void AddUserCameraEntry(const UserMenuEntry&) override {}
     void RemoveUserCameraEntry(int) override {}

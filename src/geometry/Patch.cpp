@@ -3,6 +3,7 @@
 #include "platform/Frame.h"
 #include "platform/Material.h"
 #include "platform/MeshBuilder.h"
+#include "scene/EditAspects.h"
 #include "scene/ObjectKind.h"
 #include "scene/Records.h"
 #include "scene/SceneModel.h"
@@ -282,7 +283,8 @@ FramePtr CreatePatch(SceneModel& scene, PatchParameters& patches, int patchType,
     FlatPatchGrid(patchType, p, width, depth, grid);
 
     // The patch frame and its surface.
-    FramePtr patch = Frame::Create(sceneFrame);
+    EditStep step(scene.History(), bSpline ? "Create BSpline Patch" : "Create CatmullRom Patch");
+    FramePtr patch = scene.NewObjectFrame();
     patch->SetPosition(sceneFrame, position);
     MeshBuilderPtr surface = BuildPatchSurface(patchType, grid, p);
     surface->SetQuality(kQualityGouraudLitSolid);
@@ -351,7 +353,6 @@ FramePtr CreatePatch(SceneModel& scene, PatchParameters& patches, int patchType,
         }
 
     scene.RegisterObject(patch);
-    scene.SetModified(true);
     return patch;
 }
 
@@ -376,15 +377,19 @@ bool ReevaluatePatch(SceneModel& scene, PatchParameters& patches, Frame& control
     const int g = record->cpRow, col = record->cpColumn;
     if (g < 0 || g >= s.controlRows || col < 0 || col >= s.controlColumns)
         return false;
-    MeshBuilder& surface = *patch->GetVisuals().front();
+    const MeshBuilderPtr& surfacePtr = patch->GetVisuals().front();
+    MeshBuilder& surface = *surfacePtr;
     const int V = s.vertexRows, U = s.vertexColumns;
     if (surface.GetVertexCount() != V * U || surface.GetFaceCount() != (V - 1) * (U - 1))
         return false;
+    scene.History().Touch<MeshAspect>(surfacePtr);
 
     if (type == kPatchBSpline)
         for (const FramePtr& child : group->GetChildren())
             if (!RecordOf(child.get()) && !child->GetVisuals().empty()) {
-                child->GetVisuals().front()->SetVertex(g * (p.columns + 1) + col, controlPoint.GetPosition(child.get()));
+                const MeshBuilderPtr& net = child->GetVisuals().front();
+                scene.History().Touch<MeshAspect>(net);
+                net->SetVertex(g * (p.columns + 1) + col, controlPoint.GetPosition(child.get()));
                 break;
             }
 

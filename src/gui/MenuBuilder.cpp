@@ -1,6 +1,7 @@
 #include "gui/MenuBuilder.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 
 namespace corvid {
@@ -9,6 +10,9 @@ namespace {
 
 void ApplyState(QAction& action, const MenuItem& item)
 {
+    const QString text = QString::fromStdString(item.text);
+    if (action.text() != text)
+        action.setText(text);
     // Only checked items show a mark; a checkable but unchecked action would
     // draw an empty box beside ordinary commands.
     action.setCheckable(item.checked);
@@ -35,6 +39,12 @@ void AppendMenuItems(QMenu& menu, const std::vector<MenuItem>& items, const Comm
             QAction* action = menu.addAction(QString::fromStdString(item.text));
             action->setData(item.command);
             ApplyState(*action, item);
+            if (!item.shortcuts.empty()) {
+                QList<QKeySequence> keys;
+                for (const std::string& key : item.shortcuts)
+                    keys.push_back(QKeySequence(QString::fromStdString(key)));
+                action->setShortcuts(keys);
+            }
             if (item.command != 0 && onCommand) {
                 const int command = item.command;
                 QObject::connect(action, &QAction::triggered, &menu, [onCommand, command] { onCommand(command); });

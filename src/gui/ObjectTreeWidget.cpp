@@ -157,7 +157,7 @@ ObjectTreeWidget::~ObjectTreeWidget()
     byFrame_.clear();
 }
 
-long ObjectTreeWidget::InsertItem(const Frame& frame, const QString& name, int icon, long parentItem)
+long ObjectTreeWidget::InsertItem(const Frame& frame, const QString& name, int icon, long parentItem, int position)
 {
     QTreeWidgetItem* parent = Item(parentItem);
     const bool root = !parent && !frame.GetParent();
@@ -185,7 +185,10 @@ long ObjectTreeWidget::InsertItem(const Frame& frame, const QString& name, int i
     if (!root)
         setCheck(item, frame);
     if (parent) {
-        parent->addChild(item);
+        if (position >= 0 && position < parent->childCount())
+            parent->insertChild(position, item);
+        else
+            parent->addChild(item);
         parent->setExpanded(true);
     } else {
         addTopLevelItem(item);
@@ -196,6 +199,18 @@ long ObjectTreeWidget::InsertItem(const Frame& frame, const QString& name, int i
     byFrame_[&frame] = handle;
     --quiet_;
     return handle;
+}
+
+void ObjectTreeWidget::SetItemName(long handle, const QString& name)
+{
+    QTreeWidgetItem* item = Item(handle);
+    if (!item || item->text(0) == name)
+        return;
+    ++quiet_;
+    item->setText(0, name);
+    item->setToolTip(0, name);
+    item->setData(0, kNameRole, name);
+    --quiet_;
 }
 
 void ObjectTreeWidget::RemoveItem(long handle)

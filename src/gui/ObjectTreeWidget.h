@@ -47,9 +47,12 @@ public:
     explicit ObjectTreeWidget(QWidget* parent = nullptr);
     ~ObjectTreeWidget() override;
 
-    // Adds frame's item as the last child of parentItem (0: a root item when
-    // the frame has no parent). Returns its handle, 0 when not listed.
-    long InsertItem(const Frame& frame, const QString& name, int icon, long parentItem);
+    // Adds frame's item at position among the children of parentItem (0: a
+    // root item when the frame has no parent; past the end: the last).
+    // Returns its handle, 0 when not listed.
+    long InsertItem(const Frame& frame, const QString& name, int icon, long parentItem, int position = -1);
+    // Shows name as an item's text (and the name its editor starts from).
+    void SetItemName(long handle, const QString& name);
     // Removes the item and the items below it; unknown handles are ignored.
     void RemoveItem(long handle);
 

@@ -50,8 +50,10 @@ Answer AnswerFor(int button, Buttons buttons)
 
 void InsertEntry(std::vector<UserMenuEntry>& menu, const UserMenuEntry& entry)
 {
-    const size_t at = std::min(static_cast<size_t>(std::max(entry.position, 0)), menu.size());
-    menu.insert(menu.begin() + static_cast<std::ptrdiff_t>(at), entry);
+    // An entry goes before the first with the same or a higher number, so
+    // one put back by an undo returns to its place.
+    auto at = std::find_if(menu.begin(), menu.end(), [&](const UserMenuEntry& e) { return e.position >= entry.position; });
+    menu.insert(at, entry);
 }
 
 void RemoveEntry(std::vector<UserMenuEntry>& menu, int command)
@@ -222,9 +224,15 @@ void QtUi::Notify(Notification what)
     emit Notified(static_cast<int>(what));
 }
 
-long QtUi::InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem)
+long QtUi::InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem, int position)
 {
-    return tree_ ? tree_->InsertItem(frame, QString::fromStdString(name), icon, parentItem) : 0;
+    return tree_ ? tree_->InsertItem(frame, QString::fromStdString(name), icon, parentItem, position) : 0;
+}
+
+void QtUi::SetTreeItemName(long item, const std::string& name)
+{
+    if (tree_)
+        tree_->SetItemName(item, QString::fromStdString(name));
 }
 
 void QtUi::RemoveTreeItem(long item)

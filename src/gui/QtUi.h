@@ -51,7 +51,9 @@ public:
     void Notify(Notification what) override;
 
     // Items of the "Objects List" tree (Tree()).
-    long InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem) override;
+    long InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem,
+                        int position) override;
+    void SetTreeItemName(long item, const std::string& name) override;
     void RemoveTreeItem(long item) override;
     void SetTreeItemChecked(long item, bool checked) override;
     // The tree exists from the start, since the editor lists WORLD and SCENE

@@ -63,6 +63,20 @@ bool Frame::AddChild(const FramePtr& child)
     return true;
 }
 
+bool Frame::InsertChild(const FramePtr& child, const Frame* before)
+{
+    if (!child || child.get() == before || child->IsAncestorOf(this))
+        return false;
+    FramePtr keep = child;
+    if (keep->parent_)
+        keep->parent_->DeleteChild(keep.get());
+    keep->parent_ = this;
+    auto at = std::find_if(children_.begin(), children_.end(),
+                           [before](const FramePtr& c) { return c.get() == before; });
+    children_.insert(at, std::move(keep));
+    return true;
+}
+
 bool Frame::DeleteChild(Frame* child)
 {
     auto it = std::find_if(children_.begin(), children_.end(),

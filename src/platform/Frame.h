@@ -70,6 +70,10 @@ public:
     // moves with this frame. Refuses (false) a null child, this frame itself,
     // or any of this frame's ancestors (which would make a cycle).
     bool AddChild(const FramePtr& child);
+    // The same, placing child just before before when that is one of this
+    // frame's children (last otherwise). child may already be a child of
+    // this frame: it moves to its new place.
+    bool InsertChild(const FramePtr& child, const Frame* before);
     // Detaches child from this frame; false when it is not a child.
     bool DeleteChild(Frame* child);
     Frame* GetScene();  // the root of this frame's tree

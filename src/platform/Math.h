@@ -11,6 +11,7 @@ namespace corvid {
 
 struct Vec2 {
     float u = 0, v = 0;
+    constexpr bool operator==(const Vec2&) const = default;
 };
 
 struct Vec3 {

@@ -331,6 +331,120 @@ MeshBuilderPtr MeshBuilder::Clone() const
     return copy;
 }
 
+namespace {
+template <class T>
+size_t ArrayBytes(const std::vector<T>& list)
+{
+    return list.capacity() * sizeof(T);
+}
+} // namespace
+
+size_t MeshContents::Bytes() const
+{
+    return ArrayBytes(vertices) + ArrayBytes(normals) + ArrayBytes(texcoords) + ArrayBytes(vertexColors) +
+           ArrayBytes(faceStart) + ArrayBytes(corners) + ArrayBytes(faces);
+}
+
+void MeshContents::KeepDifferences(MeshContents& a, MeshContents& b)
+{
+    auto drop = [&](unsigned part, bool same, auto clear) {
+        if (!(a.parts & b.parts & part) || !same)
+            return;
+        a.parts &= ~part;
+        b.parts &= ~part;
+        clear(a);
+        clear(b);
+    };
+    drop(kMeshVertices, a.vertices == b.vertices, [](MeshContents& c) { std::vector<Vec3>().swap(c.vertices); });
+    drop(kMeshNormals, a.normals == b.normals, [](MeshContents& c) { std::vector<Vec3>().swap(c.normals); });
+    drop(kMeshTextureCoordinates, a.texcoords == b.texcoords,
+         [](MeshContents& c) { std::vector<Vec2>().swap(c.texcoords); });
+    drop(kMeshVertexColors, a.vertexColors == b.vertexColors,
+         [](MeshContents& c) { std::vector<uint32_t>().swap(c.vertexColors); });
+    drop(kMeshFaces, a.faceStart == b.faceStart && a.corners == b.corners && a.faces == b.faces,
+         [](MeshContents& c) {
+             std::vector<int>().swap(c.faceStart);
+             std::vector<Corner>().swap(c.corners);
+             std::vector<FaceAttributes>().swap(c.faces);
+         });
+    const bool sameSettings = a.color == b.color && a.material == b.material && a.texture == b.texture &&
+                              a.wrapU == b.wrapU && a.wrapV == b.wrapV && a.colorSource == b.colorSource &&
+                              a.quality == b.quality && a.perspective == b.perspective;
+    drop(kMeshSettings, sameSettings, [](MeshContents& c) {
+        c.material.reset();
+        c.texture.reset();
+    });
+}
+
+MeshContents MeshBuilder::GetContents(unsigned parts) const
+{
+    MeshContents c;
+    c.parts = parts & kMeshAllParts;
+    if (parts & kMeshVertices)
+        c.vertices = vertices_;
+    if (parts & kMeshNormals)
+        c.normals = normals_;
+    if (parts & kMeshTextureCoordinates)
+        c.texcoords = texcoords_;
+    if (parts & kMeshVertexColors)
+        c.vertexColors = vertexColors_;
+    if (parts & kMeshFaces) {
+        c.faceStart = faceStart_;
+        c.corners = corners_;
+        c.faces = faces_;
+    }
+    if (parts & kMeshSettings) {
+        c.color = color_;
+        c.material = material_;
+        c.texture = texture_;
+        c.wrapU = wrapU_;
+        c.wrapV = wrapV_;
+        c.colorSource = colorSource_;
+        c.quality = quality_;
+        c.perspective = perspective_;
+    }
+    return c;
+}
+
+void MeshBuilder::SetContents(const MeshContents& c)
+{
+    if (c.parts & kMeshVertices)
+        vertices_ = c.vertices;
+    if (c.parts & kMeshNormals)
+        normals_ = c.normals;
+    if (c.parts & kMeshTextureCoordinates)
+        texcoords_ = c.texcoords;
+    if (c.parts & kMeshVertexColors)
+        vertexColors_ = c.vertexColors;
+    if (c.parts & kMeshFaces) {
+        faceStart_ = c.faceStart;
+        corners_ = c.corners;
+        faces_ = c.faces;
+    }
+    if (c.parts & kMeshSettings) {
+        color_ = c.color;
+        material_ = c.material;
+        texture_ = c.texture;
+        wrapU_ = c.wrapU;
+        wrapV_ = c.wrapV;
+        colorSource_ = c.colorSource;
+        quality_ = c.quality;
+        perspective_ = c.perspective;
+    }
+    // Per-vertex arrays follow the vertex count, whatever part was given.
+    texcoords_.resize(vertices_.size());
+    vertexColors_.resize(vertices_.size(), color_);
+    if (faceStart_.empty())
+        faceStart_.push_back(0);
+    touch();
+}
+
+size_t MeshBuilder::MemoryBytes() const
+{
+    return ArrayBytes(vertices_) + ArrayBytes(normals_) + ArrayBytes(texcoords_) + ArrayBytes(vertexColors_) +
+           ArrayBytes(faceStart_) + ArrayBytes(corners_) + ArrayBytes(faces_);
+}
+
 void MeshBuilder::ReserveSpace(int vertexCount, int normalCount, int faceCount)
 {
     // Only a hint: a request the allocator refuses is ignored.

@@ -50,6 +50,7 @@ enum GenerateNormalsFlag : unsigned {
 struct Corner {
     int vertex = -1;
     int normal = -1;  // -1: no normal given
+    bool operator==(const Corner&) const = default;
 };
 
 // Attributes of one face. Material and texture are shared handles.
@@ -59,6 +60,44 @@ struct FaceAttributes {
     TexturePtr texture;
     bool wrapU = false;  // texture topology: the texture wraps in u / v
     bool wrapV = false;
+    bool operator==(const FaceAttributes&) const = default;
+};
+
+// The parts of a mesh's contents, for taking and restoring some of them.
+enum MeshPart : unsigned {
+    kMeshVertices = 0x1,       // positions
+    kMeshNormals = 0x2,
+    kMeshTextureCoordinates = 0x4,
+    kMeshVertexColors = 0x8,
+    kMeshFaces = 0x10,         // corners and per-face attributes
+    kMeshSettings = 0x20,      // colour, material, texture, topology, colour source, quality, perspective
+    kMeshAllParts = 0x3F,
+};
+
+// Everything a mesh holds, or the parts of it named in parts; the arrays of
+// the other parts are empty.
+struct MeshContents {
+    unsigned parts = 0;
+    std::vector<Vec3> vertices;
+    std::vector<Vec3> normals;
+    std::vector<Vec2> texcoords;
+    std::vector<uint32_t> vertexColors;
+    std::vector<int> faceStart;
+    std::vector<Corner> corners;
+    std::vector<FaceAttributes> faces;
+    uint32_t color = 0xFFFFFFFF;
+    MaterialPtr material;
+    TexturePtr texture;
+    bool wrapU = false, wrapV = false;
+    ColorSource colorSource = ColorSource::Face;
+    unsigned quality = 0;
+    bool perspective = true;
+
+    // The bytes the arrays take.
+    size_t Bytes() const;
+    // Drops from both the parts that are the same in a and b, so that only
+    // what differs is kept.
+    static void KeepDifferences(MeshContents& a, MeshContents& b);
 };
 
 // One intersection of a ray with a mesh, in the mesh's own space.
@@ -79,6 +118,14 @@ public:
     // A deep copy of geometry, faces and settings (shared materials and
     // textures stay shared). The record is not copied.
     MeshBuilderPtr Clone() const;
+
+    // The parts of the contents named in parts, copied out.
+    MeshContents GetContents(unsigned parts = kMeshAllParts) const;
+    // Puts back the parts contents holds (as GetContents took them); the
+    // other parts stay. Counts as a change of every part.
+    void SetContents(const MeshContents& contents);
+    // The bytes the mesh's arrays take.
+    size_t MemoryBytes() const;
 
     // Reserves room for the given numbers of additional elements; counts
     // below 0 are ignored.

@@ -116,6 +116,18 @@ bool MenuModel::Enable(int command, bool enabled)
     return true;
 }
 
+bool MenuModel::SetText(int command, const std::string& text)
+{
+    MenuItem* item = Find(command);
+    if (!item)
+        return false;
+    if (item->text != text) {
+        item->text = text;
+        ++revision_;
+    }
+    return true;
+}
+
 void MenuModel::CheckOnly(std::span<const int> group, int command)
 {
     for (int member : group)

@@ -20,8 +20,16 @@ struct MenuItem {
     bool checked = false;
     bool enabled = true;
     std::vector<MenuItem> items;  // the entries of a popup
+    // Keys that choose the command from anywhere in the window ("Ctrl+Z").
+    std::vector<std::string> shortcuts;
 
     static MenuItem Command(int command, std::string text, bool checked = false, bool enabled = true);
+    // This command item with shortcut keys.
+    MenuItem WithShortcuts(std::vector<std::string> keys) &&
+    {
+        shortcuts = std::move(keys);
+        return std::move(*this);
+    }
     static MenuItem Separator();
     static MenuItem Popup(std::string text, std::vector<MenuItem> items, bool enabled = true);
 };
@@ -46,6 +54,7 @@ public:
     // Both return false when there is no such item.
     bool Check(int command, bool checked = true);
     bool Enable(int command, bool enabled = true);
+    bool SetText(int command, const std::string& text);
     // Checks command and unchecks the other commands of group.
     void CheckOnly(std::span<const int> group, int command);
     void CheckOnly(std::initializer_list<int> group, int command)

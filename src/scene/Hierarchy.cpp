@@ -2,6 +2,7 @@
 
 #include "platform/Frame.h"
 #include "scene/SceneModel.h"
+#include "scene/EditAspects.h"
 #include "scene/MoveBehaviours.h"
 #include "scene/Records.h"
 #include "scene/Ui.h"
@@ -34,7 +35,6 @@ bool SceneModel::IsMovableObject(const FramePtr& frame) const
 
 void SceneModel::afterHierarchyChange()
 {
-    modified_ = true;
     ui_.Notify(Notification::TreeChanged);
 }
 
@@ -54,9 +54,11 @@ bool SceneModel::Attach(FramePtr source, FramePtr target)
         ui_.ShowMessage(kMsgAddAncestorToDescendant);
         return false;
     }
-    if (!target->AddChild(source))
-        return false;
-    recreateTreeItems(source);
+    EditStep step(history_, "Attach " + RecordOf(source.get())->name);
+    removeTreeItems(*source);
+    reparent(source, target);
+    insertTreeItem(source);
+    ui_.Notify(Notification::TreeChanged);
     Select(target);
     ui_.Notify(Notification::SelectionChanged);
     afterHierarchyChange();
@@ -75,12 +77,13 @@ bool SceneModel::Insert(FramePtr source, FramePtr target)
         ui_.ShowMessage(kMsgInsertIntoOwnBranch);
         return false;
     }
+    EditStep step(history_, "Insert " + RecordOf(source.get())->name);
     FramePtr parent = target->GetParent()->shared_from_this();
     removeTreeItems(*target);
     removeTreeItems(*source);
-    parent->AddChild(source);
-    source->AddChild(target);
-    insertTreeItems(source);
+    reparent(source, parent);
+    reparent(target, source);
+    insertTreeItem(source);
     afterHierarchyChange();
     return true;
 }
@@ -94,13 +97,14 @@ bool SceneModel::Extract(FramePtr object)
     for (const auto& child : object->GetChildren())
         if (RecordOf(child.get()))
             children.push_back(child);
+    EditStep step(history_, "Extract " + RecordOf(object.get())->name);
     removeTreeItems(*object);
-    scene_->AddChild(object);
+    reparent(object, scene_);
     for (const auto& child : children)
-        parent->AddChild(child);
-    insertTreeItems(object);
+        reparent(child, parent);
+    insertTreeItem(object);
     for (const auto& child : children)
-        insertTreeItems(child);
+        insertTreeItem(child);
     afterHierarchyChange();
     return true;
 }
@@ -112,11 +116,12 @@ bool SceneModel::Flatten(FramePtr object)
     std::vector<FramePtr> order;
     CollectObjectsDepthFirst(*object, order);
     order.push_back(object);
+    EditStep step(history_, "Flatten " + RecordOf(object.get())->name);
     removeTreeItems(*object);
     for (const auto& frame : order)
-        scene_->AddChild(frame);
+        reparent(frame, scene_);
     for (const auto& frame : order)
-        insertTreeItems(frame);
+        insertTreeItem(frame);
     afterHierarchyChange();
     return true;
 }
@@ -129,8 +134,10 @@ bool SceneModel::Unlink(FramePtr object)
         ui_.ShowMessage(kMsgNoParent);
         return false;
     }
-    scene_->AddChild(object);
-    recreateTreeItems(object);
+    EditStep step(history_, "Unlink " + RecordOf(object.get())->name);
+    removeTreeItems(*object);
+    reparent(object, scene_);
+    insertTreeItem(object);
     afterHierarchyChange();
     return true;
 }
@@ -146,11 +153,12 @@ bool SceneModel::LookAt(FramePtr source, FramePtr target)
     ObjectRecord* record = RecordOf(source.get());
     if (!record || !RecordOf(target.get()))
         return false;
+    EditStep step(history_, "Look At " + RecordOf(target.get())->name);
+    history_.Touch<RecordAspect>(source);
     InstallLookAt(*source, context_);
     record->SetLookTarget(target);
     // An edit move: the turn itself comes with the next redraw.
     source->Move(kEditMoveDelta);
-    modified_ = true;
     return true;
 }
 
@@ -158,8 +166,9 @@ bool SceneModel::StopLookAt(FramePtr object)
 {
     if (!object || !RecordOf(object.get()))
         return false;
+    EditStep step(history_, "Stop Look At");
+    history_.Touch<RecordAspect>(object);
     RemoveLookAt(*object);
-    modified_ = true;
     return true;
 }
 

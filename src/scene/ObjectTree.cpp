@@ -2,6 +2,7 @@
 
 #include "platform/Frame.h"
 #include "scene/SceneModel.h"
+#include "scene/EditAspects.h"
 #include "scene/Records.h"
 #include "scene/Ui.h"
 
@@ -53,27 +54,31 @@ void SceneModel::removeTreeItems(Frame& frame)
     ForgetTreeItems(frame);
 }
 
-void SceneModel::insertTreeItems(const FramePtr& frame)
+void SceneModel::insertTreeItem(const FramePtr& frame)
 {
+    // Only registered objects are listed (not the parts of a patch, say).
     ObjectRecord* record = RecordOf(frame.get());
-    if (!record)
+    if (!record || !record->interpolator || record->treeItem)
         return;
     long parentItem = ParentTreeItem(*frame);
-    if (!parentItem)
+    if (!parentItem && frame != world_)
         return;
-    record->treeItem = ui_.InsertTreeItem(*frame, record->name, TreeIconOf(*frame, *world_, *scene_), parentItem);
+    // Its place among the listed siblings, as the frames stand.
+    int position = 0;
+    if (const Frame* parent = frame->GetParent())
+        for (const FramePtr& sibling : parent->GetChildren()) {
+            if (sibling == frame)
+                break;
+            if (const ObjectRecord* r = RecordOf(sibling.get()); r && r->treeItem)
+                ++position;
+        }
+    record->treeItem =
+        ui_.InsertTreeItem(*frame, record->name, TreeIconOf(*frame, *world_, *scene_), parentItem, position);
     if (!record->treeItem)
         return;
     ui_.SetTreeItemChecked(record->treeItem, IsShown(*frame));
     for (const auto& child : frame->GetChildren())
-        insertTreeItems(child);
-}
-
-void SceneModel::recreateTreeItems(const FramePtr& frame)
-{
-    removeTreeItems(*frame);
-    insertTreeItems(frame);
-    ui_.Notify(Notification::TreeChanged);
+        insertTreeItem(child);
 }
 
 // --- the changes the Objects List asks for -------------------------------------------
@@ -83,8 +88,11 @@ bool SceneModel::Rename(FramePtr frame, const std::string& text)
     ObjectRecord* record = RecordOf(frame.get());
     if (!record || frame == world_ || frame == scene_ || text.empty())
         return false;
+    EditStep step(history_, "Rename " + record->name);
+    history_.Touch<RecordAspect>(frame);
     record->name = text;
-    modified_ = true;
+    if (record->treeItem)
+        ui_.SetTreeItemName(record->treeItem, text);
     ui_.Notify(Notification::PanelsChanged);
     return true;
 }
@@ -94,10 +102,11 @@ bool SceneModel::SetShown(FramePtr frame, bool shown)
     ObjectRecord* record = RecordOf(frame.get());
     if (!record || frame == world_)
         return false;
+    EditStep step(history_, (shown ? "Show " : "Hide ") + record->name);
+    history_.Touch<ShownAspect>(frame);
     frame->SetTraversalOptions(shown ? (kRenderEnable | kPickEnable) : 0u);
     if (record->treeItem)
         ui_.SetTreeItemChecked(record->treeItem, shown);
-    modified_ = true;
     return true;
 }
 
@@ -107,9 +116,11 @@ bool SceneModel::MoveUnder(FramePtr object, FramePtr target)
         object->IsAncestorOf(target.get()) || object->GetParent() == target.get() ||
         !scene_->IsAncestorOf(target.get()))
         return false;
-    target->AddChild(object);
-    recreateTreeItems(object);
-    modified_ = true;
+    EditStep step(history_, "Move " + RecordOf(object.get())->name + " under " + RecordOf(target.get())->name);
+    removeTreeItems(*object);
+    reparent(object, target);
+    insertTreeItem(object);
+    ui_.Notify(Notification::TreeChanged);
     return true;
 }
 

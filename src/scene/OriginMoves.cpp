@@ -3,6 +3,7 @@
 
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
+#include "scene/EditAspects.h"
 #include "scene/Records.h"
 #include "scene/SceneModel.h"
 
@@ -17,8 +18,15 @@ namespace {
 
 // Moves frame's origin to centre (in the frame's own coordinates) and its
 // meshes and children back by as much.
-void ShiftOrigin(Frame& frame, const Vec3& centre)
+void ShiftOrigin(EditHistory& history, const FramePtr& object, const Vec3& centre)
 {
+    Frame& frame = *object;
+    EditStep step(history, "Move Origin of " + RecordOf(&frame)->name);
+    history.Touch<TransformAspect>(object);
+    for (const auto& visual : frame.GetVisuals())
+        history.Touch<MeshAspect>(visual);
+    for (const auto& child : frame.GetChildren())
+        history.Touch<TransformAspect>(child);
     frame.AddTranslation(Combine::Before, centre);
     std::vector<MeshBuilder*> done;
     for (const auto& visual : frame.GetVisuals()) {
@@ -45,8 +53,7 @@ bool SceneModel::MoveOriginTo(FramePtr object, const Vec3& point)
     if (!object || object == scene_ || object == world_ || !MayMoveOrigin(object.get()))
         return false;
     Vec3 local = object->InverseTransform(scene_->Transform(point));
-    ShiftOrigin(*object, local);
-    modified_ = true;
+    ShiftOrigin(history_, object, local);
     return true;
 }
 
@@ -58,8 +65,7 @@ bool SceneModel::MoveOriginToCentre(FramePtr object)
     Box box = object->GetVisuals().front()->GetBox();
     if (box.IsEmpty())
         return false;
-    ShiftOrigin(*object, box.Center());
-    modified_ = true;
+    ShiftOrigin(history_, object, box.Center());
     return true;
 }
 

@@ -19,10 +19,17 @@ void RemoveLooker(ObjectRecord& target, const ObjectRecord* looker)
 ObjectRecord::~ObjectRecord()
 {
     ClearLookTarget();
+    ReleaseLookers();
+}
+
+void ObjectRecord::ReleaseLookers()
+{
     for (ObjectRecord* looker : lookers) {
         looker->looksAt = false;
         looker->lookTarget.reset();
+        looker->lookTargetRecord_ = nullptr;
     }
+    lookers.clear();
 }
 
 void ObjectRecord::CopyScalarsFrom(const ObjectRecord& source)
@@ -54,15 +61,18 @@ void ObjectRecord::SetLookTarget(const FramePtr& target)
         return;
     looksAt = true;
     lookTarget = target;
+    lookTargetRecord_ = targetRecord;
     if (std::find(targetRecord->lookers.begin(), targetRecord->lookers.end(), this) == targetRecord->lookers.end())
         targetRecord->lookers.push_back(this);
 }
 
 void ObjectRecord::ClearLookTarget()
 {
-    if (FramePtr target = lookTarget.lock())
-        if (ObjectRecord* targetRecord = RecordOf(target.get()))
-            RemoveLooker(*targetRecord, this);
+    // Not through lookTarget: while the target frame is being destroyed the
+    // weak handle has expired but its record still lists this one.
+    if (lookTargetRecord_)
+        RemoveLooker(*lookTargetRecord_, this);
+    lookTargetRecord_ = nullptr;
     looksAt = false;
     lookTarget.reset();
 }

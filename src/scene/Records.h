@@ -52,6 +52,14 @@ struct ObjectRecord : AppData {
     // once) or stop looking (leaving the target's list).
     void SetLookTarget(const FramePtr& target);
     void ClearLookTarget();
+    // Frees every looker of this record of its look-at.
+    void ReleaseLookers();
+
+private:
+    // The record of the frame this one is in the lookers list of. Kept beside
+    // the weak target so that the two lists stay consistent whichever record
+    // goes first, even while a frame is half destroyed.
+    ObjectRecord* lookTargetRecord_ = nullptr;
 };
 
 enum class WrapReference : int32_t { Object = 0, Scene = 1, Camera = 2 };

@@ -4,12 +4,14 @@
 #include "platform/Interpolator.h"
 #include "platform/Material.h"
 #include "platform/MeshBuilder.h"
+#include "scene/EditAspects.h"
 #include "scene/IconMeshes.h"
 #include "scene/MoveBehaviours.h"
 #include "scene/ObjectTree.h"
 #include "scene/Records.h"
 #include "scene/Ui.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -124,17 +126,12 @@ void SceneModel::RegisterObject(const FramePtr& frame)
     master_->AttachObject(record->interpolator);
     record->keyList = std::make_unique<KeyList>(kObjectKeyListType);
 
-    // An object is listed once, as the last child of its parent's item; an
+    // An object is listed once, at its place under its parent's item; an
     // object whose parent is not listed is not listed either. WORLD is the
     // root item.
     if (record->treeItem)
         return;
-    long parentItem = ParentTreeItem(*frame);
-    if (frame != world_ && !parentItem)
-        return;
-    record->treeItem = ui_.InsertTreeItem(*frame, record->name, TreeIconOf(*frame, *world_, *scene_), parentItem);
-    if (record->treeItem)
-        ui_.SetTreeItemChecked(record->treeItem, IsShown(*frame));
+    insertTreeItem(frame);
     ui_.Notify(Notification::TreeChanged);
 }
 
@@ -227,7 +224,7 @@ std::array<float, 3> SceneModel::pastelColor()
 MeshBuilderPtr SceneModel::BeginObjectCreation()
 {
     ClearSelection();
-    FramePtr frame = Frame::Create(scene_.get());
+    FramePtr frame = NewObjectFrame();
     auto mesh = MeshBuilder::Create();
     frame->AddVisual(mesh);
     mesh->SetQuality(kQualityGouraudLitSolid);
@@ -261,8 +258,9 @@ void SceneModel::FinishObjectCreation(const char* namePattern, int& counter)
     meshRecord->owner = selectedFrame_;
     AttachRecord(*currentVisual_, std::move(meshRecord));
 
-    AttachRecord(*selectedFrame_, std::make_unique<ObjectRecord>(kObject, FormatName(namePattern, counter)));
+    auto* object = AttachRecord(*selectedFrame_, std::make_unique<ObjectRecord>(kObject, FormatName(namePattern, counter)));
     ++counter;
+    history_.Name("Create " + object->name);
     ui_.Notify(Notification::PanelsChanged);
 }
 
@@ -309,11 +307,12 @@ void SceneModel::removeMenuEntry(const ObjectRecord& record)
 
 FramePtr SceneModel::CreateCamera()
 {
-    FramePtr frame = Frame::Create(scene_.get());
+    FramePtr frame = NewObjectFrame();
     frame->SetPosition(scene_.get(), insertionPoint);
     frame->AddVisual(cameraIcon_);
     auto* record = AttachRecord(*frame, std::make_unique<ObjectRecord>(kCamera, FormatName("Camera %s", names.camera)));
     ++names.camera;
+    history_.Name("Create " + record->name);
     addCameraEntry(frame, *record);
     Select(frame);
     return frame;
@@ -323,7 +322,7 @@ FramePtr SceneModel::CreateLight(LightType type, const LightToolParameters& p)
 {
     LightPtr light = Light::Create(type, p.color.r, p.color.g, p.color.b);
 
-    FramePtr frame = Frame::Create(scene_.get());
+    FramePtr frame = NewObjectFrame();
     frame->AddVisual(lightIcons_[static_cast<int>(type)]);
     frame->SetPosition(scene_.get(), insertionPoint);
 
@@ -353,6 +352,7 @@ FramePtr SceneModel::CreateLight(LightType type, const LightToolParameters& p)
     frame->AddLight(light);
     auto* record = AttachRecord(*frame, std::make_unique<ObjectRecord>(kLight, FormatName("Light %s", names.light)));
     ++names.light;
+    history_.Name("Create " + record->name);
     AttachRecord(*light, std::make_unique<LightRecord>());
     addLightEntry(frame, *record);
 
@@ -374,10 +374,11 @@ FramePtr SceneModel::DuplicateObject(FramePtr source, FramePtr newParent)
     // children are walked; copy the children as they were before.
     if (source->IsAncestorOf(newParent.get()))
         return nullptr;
-    return duplicate(source, newParent);
+    EditStep step(history_, "Copy " + RecordOf(source.get())->name);
+    return duplicate(source, newParent, true);
 }
 
-FramePtr SceneModel::duplicate(const FramePtr& source, const FramePtr& newParent)
+FramePtr SceneModel::duplicate(const FramePtr& source, const FramePtr& newParent, bool top)
 {
     const ObjectRecord* sourceRecord = RecordOf(source.get());
     if (!sourceRecord)
@@ -386,7 +387,10 @@ FramePtr SceneModel::duplicate(const FramePtr& source, const FramePtr& newParent
     Vec3 position = source->GetPosition(scene_.get());
     Vec3 direction, up;
     source->GetOrientation(scene_.get(), direction, up);
-    FramePtr clone = source->CloneTransformOnly(newParent.get());
+    // The copy of the source comes into the scene; its children come with it.
+    FramePtr clone = source->CloneTransformOnly(top ? nullptr : newParent.get());
+    if (top)
+        reparent(clone, newParent);
     bool topLevel = newParent == scene_;
     if (topLevel) {
         ClearSelection();
@@ -435,7 +439,7 @@ FramePtr SceneModel::duplicate(const FramePtr& source, const FramePtr& newParent
     // Walk a snapshot: children are only ever added to the clone, not the source.
     auto children = source->GetChildren();
     for (const auto& child : children)
-        duplicate(child, clone);
+        duplicate(child, clone, false);
     return clone;
 }
 
@@ -447,9 +451,219 @@ void SceneModel::DeleteObjectTree(FramePtr frame)
         return;
     if (selectedFrame_ && frame->IsAncestorOf(selectedFrame_.get()))
         ClearSelection();
-    deleteTree(frame);
-    modified_ = true;
+    if (frame == scene_) {
+        // Emptying SCENE takes the editor's own frames too, as New Scene
+        // does; nothing recorded before can be put back into that.
+        deleteTree(frame);
+        history_.Clear();
+        dirty_ = true;
+        ui_.Notify(Notification::TreeChanged);
+        return;
+    }
+    const ObjectRecord* record = RecordOf(frame.get());
+    EditStep step(history_, "Delete " + (record ? record->name : std::string("Object")));
+    releaseLookAt(frame);
+    // The camera light survives the camera it rode on.
+    if (frame->IsAncestorOf(cameraLightFrame_.get()))
+        world_->AddChild(cameraLightFrame_);
+    removeTreeItems(*frame);
+    reparent(frame, nullptr);
+    unregisterTree(*frame);
     ui_.Notify(Notification::TreeChanged);
+}
+
+FramePtr SceneModel::frameOf(const ObjectRecord* record) const
+{
+    std::vector<Frame*> pending{world_.get()};
+    while (!pending.empty()) {
+        Frame* frame = pending.back();
+        pending.pop_back();
+        if (RecordOf(frame) == record)
+            return frame->shared_from_this();
+        for (const auto& child : frame->GetChildren())
+            pending.push_back(child.get());
+    }
+    return nullptr;
+}
+
+void SceneModel::releaseLookAt(const FramePtr& frame)
+{
+    std::vector<FramePtr> subtree{frame};
+    for (size_t i = 0; i < subtree.size(); ++i)
+        for (const auto& child : subtree[i]->GetChildren())
+            subtree.push_back(child);
+    for (const FramePtr& member : subtree) {
+        ObjectRecord* record = RecordOf(member.get());
+        if (!record)
+            continue;
+        if (record->looksAt || !record->lookTarget.expired()) {
+            history_.Touch<RecordAspect>(member);
+            record->ClearLookTarget();
+        }
+        for (ObjectRecord* looker : std::vector<ObjectRecord*>(record->lookers)) {
+            if (FramePtr lookerFrame = frameOf(looker))
+                history_.Touch<RecordAspect>(lookerFrame);
+            looker->ClearLookTarget();
+        }
+    }
+}
+
+FramePtr SceneModel::NewObjectFrame(const FramePtr& parent)
+{
+    FramePtr frame = Frame::Create();
+    reparent(frame, parent ? parent : scene_);
+    return frame;
+}
+
+FramePtr SceneModel::nextObjectSibling(const Frame& frame)
+{
+    const Frame* parent = frame.GetParent();
+    if (!parent)
+        return nullptr;
+    const auto& siblings = parent->GetChildren();
+    auto it = std::find_if(siblings.begin(), siblings.end(), [&](const FramePtr& c) { return c.get() == &frame; });
+    for (++it; it < siblings.end(); ++it)
+        if (RecordOf(it->get()))
+            return *it;
+    return nullptr;
+}
+
+void SceneModel::reparent(const FramePtr& frame, const FramePtr& parent)
+{
+    FrameMove move;
+    move.frame = frame;
+    if (Frame* from = frame->GetParent()) {
+        move.fromParent = from->shared_from_this();
+        move.fromNext = nextObjectSibling(*frame);
+    }
+    if (parent) {
+        if (!parent->AddChild(frame))
+            return;
+        move.toParent = parent;
+    } else if (Frame* from = frame->GetParent()) {
+        from->DeleteChild(frame.get());
+    }
+    history_.Moved(std::move(move));
+}
+
+bool SceneModel::inScene(const Frame& frame) const
+{
+    return world_->IsAncestorOf(&frame);
+}
+
+void SceneModel::unregisterTree(Frame& frame)
+{
+    if (ObjectRecord* record = RecordOf(&frame)) {
+        if (record->interpolator)
+            master_->DetachObject(record->interpolator);
+        if (record->kind == kCamera && record->menuCommand >= kCameraMenuBase &&
+            UserCamera(record->menuCommand - kCameraMenuBase).get() == &frame)
+            removeMenuEntry(*record);
+        else if (record->kind == kLight && record->menuCommand >= kLightMenuBase &&
+                 UserLight(record->menuCommand - kLightMenuBase).get() == &frame)
+            removeMenuEntry(*record);
+    }
+    for (const auto& light : frame.GetLights())
+        if (LightRecord* lightRecord = RecordOf(light.get()); lightRecord && lightRecord->interpolator)
+            master_->DetachObject(lightRecord->interpolator);
+    for (const auto& child : frame.GetChildren())
+        unregisterTree(*child);
+}
+
+void SceneModel::registerTree(const FramePtr& frame)
+{
+    if (ObjectRecord* record = RecordOf(frame.get())) {
+        if (record->interpolator)
+            master_->AttachObject(record->interpolator);
+        auto restoreEntry = [&](std::vector<FramePtr>& table, int base, bool camera) {
+            const int n = record->menuCommand - base;
+            if (n < 0 || n >= static_cast<int>(table.size()) || table[static_cast<size_t>(n)])
+                return;
+            table[static_cast<size_t>(n)] = frame;
+            const UserMenuEntry entry{(camera ? "Camera " : "Light ") + std::to_string(n), record->menuCommand, n};
+            if (camera) {
+                ui_.AddUserCameraEntry(entry);
+                ui_.Notify(Notification::CameraMenusChanged);
+            } else {
+                ui_.AddUserLightEntry(entry);
+                ui_.Notify(Notification::LightMenusChanged);
+            }
+        };
+        if (record->kind == kCamera && record->menuCommand >= kCameraMenuBase)
+            restoreEntry(cameras_, kCameraMenuBase, true);
+        else if (record->kind == kLight && record->menuCommand >= kLightMenuBase)
+            restoreEntry(lights_, kLightMenuBase, false);
+    }
+    for (const auto& light : frame->GetLights())
+        if (LightRecord* lightRecord = RecordOf(light.get()); lightRecord && lightRecord->interpolator)
+            master_->AttachObject(lightRecord->interpolator);
+    for (const auto& child : frame->GetChildren())
+        registerTree(child);
+}
+
+void SceneModel::ReplayMoves(const std::vector<FrameMove>& moves, bool forward)
+{
+    if (moves.empty())
+        return;
+    for (const FrameMove& move : moves)
+        removeTreeItems(*move.frame);
+    auto place = [](const FrameMove& move, const FramePtr& parent, const FramePtr& next) {
+        if (parent)
+            parent->InsertChild(move.frame, next && next->GetParent() == parent.get() ? next.get() : nullptr);
+        else if (Frame* from = move.frame->GetParent())
+            from->DeleteChild(move.frame.get());
+    };
+    if (forward)
+        for (const FrameMove& move : moves)
+            place(move, move.toParent, move.toNext);
+    else
+        for (auto it = moves.rbegin(); it != moves.rend(); ++it)
+            place(*it, it->fromParent, it->fromNext);
+
+    for (const FrameMove& move : moves) {
+        if (inScene(*move.frame))
+            registerTree(move.frame);
+        else
+            unregisterTree(*move.frame);
+    }
+    for (const FrameMove& move : moves)
+        if (inScene(*move.frame))
+            if (const ObjectRecord* record = RecordOf(move.frame.get()); record && !record->treeItem)
+                insertTreeItem(move.frame);
+    ui_.Notify(Notification::TreeChanged);
+}
+
+void SceneModel::RestoreSelection(const SelectionState& selection)
+{
+    if (selection.frame && inScene(*selection.frame))
+        SetSelection(selection.frame, selection.visual, selection.light);
+    else
+        ClearSelection();
+}
+
+size_t SceneModel::SubtreeBytes(const Frame& frame) const
+{
+    size_t bytes = 0;
+    std::vector<const Frame*> pending{&frame};
+    while (!pending.empty()) {
+        const Frame* f = pending.back();
+        pending.pop_back();
+        const ObjectRecord* record = RecordOf(f);
+        // Cameras and lights show the shared icons, which the scene keeps.
+        if (record && record->kind != kCamera && record->kind != kLight)
+            for (const auto& visual : f->GetVisuals())
+                bytes += visual->MemoryBytes();
+        for (const auto& child : f->GetChildren())
+            pending.push_back(child.get());
+    }
+    return bytes;
+}
+
+void SceneModel::SetModified(bool modified)
+{
+    dirty_ = modified;
+    if (!modified)
+        history_.MarkSaved();
 }
 
 void SceneModel::deleteTree(const FramePtr& frame)
@@ -477,11 +691,7 @@ void SceneModel::deleteTree(const FramePtr& frame)
 
     ObjectRecord* record = RecordOf(frame.get());
     if (record) {
-        for (ObjectRecord* looker : record->lookers) {
-            looker->looksAt = false;
-            looker->lookTarget.reset();
-        }
-        record->lookers.clear();
+        record->ReleaseLookers();
         record->ClearLookTarget();
         if (record->kind != kLight && record->kind != kCamera)
             frame->DeleteAllVisuals();
@@ -506,6 +716,8 @@ void SceneModel::deleteTree(const FramePtr& frame)
 
 void SceneModel::NewScene()
 {
+    // What the steps kept belongs to the scene that goes.
+    history_.Clear();
     for (const auto& material : materials)
         material->SetAppData(nullptr);
     materials.clear();
@@ -547,6 +759,8 @@ void SceneModel::NewScene()
         }
     RegisterObject(world_);
     RegisterObject(scene_);
+    dirty_ = false;
+    history_.MarkSaved();
     ui_.Notify(Notification::RedrawRequested);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/Fwd.h"
 #include "platform/Light.h"
 #include "platform/Math.h"
+#include "scene/EditHistory.h"
 #include "scene/SceneContext.h"
 
 #include <array>
@@ -157,9 +158,21 @@ public:
     // Draws a digit 0..9 for the pastel colours. Replaceable so tests can fix it.
     std::function<int()> randomDigit;
 
-    // Whether the scene differs from what was last saved or loaded.
-    bool Modified() const { return modified_; }
-    void SetModified(bool modified) { modified_ = modified; }
+    // --- the edit history -------------------------------------------------------------
+    // Every operation below that changes the scene is a step of it (or part
+    // of the step open, such as a tool's gesture).
+    EditHistory& History() { return history_; }
+    const EditHistory& History() const { return history_; }
+    // Whether the scene differs from what was last saved or loaded: undoing
+    // back to that state makes it unmodified again.
+    bool Modified() const { return dirty_ || !history_.AtSavePoint(); }
+    // false: the scene as it is now counts as saved. true: marks a change
+    // made outside the history.
+    void SetModified(bool modified);
+
+    // A new frame under parent (null: SCENE) that the history sees come into
+    // the scene, for whatever builds a new top-level object.
+    FramePtr NewObjectFrame(const FramePtr& parent = nullptr);
 
     // --- hierarchy (Hierarchy.cpp) -------------------------------------------------
     // Each refusal shows its message and changes nothing; each returns true
@@ -211,19 +224,42 @@ public:
     const MeshBuilderPtr& LightIcon(LightType type) const { return lightIcons_[static_cast<int>(type)]; }
 
 private:
+    friend class EditHistory;
+    // What the history calls to put things back: the frame moves of a step,
+    // backwards (undo) or forwards (redo), with the registration and tree
+    // items of the frames moved; the selection where it still exists; the
+    // bytes of the meshes below a frame.
+    void ReplayMoves(const std::vector<FrameMove>& moves, bool forward);
+    void RestoreSelection(const SelectionState& selection);
+    size_t SubtreeBytes(const Frame& frame) const;
+
     void createSceneRoots();
     void buildSceneAuxiliaries();
     void addCameraEntry(const FramePtr& frame, ObjectRecord& record);
     void addLightEntry(const FramePtr& frame, ObjectRecord& record);
     void removeMenuEntry(const ObjectRecord& record);
     void unregisterAnimation(Frame& frame);
+    // NewScene's teardown: frame and everything below it, records and all.
     void deleteTree(const FramePtr& frame);
-    FramePtr duplicate(const FramePtr& source, const FramePtr& newParent);
+    // Moves an object frame under parent (last), or out of the scene when
+    // parent is null, and logs the move.
+    void reparent(const FramePtr& frame, const FramePtr& parent);
+    // The object sibling frame stands before, or null.
+    static FramePtr nextObjectSibling(const Frame& frame);
+    bool inScene(const Frame& frame) const;
+    // A frame leaving the scene keeps its records, interpolators, keys and
+    // look-at target's name; it leaves the master interpolator, the menus and
+    // the Objects List. Coming back puts it into them again.
+    void unregisterTree(Frame& frame);
+    void registerTree(const FramePtr& frame);
+    // Ends every look-at link with an end in frame's subtree.
+    void releaseLookAt(const FramePtr& frame);
+    FramePtr frameOf(const ObjectRecord* record) const;
+    // Lists frame (and its subtree) at its place under its parent's item.
+    void insertTreeItem(const FramePtr& frame);
+    FramePtr duplicate(const FramePtr& source, const FramePtr& newParent, bool top);
     std::array<float, 3> pastelColor();
-    // Tree items: re-creates the items of frame's subtree under its parent's
-    // item (or drops them when the parent is not listed).
-    void recreateTreeItems(const FramePtr& frame);
-    void insertTreeItems(const FramePtr& frame);
+    // Drops the items of frame's subtree from the Objects List.
     void removeTreeItems(Frame& frame);
     void afterHierarchyChange();
 
@@ -247,7 +283,8 @@ private:
     std::vector<FramePtr> lights_;
     int cameraCount_ = 0;
     int lightCount_ = 0;
-    bool modified_ = false;
+    EditHistory history_{*this};
+    bool dirty_ = false;
 
     MeshBuilderPtr cameraIcon_;
     std::array<MeshBuilderPtr, 5> lightIcons_;

@@ -4,6 +4,7 @@
 #include "platform/Light.h"
 #include "platform/MeshBuilder.h"
 #include "scene/SceneModel.h"
+#include "scene/EditAspects.h"
 #include "scene/Records.h"
 #include "scene/Ui.h"
 
@@ -85,8 +86,9 @@ MeshBuilderPtr SceneModel::CastShadow(const Frame& lightFrame, const Light& ligh
     auto record = std::make_unique<MeshRecord>();
     record->owner = object;
     AttachRecord(*shadow, std::move(record));
+    EditStep step(history_, "Cast Shadow on " + RecordOf(object.get())->name);
+    history_.Touch<ContentsAspect>(object);
     object->AddVisual(shadow);
-    modified_ = true;
     return shadow;
 }
 

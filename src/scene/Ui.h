@@ -33,6 +33,8 @@ enum class Notification {
     LightMenusChanged,
     FogPanelChanged,
     RedrawRequested,
+    // What Undo and Redo offer changed (the main menu's Edit items).
+    HistoryChanged,
 };
 
 // One entry of the "User Camera" or "User Light" submenus of the viewport
@@ -65,9 +67,14 @@ public:
 
     virtual void Notify(Notification what) = 0;
 
-    // The object tree view. Returns the item handle (0 when there is no tree).
-    virtual long InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem) = 0;
+    // The object tree view. Inserts an item at position among parentItem's
+    // items (the end when position is past them) and returns its handle (0
+    // when there is no tree). Removing an item removes the items under it.
+    virtual long InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem,
+                                int position) = 0;
     virtual void RemoveTreeItem(long item) = 0;
+    // Shows name as the item's text.
+    virtual void SetTreeItemName(long item, const std::string& name) { (void)item, (void)name; }
     // Sets an item's check box (checked: the object is rendered and pickable).
     virtual void SetTreeItemChecked(long item, bool checked) { (void)item; (void)checked; }
     // The short warning sound of a refused tree drop.

@@ -15,6 +15,7 @@
 #include "platform/Frame.h"
 #include "platform/Light.h"
 #include "render/ViewSet.h"
+#include "scene/EditAspects.h"
 #include "scene/SceneModel.h"
 #include "tools/Tools.h"
 #include "tools/PlacementGestures.h"
@@ -38,11 +39,61 @@ bool IsMeshObject(const FramePtr& frame)
     return record && record->kind != kLight && record->kind != kCamera;
 }
 
+// The name of a gesture's step until an operation inside it names it.
+const char* GestureName(int mode)
+{
+    switch (mode) {
+    case kModeMove:
+        return "Move";
+    case kModeRotate:
+        return "Rotate";
+    case kModeScale:
+    case kModeUniformScale:
+        return "Scale";
+    case kModeStretch:
+        return "Stretch";
+    case kModeCopy:
+        return "Copy";
+    case kModePivot:
+        return "Move Pivot";
+    default:
+        return "Edit";
+    }
+}
+
 } // namespace
+
+void Tools::beginGesture()
+{
+    if (gestureOpen_)
+        return;
+    gestureOpen_ = true;
+    scene_.History().Begin(GestureName(mode), true);
+}
+
+void Tools::endGesture()
+{
+    if (!gestureOpen_ || drag_.AnyButton() || creation_.Pending() || placement_.Pending())
+        return;
+    gestureOpen_ = false;
+    scene_.History().End();
+}
+
+bool Tools::FinishGesture()
+{
+    if (drag_.AnyButton())
+        return false;
+    if (placement_.Pending())
+        placement::Settle(*this, placement_);
+    if (creation_.Pending())
+        creation::Settle(*this, creation_);
+    stage = 0;
+    endGesture();
+    return true;
+}
 
 void Tools::Press(MouseButton button, int x, int y)
 {
-    scene_.SetModified(true);
     ToolDragState& drag = drag_;
     const bool first = !drag.AnyButton();
     if (first)
@@ -59,6 +110,11 @@ void Tools::Press(MouseButton button, int x, int y)
     // Likewise a primitive still being sized.
     if (first && creation_.Pending() && creation_.mode != mode)
         creation::Settle(*this, creation_);
+    // Either ended the gesture that made it; this press begins the next one
+    // (or goes on with the staged gesture in progress).
+    if (first)
+        endGesture();
+    beginGesture();
 
     switch (mode) {
     case kModeMove:
@@ -70,6 +126,7 @@ void Tools::Press(MouseButton button, int x, int y)
         if (picks)
             views_.Pick(x, y);
         drag.frame = scene_.SelectedFrame();
+        scene_.History().Touch<TransformAspect>(drag.frame);
         break;
     case kModeScale:
         if (picks)
@@ -304,8 +361,10 @@ void Tools::Release(MouseButton button, int x, int y)
             creation::Release(*this, creation_, left, x, y);
         break;
     }
-    if (last)
+    if (last) {
         drag.Reset();
+        endGesture();
+    }
     views_.RenderAllViews();
 }
 

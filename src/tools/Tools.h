@@ -54,6 +54,12 @@ public:
     void Press(MouseButton button, int x, int y);
     void Drag(int x, int y);
     void Release(MouseButton button, int x, int y);
+    // True while a button is down in a gesture.
+    bool ButtonsDown() const { return drag_.AnyButton(); }
+    // Ends a gesture that waits for no button (a camera being aimed, a
+    // primitive being shaped): registers what it made and closes its step
+    // of the edit history. False while a button is down.
+    bool FinishGesture();
 
     // --- viewport input (ViewportInput.cpp) ------------------------------------------
     // The viewport windows call these with window pixels; they scale them to
@@ -93,6 +99,10 @@ public:
 
 private:
     void activateForInput(int n);
+    // A gesture's step of the edit history, open from its first press until
+    // no button is down and nothing waits to be finished.
+    void beginGesture();
+    void endGesture();
 
     SceneModel& scene_;
     ViewSet& views_;
@@ -101,6 +111,7 @@ private:
     CreationState creation_;
     // The viewport window that took the last press (input code only).
     ViewWindow* pressedWindow_ = nullptr;
+    bool gestureOpen_ = false;
 };
 
 } // namespace corvid

@@ -6,6 +6,7 @@
 #include "platform/MeshBuilder.h"
 #include "render/Picking.h"
 #include "render/ViewSet.h"
+#include "scene/EditAspects.h"
 #include "scene/SceneModel.h"
 #include "tools/Tools.h"
 #include "scene/IconMeshes.h"
@@ -244,6 +245,7 @@ bool BeginMove(Tools& tools, ToolDragState& drag)
     drag.frame = tools.scene().SelectedFrame();
     if (!drag.frame)
         return false;
+    tools.scene().History().Touch<TransformAspect>(drag.frame);
     Rebase(tools, drag, drag.frame->GetPosition(tools.scene().Scene().get()), drag.pressX, drag.pressY,
            drag.right && !drag.left);
     return true;
@@ -298,6 +300,7 @@ bool BeginScale(Tools& tools, ToolDragState& drag)
         return false;
     }
     const Frame* scene = tools.scene().Scene().get();
+    tools.scene().History().Touch<TransformAspect>(drag.frame);
     drag.axes = *axes;
     drag.startTransform = drag.frame->GetTransform(scene);
     drag.startPosition = drag.startTransform.GetTranslation();
@@ -331,8 +334,10 @@ bool BeginMeshScale(Tools& tools, ToolDragState& drag, bool withChildren)
     if (!drag.frame)
         return false;
     CollectMeshes(*drag.frame, withChildren, drag.meshes);
-    for (const auto& mesh : drag.meshes)
+    for (const auto& mesh : drag.meshes) {
+        tools.scene().History().Touch<MeshAspect>(mesh);
         drag.vertices.push_back(mesh->GetVertices());
+    }
     drag.startTransform = drag.frame->GetTransform(tools.scene().Scene().get());
     drag.startPosition = drag.startTransform.GetTranslation();
     Box box;

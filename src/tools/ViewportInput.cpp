@@ -63,7 +63,6 @@ void Tools::ViewportMouseDown(int n, MouseButton button, int windowX, int window
     views_.mouse.lastY = y;
     views_.mouse.dx = views_.mouse.dy = 0;
     views_.mouse.d = kDragDepth;
-    scene_.SetModified(true);
 
     if (IsNavigationMode(mode)) {
         if (mode == kModePan && button == MouseButton::Left)

@@ -124,7 +124,9 @@ TEST_F(SceneTest, DeletingATargetClearsItsLookers)
     EXPECT_FALSE(RecordOf(a.get())->looksAt);
     EXPECT_FALSE(RecordOf(b.get())->looksAt);
     EXPECT_EQ(target->GetParent(), nullptr);
-    EXPECT_EQ(RecordOf(target.get()), nullptr);
+    // The deleted frame keeps its record, for undo, but no looker.
+    ASSERT_TRUE(RecordOf(target.get()));
+    EXPECT_TRUE(RecordOf(target.get())->lookers.empty());
 }
 
 TEST_F(SceneTest, DeletingALookerLeavesTheTargetsList)
@@ -157,7 +159,9 @@ TEST_F(SceneTest, DeletingLightsAndCamerasKeepsSharedIcons)
     EXPECT_EQ(scene.UserLight(0), nullptr);
     EXPECT_EQ(scene.UserCamera(0), nullptr);
     EXPECT_FALSE(MasterHas(interpolator));
-    EXPECT_TRUE(light->GetLights().empty());
+    // The light stays on its frame, for undo, but leaves the animation.
+    ASSERT_EQ(light->GetLights().size(), 1u);
+    EXPECT_FALSE(MasterHas(RecordOf(light->GetLights()[0].get())->interpolator));
     EXPECT_EQ(scene.CameraIcon()->GetVertexCount(), iconVertices);
     EXPECT_GT(iconVertices, 0);
     EXPECT_FALSE(scene.HasSelection());  // the deleted camera was selected

@@ -39,11 +39,35 @@ std::optional<ImportDialogResult> ScriptedUi::AskImportOptions(const ImportDialo
     return r;
 }
 
-long ScriptedUi::InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem)
+long ScriptedUi::InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem, int position)
 {
+    // Orders are spread out so that an item can go between two others.
+    std::vector<long> siblings = TreeChildren(parentItem);
+    const size_t at = std::min(static_cast<size_t>(std::max(position, 0)), siblings.size());
+    for (size_t i = at; i < siblings.size(); ++i)
+        tree[siblings[i]].order += 1;
+    const long order = at < siblings.size() ? tree[siblings[at]].order - 1
+                       : siblings.empty()   ? 0
+                                            : tree[siblings.back()].order + 1;
     long item = nextItem_++;
-    tree[item] = {&frame, name, icon, parentItem};
+    tree[item] = {&frame, name, icon, parentItem, false, order};
     return item;
+}
+
+std::vector<long> ScriptedUi::TreeChildren(long parent) const
+{
+    std::vector<long> out;
+    for (const auto& [id, entry] : tree)
+        if (entry.parent == parent && id != parent)
+            out.push_back(id);
+    std::stable_sort(out.begin(), out.end(), [this](long a, long b) { return tree.at(a).order < tree.at(b).order; });
+    return out;
+}
+
+void ScriptedUi::SetTreeItemName(long item, const std::string& name)
+{
+    if (auto it = tree.find(item); it != tree.end())
+        it->second.name = name;
 }
 
 void ScriptedUi::RemoveTreeItem(long item)
@@ -68,8 +92,10 @@ void ScriptedUi::SetTreeItemChecked(long item, bool checked)
 namespace {
 void InsertAt(std::vector<UserMenuEntry>& menu, const UserMenuEntry& entry)
 {
-    size_t at = std::min(static_cast<size_t>(std::max(entry.position, 0)), menu.size());
-    menu.insert(menu.begin() + static_cast<std::ptrdiff_t>(at), entry);
+    // An entry goes before the first with the same or a higher number, so
+    // one put back by an undo returns to its place.
+    auto at = std::find_if(menu.begin(), menu.end(), [&](const UserMenuEntry& e) { return e.position >= entry.position; });
+    menu.insert(at, entry);
 }
 void RemoveCommand(std::vector<UserMenuEntry>& menu, int command)
 {

@@ -20,6 +20,7 @@ public:
         int icon = 0;
         long parent = 0;
         bool checked = false;
+        long order = 0;  // its place among its siblings: smaller comes first
     };
 
     // --- script ---
@@ -58,8 +59,12 @@ public:
     void HideProgress() override { progressVisible = false; }
     void SetBusy(bool b) override { busy = b; }
     void Notify(Notification what) override { notifications.push_back(what); }
-    long InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem) override;
+    long InsertTreeItem(const Frame& frame, const std::string& name, int icon, long parentItem,
+                        int position) override;
     void RemoveTreeItem(long item) override;
+    void SetTreeItemName(long item, const std::string& name) override;
+    // The items under parent, in order.
+    std::vector<long> TreeChildren(long parent) const;
     void SetTreeItemChecked(long item, bool checked) override;
     void Beep() override { ++beeps; }
     void ShowLightSettings(const Light& light, int, int) override { lightSettingsShown.push_back(&light); }

@@ -162,7 +162,7 @@ TEST_F(ObjectTreeTest, DeleteRefusesTheRootsAndRemovesObjects)
 
     ASSERT_TRUE(tools.DeleteFromTree(group));
     EXPECT_EQ(group->GetParent(), nullptr);
-    EXPECT_EQ(RecordOf(part.get()), nullptr);
+    EXPECT_EQ(RecordOf(part.get())->treeItem, 0);
     EXPECT_FALSE(scene.HasSelection());
     EXPECT_EQ(scene.SelectedFrame(), nullptr);
     EXPECT_EQ(ui.tree.size(), 2u);  // WORLD and SCENE

@@ -281,7 +281,7 @@ TEST_F(ToolModesTest, DeleteAndCopyModes)
     EXPECT_EQ(scene.Scene()->GetChildren().size(), before);
     Gesture(kCentreX, kCentreY, kCentreX, kCentreY);
     EXPECT_EQ(box->GetParent(), nullptr);
-    EXPECT_EQ(RecordOf(inner.get()), nullptr);
+    EXPECT_EQ(RecordOf(inner.get())->treeItem, 0);
     EXPECT_FALSE(scene.HasSelection());
     EXPECT_EQ(TreeMismatch(), "");
     EXPECT_TRUE(RecordOf(copy.get()));
@@ -360,20 +360,33 @@ TEST_F(ToolModesTest, ShadowFallsOnTheGroundPlane)
     }
 }
 
-TEST_F(ToolModesTest, EveryPressMarksTheSceneModifiedAndLaterModesDoNothing)
+TEST_F(ToolModesTest, OnlyGesturesThatChangeSomethingModifyTheScene)
 {
     FramePtr box = Box("Box", {});
+    scene.SetModified(false);
+    // A click of the move tool and presses of tools still to come change
+    // nothing: no step, and the scene stays as saved.
     const int modes[] = {kModeMove, kModeBend, kModeBooleanFirst, 999};
     for (int mode : modes) {
         SCOPED_TRACE(mode);
         tools.mode = mode;
-        scene.SetModified(false);
         Matrix4 before = box->GetTransform(nullptr);
         Press(kCentreX, kCentreY);
-        EXPECT_TRUE(scene.Modified());
         Release(kCentreX, kCentreY);
         EXPECT_TRUE(box->GetTransform(nullptr).NearlyEquals(before));
+        EXPECT_FALSE(scene.Modified());
+        EXPECT_EQ(scene.History().UndoCount(), 0u);
     }
+    // A drag that moves the box does; undoing it makes it as saved again.
+    tools.mode = kModeMove;
+    Gesture(kCentreX, kCentreY, kCentreX + 40, kCentreY);
+    EXPECT_TRUE(scene.Modified());
+    ASSERT_TRUE(scene.History().Undo());
+    EXPECT_FALSE(scene.Modified());
+    EXPECT_TRUE(NearlyEqual(At(box), {0, 0, 0}));
+    ASSERT_TRUE(scene.History().Redo());
+    EXPECT_TRUE(scene.Modified());
+    ASSERT_TRUE(scene.History().Undo());
     EXPECT_EQ(scene.Scene()->GetChildren().size(), 2u);  // grid and box
     // A drag with no button down changes nothing either.
     tools.mode = kModeMove;
