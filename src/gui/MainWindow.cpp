@@ -210,6 +210,12 @@ void MainWindow::onNotified(int what)
     case Notification::PanelsChanged:
         info_->Show(editor_.views.objectInfo);
         break;
+    case Notification::HistoryChanged:
+        // The Edit items' texts and states, so that their keys work at once.
+        // Later: the command that changed the history may still be running
+        // from one of these actions.
+        QMetaObject::invokeMethod(this, [this] { refreshMenus(); }, Qt::QueuedConnection);
+        break;
     default:
         break;
     }
@@ -285,6 +291,12 @@ void MainWindow::RunCommand(int command)
     switch (command) {
     case kCmdExit:
         close();
+        break;
+    case kCmdUndo:
+        editor_.Undo();
+        break;
+    case kCmdRedo:
+        editor_.Redo();
         break;
     case kCmdCameraLight:
         editor_.views.ToggleCameraLight();

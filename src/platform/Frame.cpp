@@ -190,6 +190,11 @@ void Frame::GetOrientation(const Frame* reference, Vec3& direction, Vec3& up) co
     up = Normalize(m.Row(1));
 }
 
+namespace {
+// Axes closer than this (relative to their length) count as the same.
+constexpr float kSameOrientation = 1e-6f;
+} // namespace
+
 void Frame::SetOrientation(const Frame* reference, const Vec3& direction, const Vec3& up)
 {
     // Bring both vectors into the parent's space, then rebuild the rotation rows.
@@ -201,10 +206,18 @@ void Frame::SetOrientation(const Frame* reference, const Vec3& direction, const 
     if (Normalize(dir) == Vec3{})
         return;
     Matrix4 r = Matrix4::FromOrientation(dir, u);
+    bool same = true;
     for (int row = 0; row < 3; ++row) {
         float scale = Length(local_.Row(row));
-        r.SetRow(row, r.Row(row) * (scale > 0.0f ? scale : 1.0f));
+        if (!(scale > 0.0f))
+            scale = 1.0f;
+        r.SetRow(row, r.Row(row) * scale);
+        same = same && Length(r.Row(row) - local_.Row(row)) <= kSameOrientation * scale;
     }
+    // A frame already turned this way is left as it is: turning it again on
+    // every redraw (a look-at does) would let rounding creep into its scale.
+    if (same)
+        return;
     r.SetTranslation(local_.GetTranslation());
     local_ = r;
 }

@@ -55,8 +55,8 @@ public:
 template <class Aspect>
 class AspectChange final : public Change {
 public:
-    explicit AspectChange(typename Aspect::Object object)
-        : object_(std::move(object)), before_(Aspect::Capture(*object_))
+    AspectChange(typename Aspect::Object object, bool keep)
+        : object_(std::move(object)), before_(Aspect::Capture(*object_)), keep_(keep)
     {
     }
     void TakeAfter() override
@@ -65,7 +65,7 @@ public:
         if constexpr (requires(typename Aspect::State& s) { Aspect::Trim(s, s); })
             Aspect::Trim(before_, after_);
     }
-    bool Unchanged() const override { return Aspect::Same(before_, after_); }
+    bool Unchanged() const override { return !keep_ && Aspect::Same(before_, after_); }
     void Restore(SceneModel& scene, bool after) override { Aspect::Restore(scene, *object_, after ? after_ : before_); }
     size_t Bytes() const override { return sizeof(*this) + Aspect::Bytes(before_) + Aspect::Bytes(after_); }
 
@@ -73,6 +73,7 @@ private:
     typename Aspect::Object object_;
     typename Aspect::State before_;
     typename Aspect::State after_;
+    bool keep_;
 };
 
 // An object frame coming into the scene (fromParent null), leaving it
@@ -122,16 +123,18 @@ public:
 
     // Keeps the state of one part of object before the open step changes it.
     // Nothing happens outside a step, while restoring, or when the part was
-    // touched already in this step.
+    // touched already in this step. keep: the part is put back on undo even
+    // when the step itself leaves it as it was, because what the step set up
+    // changes it right after (a look-at turns its object on the next redraw).
     template <class Aspect>
-    void Touch(const typename Aspect::Object& object)
+    void Touch(const typename Aspect::Object& object, bool keep = false)
     {
         if (!object || !recordingChanges())
             return;
         static const char tag = 0;
         if (!touched_.emplace(object.get(), &tag).second)
             return;
-        addChange(std::make_unique<AspectChange<Aspect>>(object));
+        addChange(std::make_unique<AspectChange<Aspect>>(object, keep));
     }
     // Logs a frame move of the open step.
     void Moved(FrameMove move);

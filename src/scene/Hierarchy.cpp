@@ -155,6 +155,8 @@ bool SceneModel::LookAt(FramePtr source, FramePtr target)
         return false;
     EditStep step(history_, "Look At " + RecordOf(target.get())->name);
     history_.Touch<RecordAspect>(source);
+    // The turn comes with the next redraw, after the step: undo turns back.
+    history_.Touch<TransformAspect>(source, true);
     InstallLookAt(*source, context_);
     record->SetLookTarget(target);
     // An edit move: the turn itself comes with the next redraw.

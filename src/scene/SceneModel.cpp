@@ -449,6 +449,9 @@ void SceneModel::DeleteObjectTree(FramePtr frame)
 {
     if (!frame || frame == world_)
         return;
+    const ObjectRecord* record = RecordOf(frame.get());
+    // Opened first, so that the step knows the selection it clears.
+    EditStep step(history_, "Delete " + (record ? record->name : std::string("Object")));
     if (selectedFrame_ && frame->IsAncestorOf(selectedFrame_.get()))
         ClearSelection();
     if (frame == scene_) {
@@ -460,8 +463,6 @@ void SceneModel::DeleteObjectTree(FramePtr frame)
         ui_.Notify(Notification::TreeChanged);
         return;
     }
-    const ObjectRecord* record = RecordOf(frame.get());
-    EditStep step(history_, "Delete " + (record ? record->name : std::string("Object")));
     releaseLookAt(frame);
     // The camera light survives the camera it rode on.
     if (frame->IsAncestorOf(cameraLightFrame_.get()))

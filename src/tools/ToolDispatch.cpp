@@ -96,25 +96,25 @@ void Tools::Press(MouseButton button, int x, int y)
 {
     ToolDragState& drag = drag_;
     const bool first = !drag.AnyButton();
-    if (first)
+    if (first) {
         drag.Reset();
+        // A camera or light left unfinished by a change of tool is registered
+        // now, and likewise a primitive still being sized: that ends the
+        // gesture that made them. This press begins the next one (or goes on
+        // with the staged gesture in progress).
+        if (placement_.Pending() && placement_.mode != mode)
+            placement::Settle(*this, placement_);
+        if (creation_.Pending() && creation_.mode != mode)
+            creation::Settle(*this, creation_);
+        endGesture();
+    }
+    beginGesture();
     const bool left = button == MouseButton::Left;
     (left ? drag.left : drag.right) = true;
     drag.pressX = drag.lastX = x;
     drag.pressY = drag.lastY = y;
     // Only a gesture's first press, with the left button, picks.
     const bool picks = left && first;
-    // A camera or light left unfinished by a change of tool is registered now.
-    if (first && placement_.Pending() && placement_.mode != mode)
-        placement::Settle(*this, placement_);
-    // Likewise a primitive still being sized.
-    if (first && creation_.Pending() && creation_.mode != mode)
-        creation::Settle(*this, creation_);
-    // Either ended the gesture that made it; this press begins the next one
-    // (or goes on with the staged gesture in progress).
-    if (first)
-        endGesture();
-    beginGesture();
 
     switch (mode) {
     case kModeMove:

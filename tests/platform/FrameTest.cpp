@@ -18,6 +18,26 @@ struct Tree {
 
 } // namespace
 
+TEST(FrameHierarchy, InsertChildPlacesBeforeASiblingAndRefusesCycles)
+{
+    Tree t;
+    FramePtr c = Frame::Create(t.root.get());  // root: a, b, c
+    EXPECT_TRUE(t.root->InsertChild(c, t.a.get()));
+    EXPECT_EQ(t.root->GetChildren(), (std::vector<FramePtr>{c, t.a, t.b}));
+    // From another parent, before a sibling; a "before" that is not a child
+    // puts it last.
+    EXPECT_TRUE(t.root->InsertChild(t.child, t.b.get()));
+    EXPECT_EQ(t.root->GetChildren(), (std::vector<FramePtr>{c, t.a, t.child, t.b}));
+    EXPECT_TRUE(t.a->GetChildren().empty());
+    EXPECT_TRUE(t.root->InsertChild(c, nullptr));
+    EXPECT_EQ(t.root->GetChildren(), (std::vector<FramePtr>{t.a, t.child, t.b, c}));
+    // Never under itself or its own descendant.
+    EXPECT_FALSE(t.a->InsertChild(t.root, nullptr));
+    EXPECT_FALSE(t.root->InsertChild(t.root, nullptr));
+    EXPECT_FALSE(t.root->InsertChild(c, c.get()));
+    EXPECT_EQ(t.root->GetParent(), nullptr);
+}
+
 TEST(FrameHierarchy, AddChildKeepsTheLocalTransform)
 {
     Tree t;

@@ -292,6 +292,49 @@ TEST(MeshBuilder, CloneIsIndependentAndCarriesNoRecord)
     EXPECT_NE(mesh->GetAppData(), nullptr);
 }
 
+TEST(MeshBuilder, ContentsComeBackExactlyAndKeepOnlyWhatDiffers)
+{
+    auto mesh = MakeCube(true);
+    mesh->SetMaterial(Material::Create(2));
+    mesh->SetTextureCoordinates(3, 0.25f, 0.75f);
+    const MeshContents before = mesh->GetContents();
+    const uint64_t revision = mesh->GetRevision();
+    ASSERT_FALSE(mesh->IntersectRay({0, 0, -5}, {0, 0, 1}).empty());
+
+    mesh->Scale(3, 1, 1);
+    MeshContents was = before;
+    MeshContents now = mesh->GetContents();
+    MeshContents::KeepDifferences(was, now);
+    EXPECT_EQ(was.parts, kMeshVertices);
+    EXPECT_EQ(now.parts, kMeshVertices);
+    EXPECT_TRUE(was.faces.empty() && was.texcoords.empty());
+    EXPECT_LT(was.Bytes(), before.Bytes());
+
+    // Putting back the differences restores the mesh bit for bit, and the
+    // renderer and the ray queries see the change.
+    mesh->SetContents(was);
+    EXPECT_GT(mesh->GetRevision(), revision);
+    const MeshContents again = mesh->GetContents();
+    EXPECT_EQ(again.vertices, before.vertices);
+    EXPECT_EQ(again.normals, before.normals);
+    EXPECT_EQ(again.texcoords, before.texcoords);
+    EXPECT_EQ(again.faces, before.faces);
+    EXPECT_EQ(again.corners, before.corners);
+    EXPECT_EQ(again.material, before.material);
+    EXPECT_EQ(mesh->GetBox().max.x, 1.0f);
+    EXPECT_FALSE(mesh->IntersectRay({0, 0, -5}, {0, 0, 1}).empty());
+
+    // Faces and settings too: an emptied mesh comes back whole.
+    mesh->Empty();
+    mesh->SetQuality(kFillWireframe);
+    mesh->SetContents(before);
+    EXPECT_EQ(mesh->GetFaceCount(), 6);
+    EXPECT_EQ(mesh->GetQuality(), before.quality);
+    float u = 0, v = 0;
+    EXPECT_TRUE(mesh->GetTextureCoordinates(3, u, v));
+    EXPECT_EQ(v, 0.75f);
+}
+
 // --- normals ------------------------------------------------------------------
 
 TEST(MeshBuilderNormals, SharedCubeSmoothPointsDiagonallyOutward)

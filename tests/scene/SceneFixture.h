@@ -101,18 +101,18 @@ protected:
 
     Vec3 At(const FramePtr& frame) { return frame->GetPosition(scene.Scene().get()); }
 
-    // The tree mirrors the frames: every object below SCENE whose parent is
-    // listed has an item under its parent's item, naming it, in the order of
-    // the frames; no item is left for a frame that is gone. Returns a
-    // description of the first mismatch.
+    // The tree mirrors the frames: every registered object below SCENE whose
+    // parent is listed has an item under its parent's item, naming it, in the
+    // order of the frames; no item is left for a frame that is gone. Returns
+    // a description of the first mismatch.
     std::string TreeMismatch()
     {
         std::map<long, const Frame*> expected;
         std::string problem;
         std::function<void(const FramePtr&)> walk = [&](const FramePtr& frame) {
             ObjectRecord* record = RecordOf(frame.get());
-            if (!record)
-                return;
+            if (!record || !record->interpolator)
+                return;  // not an object, or not registered (a patch's control points)
             ObjectRecord* parent = RecordOf(frame->GetParent());
             if (parent && parent->treeItem) {
                 auto it = ui.tree.find(record->treeItem);
@@ -124,6 +124,12 @@ protected:
                     problem = record->name + "'s item reads " + it->second.name;
                 expected[record->treeItem] = frame.get();
             }
+            std::vector<long> order;
+            for (const auto& child : frame->GetChildren())
+                if (const ObjectRecord* r = RecordOf(child.get()); r && r->treeItem)
+                    order.push_back(r->treeItem);
+            if (record->treeItem && order != ui.TreeChildren(record->treeItem) && problem.empty())
+                problem = record->name + "'s items are out of order";
             for (const auto& child : frame->GetChildren())
                 walk(child);
         };
