@@ -5,11 +5,11 @@
 // buffer allows (100 control points). ReevaluatePatch re-samples only the
 // spans the point bears on; the whole-surface re-evaluation is reported too.
 
-#include "app/ScriptedUi.h"
+#include "support/ScriptedUi.h"
 #include "geometry/Patch.h"
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 #include "scene/ObjectKind.h"
 #include "scene/Records.h"
 
@@ -29,8 +29,8 @@ struct LargePatch {
 
     LargePatch()
     {
-        editor.patches.bSpline = kLarge;
-        patch = CreatePatch(editor, kPatchBSpline, {}, 100.0f, 100.0f);
+        editor.tools.patches.bSpline = kLarge;
+        patch = CreatePatch(editor.scene, editor.tools.patches, kPatchBSpline, {}, 100.0f, 100.0f);
         for (const FramePtr& child : patch->GetChildren().at(0)->GetChildren())
             if (const ObjectRecord* r = RecordOf(child.get()); r && r->cpRow == 50 && r->cpColumn == 50)
                 point = child;
@@ -51,11 +51,11 @@ void Reevaluate(benchmark::State& state, PatchRegion region)
     float lift = 0.5f;
     for (auto _ : state) {
         p.point->SetPosition(group, start + Vec3{0.0f, lift, 0.0f});
-        benchmark::DoNotOptimize(ReevaluatePatch(p.editor, *p.point, region));
+        benchmark::DoNotOptimize(ReevaluatePatch(p.editor.scene, p.editor.tools.patches, *p.point, region));
         lift = -lift;
     }
     p.point->SetPosition(group, start);
-    ReevaluatePatch(p.editor, *p.point, PatchRegion::Whole);
+    ReevaluatePatch(p.editor.scene, p.editor.tools.patches, *p.point, PatchRegion::Whole);
     state.counters["vertices"] = p.patch->GetVisuals()[0]->GetVertexCount();
 }
 

@@ -1,15 +1,15 @@
-// Editor::Pick through the centre of a viewport onto a scene of 200 objects
+// ViewSet::Pick through the centre of a viewport onto a scene of 200 objects
 // holding 2 million triangles, against a brute-force sweep of the same ray
 // over every triangle of the scene (each taken to SCENE space and tested).
 // The ratio of the two is reported as the "ratio" counter.
 
-#include "app/ScriptedUi.h"
+#include "support/ScriptedUi.h"
 #include "platform/Device.h"
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
 #include "render/DeviceFactory.h"
 #include "render/ViewWindow.h"
-#include "scene/Editor.h"
+#include "app/Editor.h"
 #include "scene/Records.h"
 
 #include <benchmark/benchmark.h>
@@ -85,14 +85,14 @@ struct SceneFixture {
     SceneFixture()
     {
         editor.emplace(ui);
-        editor->deviceFactory = &factory;
-        editor->Viewport(1).window = &window;
-        editor->BuildViewDevice(editor->Viewport(1));
-        editor->ActivateView(1);
-        const Frame* scene = editor->Scene().get();
+        editor->views.deviceFactory = &factory;
+        editor->views.Viewport(1).window = &window;
+        editor->views.BuildViewDevice(editor->views.Viewport(1));
+        editor->views.ActivateView(1);
+        const Frame* scene = editor->scene.Scene().get();
         for (int j = 0; j < kRows; ++j)
             for (int i = 0; i < kColumns; ++i) {
-                FramePtr frame = Frame::Create(editor->Scene().get());
+                FramePtr frame = Frame::Create(editor->scene.Scene().get());
                 frame->AddRotation(Combine::Replace, {0.3f, 1.0f, 0.1f * float(i)}, 0.37f * float(i + j));
                 frame->SetPosition(scene, {3.0f * float(i - kColumns / 2), 0.0f, 3.0f * float(j - kRows / 2)});
                 MeshBuilderPtr mesh = Ball(i * kRows + j);
@@ -102,17 +102,17 @@ struct SceneFixture {
                 AttachRecord(*frame, std::make_unique<ObjectRecord>(kObject, "Ball"));
             }
         // The first pick builds every mesh's hierarchy; later ones only search.
-        editor->Pick(kWidth / 2, kHeight / 2);
+        editor->views.Pick(kWidth / 2, kHeight / 2);
     }
 
     // The same ray as a pick at the centre: from the active camera through
     // the middle of the picture.
     void CentreRay(Vec3& origin, Vec3& direction) const
     {
-        const Frame* scene = editor->Scene().get();
+        const Frame* scene = editor->scene.Scene().get();
         Vec3 up;
-        editor->ActiveCamera()->GetOrientation(scene, direction, up);
-        origin = editor->ActiveCamera()->GetPosition(scene);
+        editor->scene.ActiveCamera()->GetOrientation(scene, direction, up);
+        origin = editor->scene.ActiveCamera()->GetPosition(scene);
     }
 };
 
@@ -126,9 +126,9 @@ SceneFixture& Fixture()
 // taken to SCENE space first.
 float BruteForceSweep(const Editor& editor, const Vec3& origin, const Vec3& direction)
 {
-    const Frame* scene = editor.Scene().get();
+    const Frame* scene = editor.scene.Scene().get();
     float nearest = std::numeric_limits<float>::infinity();
-    for (const FramePtr& frame : editor.Scene()->GetChildren()) {
+    for (const FramePtr& frame : editor.scene.Scene()->GetChildren()) {
         const Matrix4 toScene = frame->GetTransform(scene);
         for (const MeshBuilderPtr& mesh : frame->GetVisuals()) {
             const auto& vertices = mesh->GetVertices();
@@ -173,7 +173,7 @@ void BM_EditorPickVsBruteForce(benchmark::State& state)
     double pickSeconds = 0.0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        const bool hit = editor.Pick(kWidth / 2, kHeight / 2);
+        const bool hit = editor.views.Pick(kWidth / 2, kHeight / 2);
         pickSeconds += Seconds(std::chrono::steady_clock::now() - start);
         benchmark::DoNotOptimize(hit);
     }
@@ -193,7 +193,7 @@ void BM_EditorPickVsBruteForce(benchmark::State& state)
     state.counters["sweep_ms"] = sweepSeconds * 1e3;
     state.counters["ratio"] = sweepSeconds / perPick;
     // Both must find the same surface point.
-    const float pickT = Length(editor.pickDetails.pickPosition - origin);
+    const float pickT = Length(editor.views.pickDetails.pickPosition - origin);
     state.counters["agree"] = std::fabs(pickT - nearest) < 1e-3f ? 1.0 : 0.0;
 }
 BENCHMARK(BM_EditorPickVsBruteForce)->Unit(benchmark::kMicrosecond);
