@@ -10,7 +10,7 @@
 
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
-#include "scene/EditAspects.h"
+#include "scene/EditParts.h"
 #include "scene/EditHistory.h"
 #include "scene/SceneModel.h"
 #include "support/ScriptedUi.h"

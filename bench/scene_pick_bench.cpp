@@ -4,6 +4,7 @@
 // The ratio of the two is reported as the "ratio" counter.
 
 #include "support/ScriptedUi.h"
+#include "support/SizedDevice.h"
 #include "platform/Device.h"
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
@@ -28,20 +29,6 @@ constexpr int kColumns = 20, kRows = 10;  // 200 objects
 constexpr int kRings = 50, kSegments = 100;  // 5000 quads = 10000 triangles each
 constexpr int kWidth = 400, kHeight = 300;
 
-struct NullDevice : Device {
-    int GetWidth() const override { return kWidth; }
-    int GetHeight() const override { return kHeight; }
-    void SetQuality(unsigned) override {}
-    void SetShades(int) override {}
-    void SetDither(bool) override {}
-    void SetRenderMode(unsigned) override {}
-    void SetTextureQuality(TextureQuality) override {}
-    void Clear(const Frame&) override {}
-    void Render(const Frame&, const Frame&, const ViewParameters&) override {}
-    void Update() override {}
-    Image ReadPixels() override { return {}; }
-};
-
 struct NullWindow : ViewWindow {
     Size ClientSize() const override { return {kWidth, kHeight}; }
     void MakeCurrent() override {}
@@ -51,7 +38,7 @@ struct NullWindow : ViewWindow {
 };
 
 struct NullFactory : DeviceFactory {
-    std::unique_ptr<Device> CreateDevice(const DeviceRequest&) override { return std::make_unique<NullDevice>(); }
+    std::unique_ptr<Device> CreateDevice(const DeviceRequest&) override { return std::make_unique<SizedDevice>(kWidth, kHeight); }
 };
 
 // A bumpy ball: kRings x kSegments quads.

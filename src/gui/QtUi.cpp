@@ -48,19 +48,6 @@ Answer AnswerFor(int button, Buttons buttons)
     }
 }
 
-void InsertEntry(std::vector<UserMenuEntry>& menu, const UserMenuEntry& entry)
-{
-    // An entry goes before the first with the same or a higher number, so
-    // one put back by an undo returns to its place.
-    auto at = std::find_if(menu.begin(), menu.end(), [&](const UserMenuEntry& e) { return e.position >= entry.position; });
-    menu.insert(at, entry);
-}
-
-void RemoveEntry(std::vector<UserMenuEntry>& menu, int command)
-{
-    std::erase_if(menu, [command](const UserMenuEntry& e) { return e.command == command; });
-}
-
 } // namespace
 
 QtUi::QtUi()
@@ -294,22 +281,22 @@ void QtUi::OpenViewportMenu(int n, int x, int y)
 
 void QtUi::AddUserCameraEntry(const UserMenuEntry& entry)
 {
-    InsertEntry(cameras_, entry);
+    InsertUserMenuEntry(cameras_, entry);
 }
 
 void QtUi::RemoveUserCameraEntry(int command)
 {
-    RemoveEntry(cameras_, command);
+    RemoveUserMenuEntry(cameras_, command);
 }
 
 void QtUi::AddUserLightEntry(const UserMenuEntry& entry)
 {
-    InsertEntry(lights_, entry);
+    InsertUserMenuEntry(lights_, entry);
 }
 
 void QtUi::RemoveUserLightEntry(int command)
 {
-    RemoveEntry(lights_, command);
+    RemoveUserMenuEntry(lights_, command);
 }
 
 void QtUi::ResetUserMenus()

@@ -23,7 +23,7 @@
 //   static bool Same(const State&, const State&);
 //   static size_t Bytes(const State&);             // heap bytes beyond sizeof
 //   static void Trim(State& before, State& after); // optional
-// and touching it where the change is made (see EditAspects.h).
+// and touching it where the change is made (see EditParts.h).
 
 #include "platform/Fwd.h"
 

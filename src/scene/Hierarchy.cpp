@@ -2,7 +2,7 @@
 
 #include "platform/Frame.h"
 #include "scene/SceneModel.h"
-#include "scene/EditAspects.h"
+#include "scene/EditParts.h"
 #include "scene/MoveBehaviours.h"
 #include "scene/Records.h"
 #include "scene/Ui.h"

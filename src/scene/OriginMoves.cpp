@@ -3,7 +3,7 @@
 
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
-#include "scene/EditAspects.h"
+#include "scene/EditParts.h"
 #include "scene/Records.h"
 #include "scene/SceneModel.h"
 

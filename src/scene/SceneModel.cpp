@@ -4,7 +4,7 @@
 #include "platform/Interpolator.h"
 #include "platform/Material.h"
 #include "platform/MeshBuilder.h"
-#include "scene/EditAspects.h"
+#include "scene/EditParts.h"
 #include "scene/IconMeshes.h"
 #include "scene/MoveBehaviours.h"
 #include "scene/ObjectTree.h"

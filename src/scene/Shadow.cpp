@@ -4,7 +4,7 @@
 #include "platform/Light.h"
 #include "platform/MeshBuilder.h"
 #include "scene/SceneModel.h"
-#include "scene/EditAspects.h"
+#include "scene/EditParts.h"
 #include "scene/Records.h"
 #include "scene/Ui.h"
 

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace corvid {
 
@@ -44,6 +45,12 @@ struct UserMenuEntry {
     int command = 0;     // 2222 + n / 3333 + n
     int position = 0;    // n
 };
+
+// Where a submenu shows its entries: an entry goes before the first with the
+// same or a higher number, so one put back by an undo returns to its place.
+// For the Ui implementations that keep the entries as a list.
+void InsertUserMenuEntry(std::vector<UserMenuEntry>& menu, const UserMenuEntry& entry);
+void RemoveUserMenuEntry(std::vector<UserMenuEntry>& menu, int command);
 
 class Ui {
 public:

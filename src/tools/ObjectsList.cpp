@@ -1,6 +1,8 @@
 // What the "Objects List" does with its items: select, rename, drop, delete
 // and the check boxes. The items themselves are kept in step with the frames
-// by the scene model (scene/ObjectTree.h).
+// by the scene model (scene/ObjectTree.h). Each change is a step of its own:
+// a gesture waiting for its last click (a camera being aimed) is finished
+// first, so the two are never one step.
 
 #include "platform/Frame.h"
 #include "render/ViewSet.h"
@@ -27,6 +29,7 @@ bool Tools::SelectFromTree(FramePtr frame)
 
 bool Tools::RenameFromTree(FramePtr frame, const std::string& text)
 {
+    FinishGesture();
     // The tree control keeps the label it edited.
     if (!scene_.Rename(frame, text))
         return false;
@@ -37,6 +40,7 @@ bool Tools::RenameFromTree(FramePtr frame, const std::string& text)
 
 bool Tools::DropInTree(FramePtr dragged, FramePtr target)
 {
+    FinishGesture();
     const ObjectRecord* draggedRecord = RecordOf(dragged.get());
     const ObjectRecord* targetRecord = RecordOf(target.get());
     if (!draggedRecord || !targetRecord || !draggedRecord->treeItem || !targetRecord->treeItem ||
@@ -50,6 +54,7 @@ bool Tools::DropInTree(FramePtr dragged, FramePtr target)
 
 bool Tools::DeleteFromTree(FramePtr frame)
 {
+    FinishGesture();
     if (!frame || !RecordOf(frame.get()))
         return false;
     if (frame == scene_.World()) {
@@ -71,6 +76,7 @@ bool Tools::DeleteFromTree(FramePtr frame)
 
 bool Tools::SetShownFromTree(FramePtr frame, bool shown)
 {
+    FinishGesture();
     if (!scene_.SetShown(frame, shown))
         return false;
     views_.RenderAllViews();

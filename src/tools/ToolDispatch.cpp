@@ -15,7 +15,7 @@
 #include "platform/Frame.h"
 #include "platform/Light.h"
 #include "render/ViewSet.h"
-#include "scene/EditAspects.h"
+#include "scene/EditParts.h"
 #include "scene/SceneModel.h"
 #include "tools/Tools.h"
 #include "tools/PlacementGestures.h"

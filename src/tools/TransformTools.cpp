@@ -6,7 +6,7 @@
 #include "platform/MeshBuilder.h"
 #include "render/Picking.h"
 #include "render/ViewSet.h"
-#include "scene/EditAspects.h"
+#include "scene/EditParts.h"
 #include "scene/SceneModel.h"
 #include "tools/Tools.h"
 #include "scene/IconMeshes.h"

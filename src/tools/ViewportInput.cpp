@@ -112,7 +112,7 @@ void Tools::ViewportMouseUp(int n, MouseButton button, int windowX, int windowY)
 void Tools::ViewportKeyDown(int n, int key)
 {
     (void)n;
-    if (key != kKeyDelete || !scene_.HasSelection() || !scene_.SelectedFrame())
+    if (key != kKeyDelete || !scene_.HasSelection() || !scene_.SelectedFrame() || !FinishGesture())
         return;
     // The roots are never deleted from a viewport.
     if (scene_.SelectedFrame() == scene_.Scene() || scene_.SelectedFrame() == scene_.World())

@@ -63,15 +63,15 @@ TEST_F(ViewTest, EachViewportStartsOnItsOwnViewAndMenuState)
             checked += View(n).menu.IsChecked(command) ? command : 0;
         EXPECT_EQ(checked, items[n - 1]) << n;
     }
-    const MenuModel& menu = View(2).menu;
+    const MenuModel& popup = View(2).menu;
     for (int command : {kCmdZDepth16, kCmdTextureLinear, kCmdShadeGouraud, kCmdFillSolid, kCmdLightsOn, kCmdDither,
                         kCmdDetail100, kCmdFullScreenDepth16, 33058, kCmdPerspectiveCorrect})
-        EXPECT_TRUE(menu.IsChecked(command)) << command;
+        EXPECT_TRUE(popup.IsChecked(command)) << command;
     for (int command : {kCmdShadePhong, kCmdFillWireframe, kCmdPerspectiveCorrect, 33058, 33052})
-        EXPECT_FALSE(menu.IsEnabled(command)) << command;
+        EXPECT_FALSE(popup.IsEnabled(command)) << command;
     for (const char* text : {"Antialiasing", "Antialiasing Mode", "Anisotropy Correction"})
-        EXPECT_FALSE(menu.FindText(text)->enabled) << text;
-    EXPECT_TRUE(menu.FindText("Edge")->checked);
+        EXPECT_FALSE(popup.FindText(text)->enabled) << text;
+    EXPECT_TRUE(popup.FindText("Edge")->checked);
 
     views.AddDisplayMode(640, 480, 32);
     EXPECT_TRUE(View(3).menu.IsEnabled(33058));

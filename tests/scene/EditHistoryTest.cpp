@@ -4,7 +4,7 @@
 
 #include "scene/SceneFixture.h"
 
-#include "scene/EditAspects.h"
+#include "scene/EditParts.h"
 #include "scene/EditHistory.h"
 #include "scene/MoveBehaviours.h"
 #include "support/SceneSnapshot.h"

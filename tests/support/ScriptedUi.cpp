@@ -89,24 +89,10 @@ void ScriptedUi::SetTreeItemChecked(long item, bool checked)
         it->second.checked = checked;
 }
 
-namespace {
-void InsertAt(std::vector<UserMenuEntry>& menu, const UserMenuEntry& entry)
-{
-    // An entry goes before the first with the same or a higher number, so
-    // one put back by an undo returns to its place.
-    auto at = std::find_if(menu.begin(), menu.end(), [&](const UserMenuEntry& e) { return e.position >= entry.position; });
-    menu.insert(at, entry);
-}
-void RemoveCommand(std::vector<UserMenuEntry>& menu, int command)
-{
-    std::erase_if(menu, [command](const UserMenuEntry& e) { return e.command == command; });
-}
-} // namespace
-
-void ScriptedUi::AddUserCameraEntry(const UserMenuEntry& entry) { InsertAt(cameraEntries, entry); }
-void ScriptedUi::RemoveUserCameraEntry(int command) { RemoveCommand(cameraEntries, command); }
-void ScriptedUi::AddUserLightEntry(const UserMenuEntry& entry) { InsertAt(lightEntries, entry); }
-void ScriptedUi::RemoveUserLightEntry(int command) { RemoveCommand(lightEntries, command); }
+void ScriptedUi::AddUserCameraEntry(const UserMenuEntry& entry) { InsertUserMenuEntry(cameraEntries, entry); }
+void ScriptedUi::RemoveUserCameraEntry(int command) { RemoveUserMenuEntry(cameraEntries, command); }
+void ScriptedUi::AddUserLightEntry(const UserMenuEntry& entry) { InsertUserMenuEntry(lightEntries, entry); }
+void ScriptedUi::RemoveUserLightEntry(int command) { RemoveUserMenuEntry(lightEntries, command); }
 
 void ScriptedUi::ResetUserMenus()
 {

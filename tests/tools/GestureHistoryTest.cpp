@@ -94,5 +94,19 @@ TEST_F(GestureHistoryTest, AGestureCutShortByAnotherToolIsStillOneStep)
     EXPECT_EQ(history().UndoName(), "Create Camera 0");
 }
 
+TEST_F(GestureHistoryTest, TheObjectsListFinishesAGestureBeforeItsOwnStep)
+{
+    FramePtr box = Box("Box", {-5, 0, 0});
+    tools.mode = kModeCamera;
+    Gesture(kCentreX, kCentreY, kCentreX, kCentreY - 20);
+    Drag(kCentreX + 30, kCentreY);  // aiming
+    ASSERT_TRUE(tools.DeleteFromTree(box));
+    EXPECT_EQ(history().UndoCount(), 2u);
+    EXPECT_EQ(history().UndoName(), "Delete Box");
+    ASSERT_TRUE(history().Undo());
+    EXPECT_EQ(box->GetParent(), scene.Scene().get());
+    EXPECT_EQ(history().UndoName(), "Create Camera 0");
+}
+
 } // namespace
 } // namespace corvid::testing

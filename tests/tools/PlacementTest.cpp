@@ -369,17 +369,19 @@ TEST_F(PlacementTest, InterruptedPlacementsAreRegisteredOrDropped)
     Release(kCentreX, kCentreY);
     EXPECT_TRUE(Registered(Placed()));
 
-    // Deleted while aiming: nothing is registered for the lost frame.
+    // Deleted while aiming: the aiming ends (the creation is a step of its
+    // own), then the delete takes the light away with its item and entry.
     Press(kCentreX, kCentreY);
     FramePtr doomed = Placed();
     Release(kCentreX, kCentreY);
+    const size_t entries = ui.lightEntries.size();
     tools.ViewportKeyDown(1, kKeyDelete);
     EXPECT_FALSE(scene.Scene()->IsAncestorOf(doomed.get()));
-    Drag(kCentreX + 10, kCentreY);
-    Press(kCentreX, kCentreY);
-    Release(kCentreX, kCentreY);
-    EXPECT_FALSE(Registered(doomed));
     EXPECT_FALSE(tools.Placement().Pending());
+    EXPECT_FALSE(Registered(doomed));
+    EXPECT_EQ(ui.lightEntries.size(), entries - 1);
+    EXPECT_EQ(scene.History().UndoName(), "Delete " + NameOf(doomed));
+    Drag(kCentreX + 10, kCentreY);  // aims nothing any more
     EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
 }
 

@@ -7,29 +7,13 @@
 
 #include "scene/SceneFixture.h"
 
-#include "platform/Device.h"
+#include "support/SizedDevice.h"
 #include "render/MenuModel.h"
 #include "render/ViewSet.h"
 #include "tools/ToolMode.h"
 #include "tools/Tools.h"
 
 namespace corvid::testing {
-
-struct SizedDevice : Device {
-    SizedDevice(int w, int h) : width(w), height(h) {}
-    int GetWidth() const override { return width; }
-    int GetHeight() const override { return height; }
-    void SetQuality(unsigned) override {}
-    void SetShades(int) override {}
-    void SetDither(bool) override {}
-    void SetRenderMode(unsigned) override {}
-    void SetTextureQuality(TextureQuality) override {}
-    void Clear(const Frame&) override {}
-    void Render(const Frame&, const Frame&, const ViewParameters&) override {}
-    void Update() override {}
-    Image ReadPixels() override { return {}; }
-    int width, height;
-};
 
 constexpr int kCentreX = 200, kCentreY = 150;
 constexpr float kUnitsPerPixelAtOrigin = 0.075f;

@@ -1,4 +1,4 @@
-#include "scene/EditAspects.h"
+#include "scene/EditParts.h"
 
 #include "platform/Frame.h"
 #include "scene/MoveBehaviours.h"
