@@ -221,3 +221,35 @@ TEST_F(HierarchyTest, DeletingALookTargetLeavesNoDanglingLooker)
 }
 
 } // namespace
+
+TEST_F(HierarchyTest, TearingDownALookerUnderItsTargetIsSafe)
+{
+    // A cube under a sphere, looking at it: the child's record goes before
+    // its parent's when the tree is destroyed, and neither may reach into
+    // the other once it is gone (ASan watches this in CI).
+    auto ui2 = std::make_unique<ScriptedUi>();
+    auto model = std::make_unique<SceneModel>(*ui2);
+    model->randomDigit = [] { return 1; };
+    auto make = [&](const char* pattern, int& counter) {
+        MeshBuilderPtr mesh = model->BeginObjectCreation();
+        mesh->AddVertex({0, 0, 0});
+        model->FinishObjectCreation(pattern, counter);
+        FramePtr frame = model->SelectedFrame();
+        model->RegisterObject(frame);
+        return frame;
+    };
+    FramePtr sphere = make("Sphere %s", model->names.sphere);
+    FramePtr cube = make("Cube %s", model->names.cube);
+    ASSERT_TRUE(model->Attach(cube, sphere));
+    ASSERT_TRUE(model->LookAt(cube, sphere));
+    // And a looker kept only by the history, looking at one in the scene.
+    FramePtr other = make("Cube %s", model->names.cube);
+    ASSERT_TRUE(model->LookAt(other, sphere));
+    model->DeleteObjectTree(other);
+    ASSERT_TRUE(model->History().Undo());
+    cube.reset();
+    sphere.reset();
+    other.reset();
+    model.reset();  // the whole tree and the history go
+    SUCCEED();
+}
