@@ -6,7 +6,7 @@
 
 namespace corvid {
 
-Editor::Editor(Ui& ui) : ui_(ui), mainMenu(BuildMainMenu()), scene(ui), views(scene, mainMenu), tools(scene, views)
+Editor::Editor(Ui& ui) : ui_(ui), mainMenu(BuildMainMenu()), scene(ui), views(scene, mainMenu), tools(scene, views, transport)
 {
     scene.History().onChanged = [this] { refreshEditMenu(); };
     refreshEditMenu();
@@ -22,12 +22,16 @@ Editor::~Editor()
 
 void Editor::NewScene()
 {
+    transport.Stop();
     tools.FinishGesture();
     scene.NewScene();
+    transport.Reset();
 }
 
 bool Editor::Undo()
 {
+    if (transport.Playing())
+        transport.Stop();
     if (!tools.FinishGesture() || !scene.History().Undo())
         return false;
     afterHistoryMove();
@@ -36,6 +40,8 @@ bool Editor::Undo()
 
 bool Editor::Redo()
 {
+    if (transport.Playing())
+        transport.Stop();
     if (!tools.FinishGesture() || !scene.History().Redo())
         return false;
     afterHistoryMove();

@@ -1,10 +1,12 @@
 #pragma once
 // The application: one object per subsystem (the scene model, its views,
-// the tools) and what belongs to the program as a whole: the main menu, the
+// the animation and its transport, the tools) and what belongs to the program as a whole: the main menu, the
 // working folders, playback and exit flags. One Editor per program; every
 // window and command holds a pointer to it. Qt-free; the person is reached
 // through the Ui.
 
+#include "anim/Animation.h"
+#include "anim/Transport.h"
 #include "render/MenuModel.h"
 #include "render/ViewSet.h"
 #include "scene/SceneModel.h"
@@ -43,6 +45,8 @@ public:
     MenuModel mainMenu;
     SceneModel scene;
     ViewSet views;
+    Animation animation{scene};
+    Transport transport{animation, views};
     Tools tools;
 
     // Empties the scene and forgets the edit history.

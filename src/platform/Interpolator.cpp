@@ -784,3 +784,37 @@ void MasterInterpolator::interpolate(unsigned options)
 }
 
 } // namespace corvid
+
+namespace corvid {
+
+FrameInterpolator::Keys FrameInterpolator::TakeKeys() const
+{
+    return {position_.Keys(), orientation_.Keys(), fogColor_.Keys(), fogParams_.Keys(), background_.Keys()};
+}
+
+void FrameInterpolator::RestoreKeys(const Keys& keys)
+{
+    position_.Assign(keys.position);
+    orientation_.Assign(keys.orientation);
+    fogColor_.Assign(keys.fogColor);
+    fogParams_.Assign(keys.fogParams);
+    background_.Assign(keys.background);
+}
+
+LightInterpolator::Keys LightInterpolator::TakeKeys() const
+{
+    Keys keys;
+    keys.color = color_.Keys();
+    for (int i = 0; i < kScalarChannels; ++i)
+        keys.scalars[i] = scalars_[i].Keys();
+    return keys;
+}
+
+void LightInterpolator::RestoreKeys(const Keys& keys)
+{
+    color_.Assign(keys.color);
+    for (int i = 0; i < kScalarChannels; ++i)
+        scalars_[i].Assign(keys.scalars[i]);
+}
+
+} // namespace corvid

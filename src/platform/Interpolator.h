@@ -132,6 +132,8 @@ public:
         else
             keys_.insert(it, key);
     }
+    // Every key at once, as Keys() gave them (sorted, one per index).
+    void Assign(std::vector<Key> keys) { keys_ = std::move(keys); }
     // Removes keys with min <= index <= max; returns how many went.
     std::size_t Erase(float min, float max)
     {
@@ -223,6 +225,17 @@ public:
     std::size_t DeleteKeys(float min, float max) override;
     std::optional<KeySpan> GetKeySpan() const override;
 
+    // Every key of every channel, to put back later with RestoreKeys.
+    struct Keys {
+        std::vector<PositionKey> position;
+        std::vector<OrientationKey> orientation;
+        std::vector<ColorKey> fogColor;
+        std::vector<FogParamsKey> fogParams;
+        std::vector<ColorKey> background;
+    };
+    Keys TakeKeys() const;
+    void RestoreKeys(const Keys& keys);
+
     // --- driven frames -----------------------------------------------------
     // Attaching null is refused; attaching a frame twice keeps one entry.
     bool AttachObject(const FramePtr& frame);
@@ -277,6 +290,13 @@ public:
     std::size_t GetKeyCount() const override;
     std::size_t DeleteKeys(float min, float max) override;
     std::optional<KeySpan> GetKeySpan() const override;
+
+    struct Keys {
+        std::vector<ColorKey> color;
+        std::vector<ScalarKey> scalars[6];  // Range .. QuadraticAttenuation
+    };
+    Keys TakeKeys() const;
+    void RestoreKeys(const Keys& keys);
 
     // --- driven lights -----------------------------------------------------
     bool AttachObject(const LightPtr& light);

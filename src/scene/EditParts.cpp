@@ -34,7 +34,6 @@ RecordAspect::State RecordAspect::Capture(const Frame& frame)
     s.menuCommand = record->menuCommand;
     s.controlPoint = {record->cpRow,      record->cpColumn, record->cpRows,  record->cpColumns,
                       record->patchType, record->cpStepsU, record->cpStepsV};
-    s.animFlags = record->animFlags;
     return s;
 }
 
@@ -64,7 +63,6 @@ void RecordAspect::Restore(SceneModel& scene, Frame& frame, const State& s)
     record->patchType = s.controlPoint[4];
     record->cpStepsU = s.controlPoint[5];
     record->cpStepsV = s.controlPoint[6];
-    record->animFlags = s.animFlags;
     if (record->treeItem)
         scene.ui().SetTreeItemName(record->treeItem, record->name);
 }
@@ -76,7 +74,7 @@ bool RecordAspect::Same(const State& a, const State& b)
     };
     return a.hasRecord == b.hasRecord && a.name == b.name && a.text2 == b.text2 && a.kind == b.kind &&
            a.looksAt == b.looksAt && sameTarget(a.lookTarget, b.lookTarget) && a.turning == b.turning &&
-           a.menuCommand == b.menuCommand && a.controlPoint == b.controlPoint && a.animFlags == b.animFlags;
+           a.menuCommand == b.menuCommand && a.controlPoint == b.controlPoint;
 }
 
 unsigned ShownAspect::Capture(const Frame& frame)

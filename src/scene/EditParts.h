@@ -33,7 +33,8 @@ struct TransformAspect {
 // The fields of the frame's ObjectRecord a person changes (name, kind,
 // look-at, menu and control-point fields), and whether it turns to its
 // look-at target. Not the tree item, interpolator or keys, which follow the
-// frame's place in the scene.
+// frame's place in the scene, nor the animation flags, which go with the
+// keys (anim/KeyParts.h).
 struct RecordAspect {
     struct State {
         bool hasRecord = false;
@@ -44,7 +45,6 @@ struct RecordAspect {
         bool turning = false;  // the look-at move callback is installed
         int32_t menuCommand = 0;
         std::array<int32_t, 7> controlPoint{};  // cpRow, cpColumn, cpRows, cpColumns, patchType, cpStepsU, cpStepsV
-        std::array<uint8_t, 6> animFlags{};
     };
     using Object = FramePtr;
     static State Capture(const Frame& frame);

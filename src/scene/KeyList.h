@@ -33,6 +33,7 @@ struct LightKey {
     float constantAttenuation = kUnsetKeyValue;
     float linearAttenuation = kUnsetKeyValue;
     float quadraticAttenuation = kUnsetKeyValue;
+    bool operator==(const LightKey&) const = default;
 };
 
 struct KeyList {

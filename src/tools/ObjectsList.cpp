@@ -5,6 +5,7 @@
 // first, so the two are never one step.
 
 #include "platform/Frame.h"
+#include "anim/Transport.h"
 #include "render/ViewSet.h"
 #include "scene/Records.h"
 #include "scene/SceneModel.h"
@@ -55,6 +56,8 @@ bool Tools::DropInTree(FramePtr dragged, FramePtr target)
 bool Tools::DeleteFromTree(FramePtr frame)
 {
     FinishGesture();
+    if (transport_.Playing())
+        transport_.Stop();
     if (!frame || !RecordOf(frame.get()))
         return false;
     if (frame == scene_.World()) {

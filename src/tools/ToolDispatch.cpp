@@ -14,6 +14,7 @@
 #include "tools/PatchGesture.h"
 #include "platform/Frame.h"
 #include "platform/Light.h"
+#include "anim/Transport.h"
 #include "render/ViewSet.h"
 #include "scene/EditParts.h"
 #include "scene/SceneModel.h"
@@ -97,6 +98,9 @@ void Tools::Press(MouseButton button, int x, int y)
     ToolDragState& drag = drag_;
     const bool first = !drag.AnyButton();
     if (first) {
+        // A press in a viewport stops a playback where it is.
+        if (transport_.Playing())
+            transport_.Stop();
         drag.Reset();
         // A camera or light left unfinished by a change of tool is registered
         // now, and likewise a primitive still being sized: that ends the
@@ -254,6 +258,10 @@ void Tools::Press(MouseButton button, int x, int y)
             return;
         break;
     }
+    // While animating, what the gesture is about to change keeps its value
+    // at frame 0 (once: the start flags).
+    if (first && transport_.animation().IsAnimating())
+        transport_.animation().RecordStartKeys(scene_.SelectedFrame());
     ui().Notify(Notification::PanelsChanged);
     views_.RenderAllViews();
 }
@@ -362,6 +370,9 @@ void Tools::Release(MouseButton button, int x, int y)
         break;
     }
     if (last) {
+        // While animating, the gesture's result is the key at the current frame.
+        if (transport_.animation().IsAnimating())
+            transport_.animation().RecordCurrentKeys(scene_.SelectedFrame());
         drag.Reset();
         endGesture();
     }

@@ -4,6 +4,9 @@
 
 namespace corvid {
 
-Tools::Tools(SceneModel& scene, ViewSet& views) : scene_(scene), views_(views) {}
+Tools::Tools(SceneModel& scene, ViewSet& views, Transport& transport)
+    : scene_(scene), views_(views), transport_(transport)
+{
+}
 
 } // namespace corvid

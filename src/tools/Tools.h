@@ -5,7 +5,10 @@
 //
 // A gesture, from the first press to the release of the last button (and
 // for cameras, lights and the staged primitives on to the press that ends
-// their last stage), is one step of the edit history.
+// their last stage), is one step of the edit history. While the transport
+// animates, a gesture's first press keeps the selection's start keys and
+// its last release the keys at the current frame; a press while playing
+// stops the playback.
 
 #include "geometry/Patch.h"
 #include "geometry/Primitives.h"
@@ -20,6 +23,7 @@
 
 namespace corvid {
 
+class Transport;
 class ViewSet;
 class ViewWindow;
 
@@ -27,12 +31,13 @@ enum class MouseButton { Left, Right };
 
 class Tools {
 public:
-    Tools(SceneModel& scene, ViewSet& views);
+    Tools(SceneModel& scene, ViewSet& views, Transport& transport);
     Tools(const Tools&) = delete;
     Tools& operator=(const Tools&) = delete;
 
     SceneModel& scene() { return scene_; }
     ViewSet& views() { return views_; }
+    Transport& transport() { return transport_; }
     Ui& ui() { return scene_.ui(); }
 
     // The tool mode (tools/ToolMode.h) and the stage of a staged tool.
@@ -106,6 +111,7 @@ private:
 
     SceneModel& scene_;
     ViewSet& views_;
+    Transport& transport_;
     ToolDragState drag_;
     PlacementState placement_;
     CreationState creation_;

@@ -5,6 +5,7 @@
 #include "scene/Ui.h"
 #include "platform/Frame.h"
 #include "render/Navigation.h"
+#include "anim/Transport.h"
 #include "render/ViewSet.h"
 #include "render/ViewWindow.h"
 #include "scene/SceneModel.h"
@@ -114,6 +115,8 @@ void Tools::ViewportKeyDown(int n, int key)
     (void)n;
     if (key != kKeyDelete || !scene_.HasSelection() || !scene_.SelectedFrame() || !FinishGesture())
         return;
+    if (transport_.Playing())
+        transport_.Stop();
     // The roots are never deleted from a viewport.
     if (scene_.SelectedFrame() == scene_.Scene() || scene_.SelectedFrame() == scene_.World())
         return;

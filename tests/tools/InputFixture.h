@@ -4,13 +4,16 @@
 
 #include "render/PickFixture.h"
 #include "tools/ToolMode.h"
+#include "anim/Transport.h"
 #include "tools/Tools.h"
 
 namespace corvid::testing {
 
 class InputTest : public PickTest {
 protected:
-    Tools tools{scene, views};
+    Animation animation{scene};
+    Transport transport{animation, views};
+    Tools tools{scene, views, transport};
 };
 
 } // namespace corvid::testing

@@ -11,6 +11,7 @@
 #include "render/MenuModel.h"
 #include "render/ViewSet.h"
 #include "tools/ToolMode.h"
+#include "anim/Transport.h"
 #include "tools/Tools.h"
 
 namespace corvid::testing {
@@ -40,7 +41,9 @@ protected:
 
     MenuModel menu;
     ViewSet views{scene, menu};
-    Tools tools{scene, views};
+    Animation animation{scene};
+    Transport transport{animation, views};
+    Tools tools{scene, views, transport};
 };
 
 } // namespace corvid::testing
