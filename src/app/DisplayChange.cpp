@@ -14,11 +14,13 @@ bool Usable(int depth)
     return depth == 16 || depth == 32;
 }
 
+// Playback runs on the GUI thread's timer: stopping it takes effect at once.
 void RequestPlaybackStop(Editor& editor, const ShellHooks& hooks)
 {
-    if (!editor.playbackRunning)
+    if (!editor.transport.Playing())
         return;
     editor.exitRequested = true;
+    editor.transport.Stop();
     if (hooks.requestPlaybackStop)
         hooks.requestPlaybackStop();
 }
@@ -101,18 +103,14 @@ DisplayChangeResult HandleDisplayChange(Editor& editor, int newDepth, const Shel
 
 CloseDecision AskBeforeClose(Editor& editor, const ShellHooks& hooks)
 {
+    // A playback stops first, so the scene holds still while it is saved.
+    RequestPlaybackStop(editor, hooks);
     if (editor.scene.Modified()) {
         Answer answer = editor.ui().Ask(kSaveQuestion, Buttons::YesNoCancel);
         if (answer != Answer::Yes && answer != Answer::No)
             return CloseDecision::Stay;
-        // While playback runs the save only asks it to stop; the close that
-        // follows its end asks again and then writes.
-        if (answer == Answer::Yes && !editor.playbackRunning && !Save(hooks))
+        if (answer == Answer::Yes && !Save(hooks))
             return CloseDecision::Stay;
-    }
-    if (editor.playbackRunning) {
-        RequestPlaybackStop(editor, hooks);
-        return CloseDecision::WaitForPlayback;
     }
     return CloseDecision::Close;
 }

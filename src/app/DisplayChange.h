@@ -18,7 +18,7 @@ struct ShellHooks {
     // The save of Save Scene as; true when written or to count as done,
     // false when the person cancelled.
     std::function<bool()> saveScene;
-    // Asks a running playback to stop.
+    // Told when a running playback was stopped for the program to end.
     std::function<void()> requestPlaybackStop;
     // Renders the material preview.
     std::function<void()> renderSampler;
@@ -40,12 +40,12 @@ DisplayChangeResult HandleDisplayChange(Editor& editor, int newDepth, const Shel
 bool RebuildViewDevices(Editor& editor, const ShellHooks& hooks);
 
 enum class CloseDecision {
-    Stay,             // the person cancelled
-    Close,            // close the main window now
-    WaitForPlayback,  // playback was asked to stop; close when it has
+    Stay,   // the person cancelled
+    Close,  // close the main window now
 };
 
-// The save question before the main window closes.
+// The save question before the main window closes; a playback is stopped
+// first.
 CloseDecision AskBeforeClose(Editor& editor, const ShellHooks& hooks);
 
 } // namespace corvid

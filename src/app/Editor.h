@@ -65,7 +65,7 @@ public:
     std::string RedoText() const;
 
     // --- application state --------------------------------------------------------
-    bool playbackRunning = false;
+    // The program is ending: set when a playback was stopped for it.
     bool exitRequested = false;
     std::string baseDirectory;
     WorkingDirectory mapsDirectory, objectsDirectory, scenesDirectory, imagesDirectory, animationsDirectory;

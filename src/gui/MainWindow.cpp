@@ -352,7 +352,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->accept();
         break;
     case CloseDecision::Stay:
-    case CloseDecision::WaitForPlayback:
         event->ignore();
         break;
     }

@@ -26,7 +26,10 @@ protected:
         saves = stops = 0;
         editor.views.colorDepth = 16;
         editor.scene.SetModified(modified);
-        editor.playbackRunning = playback;
+        if (playback)
+            editor.transport.Play(0.0);
+        else
+            editor.transport.Stop();
         editor.exitRequested = false;
         editor.views.renderingEnabled = true;
     }
@@ -111,7 +114,7 @@ TEST_F(ShellTest, SaveQuestionBeforeClosing)
         {"Yes saves and closes", true, false, {A::Yes}, true, CloseDecision::Close, 1},
         {"Yes, save cancelled: stays", true, false, {A::Yes}, false, CloseDecision::Stay, 1},
         {"No closes unsaved", true, false, {A::No}, true, CloseDecision::Close, 0},
-        {"Yes during playback waits for it", true, true, {A::Yes}, true, CloseDecision::WaitForPlayback, 0},
+        {"Yes during playback stops it, saves and closes", true, true, {A::Yes}, true, CloseDecision::Close, 1},
     };
     for (const auto& c : cases) {
         Reset(c.modified, c.playback, c.answers);
@@ -120,5 +123,6 @@ TEST_F(ShellTest, SaveQuestionBeforeClosing)
         EXPECT_EQ(ui.questions.size(), c.answers.size()) << c.name;
         EXPECT_EQ(saves, c.saves) << c.name;
         EXPECT_EQ(editor.exitRequested, c.playback) << c.name;
+        EXPECT_FALSE(editor.transport.Playing()) << c.name;
     }
 }
