@@ -110,6 +110,11 @@ void Transport::setSlider(int position)
 void Transport::showFrame(float frame)
 {
     animation_.ShowFrame(frame);
+    // The marker and the panels follow the selection to where the frame puts it.
+    if (views_.scene().HasSelection()) {
+        views_.FitSelectionMarker();
+        views_.RefreshObjectInfo();
+    }
     views_.RenderAllViews();
 }
 

@@ -1,14 +1,18 @@
 #include "gui/MainWindow.h"
 
+#include "gui/AnimationPanel.h"
 #include "gui/DesktopDepth.h"
 #include "gui/HelpFile.h"
 #include "gui/MenuBuilder.h"
 #include "gui/ObjectInfoPanel.h"
 #include "gui/ObjectTreeWidget.h"
+#include "gui/PlaybackTimer.h"
+#include "gui/PropertyPanels.h"
 #include "gui/QtUi.h"
 #include "gui/SamplerWidget.h"
 #include "gui/ToolButtons.h"
 #include "gui/ToolWindows.h"
+#include "gui/TransportBar.h"
 #include "gui/ViewportSetupDialog.h"
 #include "gui/ViewportWidget.h"
 #include "render/CommandIds.h"
@@ -87,6 +91,12 @@ MainWindow::MainWindow(Editor& editor, QtUi& ui)
     // A tool button drops a trailing "..." from the action's text unless told.
     viewportSetup_->setIconText(viewportSetup_->text());
     connect(viewportSetup_, &QAction::triggered, this, [this] { ShowViewportSetup(); });
+
+    // The transport bar gets a row of its own under the tool bar.
+    playback_ = new PlaybackTimer(editor_.transport, this);
+    addToolBarBreak();
+    transportBar_ = new TransportBar(editor_, *playback_, this);
+    addToolBar(transportBar_);
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -167,6 +177,31 @@ void MainWindow::createDocks()
     dockWidth_ = std::max(230, panelWidth);
     resizeDocks({treeDock_, infoDock_}, {dockWidth_, dockWidth_}, Qt::Horizontal);
 
+    // The animation, object properties and light windows share the
+    // information panel's place as tabs.
+    auto dock = [this](const char* title, const char* name, QWidget* panel) {
+        auto* d = new QDockWidget(title, this);
+        d->setObjectName(name);
+        d->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+        auto* scroll = new QScrollArea(d);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        panel->setParent(scroll);
+        scroll->setWidget(panel);
+        d->setWidget(scroll);
+        addDockWidget(Qt::RightDockWidgetArea, d);
+        tabifyDockWidget(infoDock_, d);
+        return d;
+    };
+    animation_ = new AnimationPanel(editor_);
+    objectProperties_ = new ObjectPropertiesPanel(editor_);
+    lightProperties_ = new LightPropertiesPanel(editor_);
+    objectPropertiesDock_ = dock("Object Properties", "objectPropertiesDock", objectProperties_);
+    lightDock_ = dock("Point Light Info", "lightDock", lightProperties_);
+    animationDock_ = dock("Animation", "animationDock", animation_);
+    connect(lightProperties_, &LightPropertiesPanel::titleChanged, lightDock_, &QDockWidget::setWindowTitle);
+    infoDock_->raise();
+
     connect(&ui_, &QtUi::Notified, this, &MainWindow::onNotified);
     info_->Show(editor_.views.objectInfo);
     if (ObjectTreeWidget* tree = ui_.Tree())
@@ -209,6 +244,12 @@ void MainWindow::onNotified(int what)
     case Notification::SelectionChanged:
     case Notification::PanelsChanged:
         info_->Show(editor_.views.objectInfo);
+        objectProperties_->Refresh();
+        lightProperties_->Refresh();
+        break;
+    case Notification::TransportChanged:
+        transportBar_->Refresh();
+        animation_->Refresh();
         break;
     case Notification::HistoryChanged:
         // The Edit items' texts and states, so that their keys work at once.

@@ -20,8 +20,13 @@ class QToolBar;
 
 namespace corvid {
 
+class AnimationPanel;
 class Editor;
+class LightPropertiesPanel;
 class ObjectInfoPanel;
+class ObjectPropertiesPanel;
+class PlaybackTimer;
+class TransportBar;
 class ObjectTreeWidget;
 class QtUi;
 class ToolButtons;
@@ -61,6 +66,14 @@ public:
     ObjectInfoPanel* InfoPanel() const { return info_; }
     QDockWidget* InfoDock() const { return infoDock_; }
     QWidget* ViewportArea() const { return area_; }
+    TransportBar* Transport() const { return transportBar_; }
+    PlaybackTimer* Playback() const { return playback_; }
+    AnimationPanel* Animation() const { return animation_; }
+    ObjectPropertiesPanel* ObjectProperties() const { return objectProperties_; }
+    LightPropertiesPanel* LightProperties() const { return lightProperties_; }
+    QDockWidget* AnimationDock() const { return animationDock_; }
+    QDockWidget* ObjectPropertiesDock() const { return objectPropertiesDock_; }
+    QDockWidget* LightDock() const { return lightDock_; }
     // The menu-bar action with this command id, or null.
     QAction* FindMenuAction(int command) const;
     QAction* ViewportSetupAction() const { return viewportSetup_; }
@@ -101,6 +114,14 @@ private:
     ToolWindows* toolWindows_ = nullptr;
     QDockWidget* treeDock_ = nullptr;
     QDockWidget* infoDock_ = nullptr;
+    PlaybackTimer* playback_ = nullptr;
+    TransportBar* transportBar_ = nullptr;
+    AnimationPanel* animation_ = nullptr;
+    ObjectPropertiesPanel* objectProperties_ = nullptr;
+    LightPropertiesPanel* lightProperties_ = nullptr;
+    QDockWidget* animationDock_ = nullptr;
+    QDockWidget* objectPropertiesDock_ = nullptr;
+    QDockWidget* lightDock_ = nullptr;
     int dockWidth_ = 0;           // the docks' width in a wide window
     bool docksNarrowed_ = false;   // narrowed by a narrow window, to grow back
     ObjectInfoPanel* info_ = nullptr;
