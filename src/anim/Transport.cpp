@@ -208,6 +208,14 @@ bool Transport::EnterMaxFrames(const std::string& text)
     return value.has_value();
 }
 
+void Transport::SetMaxFrames(int frames)
+{
+    animation_.settings.maxFrames = std::clamp(frames, 1, kMaxAnimationFrames);
+    window_.maxFrames = std::to_string(animation_.settings.maxFrames);
+    setSliderRange(animation_.settings.maxFrames);
+    changed();
+}
+
 bool Transport::EnterUserSpeed(const std::string& text)
 {
     const auto value = ParseTransportNumber(text);

@@ -98,6 +98,8 @@ public:
     // taken at the nearest limit and shown as taken.
     bool EnterCurrentFrame(const std::string& text);  // 0 .. max frames
     bool EnterMaxFrames(const std::string& text);     // 1 .. 10000
+    // The frame count from elsewhere (a scene file), clamped the same way.
+    void SetMaxFrames(int frames);
     bool EnterUserSpeed(const std::string& text);     // 0.01 .. 1000
     bool EnterFrameRate(const std::string& text);     // 1 .. 1000, whole frames
     bool EnterRecordingSpeed(const std::string& text);  // 1 .. 1000

@@ -66,17 +66,19 @@ TEST_F(TransportTest, EveryCommandInEveryState)
         Enter(S::Animating);
         c.run(transport);
         EXPECT_EQ(transport.State(), c.fromAnimating);
-        if (c.fromAnimating == S::Animating)
+        if (c.fromAnimating == S::Animating) {
             EXPECT_EQ(animation.CurrentFrame(), static_cast<float>(transport.Slider().position))
                 << "keys go to the frame shown";
+        }
         EXPECT_EQ(transport.StopAnimatingShown(), c.fromAnimating == S::Animating);
 
         Enter(S::Playing);
         const int before = transport.Slider().position;
         c.run(transport);
         EXPECT_EQ(transport.State(), c.fromPlaying);
-        if (c.fromPlaying == S::Stopped && c.sliderFromStopped != 40)
+        if (c.fromPlaying == S::Stopped && c.sliderFromStopped != 40) {
             EXPECT_EQ(transport.Slider().position, before) << "navigating stops playback where it is";
+        }
     }
     EXPECT_GT(ui.Count(Notification::TransportChanged), 0);
 }
@@ -132,6 +134,11 @@ TEST_F(TransportTest, FieldsRefuseWhatIsNotANumberAndClampTheRest)
     transport.EnterCurrentFrame("99");
     EXPECT_EQ(transport.Window().currentFrame, "5");
     EXPECT_EQ(transport.Slider().position, 5);
+    // A count from a file is held to the same range.
+    transport.SetMaxFrames(50000);
+    EXPECT_EQ(animation.settings.maxFrames, 10000);
+    transport.SetMaxFrames(-3);
+    EXPECT_EQ(transport.Window().maxFrames, "1");
 }
 
 TEST_F(TransportTest, ListsAndBoxesSetTheOptionsAndWhatTakesInput)
