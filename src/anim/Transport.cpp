@@ -278,6 +278,14 @@ void Transport::SetUserSpeedTicked(bool ticked)
     changed();
 }
 
+void Transport::SetUserSpeed(float speed)
+{
+    const double taken = std::clamp(static_cast<double>(speed), kMinUserSpeed, kMaxUserSpeed);
+    animation_.settings.userSpeed = static_cast<float>(taken);
+    window_.userSpeed = FormatNumber(taken);
+    changed();
+}
+
 void Transport::SetPlaybackMode(PlaybackMode mode)
 {
     window_.mode = mode;

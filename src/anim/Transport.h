@@ -105,6 +105,9 @@ public:
     bool EnterRecordingSpeed(const std::string& text);  // 1 .. 1000
     bool EnterRecordEvery(const std::string& text);   // 0.1 .. 1000 seconds
     void SetUserSpeedTicked(bool ticked);
+    // The user speed from elsewhere (a scene file), held to its range and
+    // taken exactly as given.
+    void SetUserSpeed(float speed);
     void SetPlaybackMode(PlaybackMode mode);
     // Each list replaces only its own group of interpolation options.
     void SetClosed(bool closed);

@@ -6,7 +6,9 @@
 // through the Ui.
 
 #include "anim/Animation.h"
+#include "app/Autosave.h"
 #include "anim/Transport.h"
+#include "files/Document.h"
 #include "render/MenuModel.h"
 #include "render/ViewSet.h"
 #include "scene/SceneModel.h"
@@ -48,6 +50,13 @@ public:
     Animation animation{scene};
     Transport transport{animation, views};
     Tools tools;
+    // The scene's autosave (Autosave.h); the front end drives its timer.
+    Autosave autosave{*this};
+    // The scene file the scene was last loaded from or saved to; empty for a
+    // new scene.
+    std::string documentPath;
+    // What the file readers and writers work on.
+    Document document() { return {scene, views, animation, transport}; }
 
     // Empties the scene and forgets the edit history.
     void NewScene();

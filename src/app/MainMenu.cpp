@@ -9,7 +9,10 @@ MenuModel BuildMainMenu()
     using I = MenuItem;
     MenuModel menu;
     menu.items = {
-        I::Popup("File", {I::Command(kCmdExit, "Exit")}),
+        I::Popup("File", {I::Command(kCmdNewScene, "New Scene ...").WithShortcuts({"Ctrl+N"}), I::Separator(),
+                          I::Command(kCmdLoad, "Load ...").WithShortcuts({"Ctrl+O"}),
+                          I::Command(kCmdSaveSceneAs, "Save Scene as ...").WithShortcuts({"Ctrl+S"}),
+                          I::Separator(), I::Command(kCmdExit, "Exit").WithShortcuts({"Ctrl+Q"})}),
         I::Popup("Edit", {I::Command(kCmdUndo, "Undo", false, false).WithShortcuts({"Ctrl+Z"}),
                           I::Command(kCmdRedo, "Redo", false, false).WithShortcuts({"Ctrl+Y", "Ctrl+Shift+Z"})}),
         I::Popup("Options", {I::Command(kViewportMenuCommands[0], "Viewport 1 Menu ..."),

@@ -5,7 +5,7 @@
 
 namespace corvid {
 
-// "File" (Exit), "Options" ("Viewport 1 Menu ..." .. "Viewport 4 Menu ..."),
+// "File" (New Scene, Load, Save Scene as, Exit), "Options" ("Viewport 1 Menu ..." .. "Viewport 4 Menu ..."),
 // "Show" ("Camera Light", checked) and "Help". Later commands add their own
 // items.
 MenuModel BuildMainMenu();

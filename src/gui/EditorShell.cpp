@@ -11,6 +11,7 @@
 #include "app/Editor.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <QSurfaceFormat>
 
 namespace corvid {
@@ -53,6 +54,9 @@ bool EditorShell::Start(const ShellOptions& options)
     window_->onViewport1FirstResize = [this] {
         FinishStartup(*editor_, *platform_);
         finished_ = true;
+        window_->StartAutosave();
+        // Asked once the window is up and the event loop runs.
+        QTimer::singleShot(0, window_.get(), [this] { window_->OfferRecovery(); });
         if (onStartupFinished)
             onStartupFinished();
     };

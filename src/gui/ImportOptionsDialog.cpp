@@ -9,34 +9,26 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
+#include <QLocale>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
-
-#include <initializer_list>
-#include <string_view>
 
 namespace corvid {
 
 namespace {
 
-bool IsOneOf(std::string_view type, std::initializer_list<std::string_view> types)
+void Show(QAbstractButton* button, const DialogControl& control)
 {
-    for (std::string_view t : types)
-        if (type == t)
-            return true;
-    return false;
-}
-
-void SetBox(QCheckBox* box, bool enabled, bool checked)
-{
-    box->setEnabled(enabled);
-    box->setChecked(checked);
+    const QSignalBlocker quiet(button);
+    button->setEnabled(control.enabled);
+    button->setChecked(control.checked);
 }
 
 } // namespace
 
 ImportOptionsDialog::ImportOptionsDialog(const ImportDialogRequest& request, QWidget* parent)
     : QDialog(parent)
-    , exporting_(request.exporting)
+    , model_(ImportDialogModel::For(request))
 {
     setWindowTitle(request.exporting ? "Export" : "Import");
 
@@ -59,6 +51,8 @@ ImportOptionsDialog::ImportOptionsDialog(const ImportDialogRequest& request, QWi
 
     scaleToViewport_ = new QCheckBox("Scale to viewport", this);
     scale_ = new QDoubleSpinBox(this);
+    // Numbers read the same whatever the person's locale.
+    scale_->setLocale(QLocale::c());
     scale_->setRange(0.0, 10000.0);
     scale_->setDecimals(3);
     scale_->setSingleStep(0.1);
@@ -102,71 +96,55 @@ ImportOptionsDialog::ImportOptionsDialog(const ImportDialogRequest& request, QWi
     layout->addLayout(boxes);
     layout->addWidget(buttons);
 
-    // Textures come with materials; an explicit scale only without the
-    // automatic one.
-    connect(materials_, &QCheckBox::toggled, this, [this](bool on) {
-        if (!on)
-            textures_->setChecked(false);
-        textures_->setEnabled(on);
-    });
-    connect(scaleToViewport_, &QCheckBox::toggled, this, [this](bool on) { scale_->setEnabled(!on); });
-
-    setUpFor(request);
+    // Every click goes through the model, which keeps the rules between
+    // the controls; the controls then show the model again.
+    auto on = [this](QAbstractButton* button, auto change) {
+        connect(button, &QAbstractButton::clicked, this, [this, change] {
+            change(model_);
+            showModel();
+        });
+    };
+    on(replace_, [](ImportDialogModel& m) { m.ChooseReplace(true); });
+    on(merge_, [](ImportDialogModel& m) { m.ChooseReplace(false); });
+    on(clockwise_, [](ImportDialogModel& m) { m.ChooseWinding(false); });
+    on(counterClockwise_, [](ImportDialogModel& m) { m.ChooseWinding(true); });
+    on(scaleToViewport_, [](ImportDialogModel& m) { m.ToggleScaleToViewport(); });
+    on(materials_, [](ImportDialogModel& m) { m.ToggleMaterials(); });
+    on(textures_, [](ImportDialogModel& m) { ImportDialogModel::Toggle(m.textures); });
+    on(lights_, [](ImportDialogModel& m) { ImportDialogModel::Toggle(m.lights); });
+    on(cameras_, [](ImportDialogModel& m) { ImportDialogModel::Toggle(m.cameras); });
+    on(animation_, [](ImportDialogModel& m) { ImportDialogModel::Toggle(m.animation); });
+    on(fog_, [](ImportDialogModel& m) { ImportDialogModel::Toggle(m.fog); });
+    on(background_, [](ImportDialogModel& m) { ImportDialogModel::Toggle(m.background); });
+    on(lastPicked_, [](ImportDialogModel& m) { ImportDialogModel::Toggle(m.lastPicked); });
+    connect(scale_, &QDoubleSpinBox::valueChanged, this,
+            [this](double value) { model_.SetScale(static_cast<float>(value)); });
+    showModel();
 }
 
-void ImportOptionsDialog::setUpFor(const ImportDialogRequest& request)
+void ImportOptionsDialog::showModel()
 {
-    const std::string_view type = request.fileType;
-    const bool scene = type == "*.cvd";
-
-    replace_->setChecked(true);
-    (type == "*.cob" ? clockwise_ : counterClockwise_)->setChecked(true);
-    clockwise_->setEnabled(!scene);
-    counterClockwise_->setEnabled(!scene);
-
-    const bool materials = type != "*.dxf";
-    const bool textures = IsOneOf(type, {"*.cob", "*.cvd", "*.wrl", "*.3ds", "*.prj"});
-    const bool lights = IsOneOf(type, {"*.cvd", "*.wrl", "*.3ds", "*.prj"});
-    const bool sceneParts = IsOneOf(type, {"*.cvd", "*.wrl"});
-    // Set the materials box first: its toggle handler governs the textures box.
-    SetBox(materials_, materials, materials);
-    SetBox(textures_, textures, textures);
-    SetBox(lights_, lights, lights);
-    for (QCheckBox* box : {animation_, cameras_, fog_, background_})
-        SetBox(box, sceneParts, sceneParts);
-    SetBox(lastPicked_, false, false);
-    SetBox(scaleToViewport_, !scene, !scene);
-    scale_->setValue(1.0);
-    scale_->setEnabled(false);
-
-    if (request.exporting) {
-        for (QRadioButton* button : {replace_, merge_, clockwise_, counterClockwise_})
-            button->setEnabled(false);
-        lastPicked_->setEnabled(true);
-        if (type == "*.wrl") {
-            SetBox(materials_, true, true);
-            SetBox(textures_, false, true);
-        }
-    }
+    Show(replace_, model_.replace);
+    Show(merge_, model_.merge);
+    Show(clockwise_, model_.clockwise);
+    Show(counterClockwise_, model_.counterClockwise);
+    Show(scaleToViewport_, model_.scaleToViewport);
+    Show(animation_, model_.animation);
+    Show(materials_, model_.materials);
+    Show(textures_, model_.textures);
+    Show(lights_, model_.lights);
+    Show(cameras_, model_.cameras);
+    Show(fog_, model_.fog);
+    Show(background_, model_.background);
+    Show(lastPicked_, model_.lastPicked);
+    const QSignalBlocker quiet(scale_);
+    scale_->setEnabled(model_.scaleEnabled);
+    scale_->setValue(model_.scale);
 }
 
 ImportDialogResult ImportOptionsDialog::Result() const
 {
-    ImportDialogResult result;
-    ImportOptions& o = result.options;
-    o.winding = counterClockwise_->isChecked() ? 1 : 0;
-    o.scale = static_cast<float>(scale_->value());
-    o.scaleToViewport = scaleToViewport_->isChecked();
-    o.addAnimation = animation_->isChecked();
-    o.addMaterials = materials_->isChecked();
-    o.addTextures = textures_->isChecked();
-    o.addLights = lights_->isChecked();
-    o.addCameras = cameras_->isChecked();
-    o.addFog = fog_->isChecked();
-    o.addBackground = background_->isChecked();
-    o.lastPickedOnly = exporting_ && lastPicked_->isChecked();
-    result.replaceScene = replace_->isChecked();
-    return result;
+    return model_.Result();
 }
 
 } // namespace corvid

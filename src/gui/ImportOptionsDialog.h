@@ -3,10 +3,11 @@
 // file, the winding and scale of its geometry, and whether it replaces the
 // scene or is merged into it.
 
-#include "scene/ImportOptions.h"
+#include "files/ImportPipeline.h"
 
 #include <QDialog>
 
+class QAbstractButton;
 class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -38,9 +39,10 @@ public:
     QCheckBox* lastPickedBox() const { return lastPicked_; }
 
 private:
-    void setUpFor(const ImportDialogRequest& request);
+    // Shows the model in the controls.
+    void showModel();
 
-    bool exporting_ = false;
+    ImportDialogModel model_;
     QLabel* heading_ = nullptr;
     QRadioButton* replace_ = nullptr;
     QRadioButton* merge_ = nullptr;

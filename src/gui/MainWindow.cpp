@@ -16,12 +16,17 @@
 #include "gui/ViewportSetupDialog.h"
 #include "gui/ViewportWidget.h"
 #include "render/CommandIds.h"
+#include "app/DocumentCommands.h"
 #include "app/Editor.h"
+#include "app/Startup.h"
+#include "files/FileIo.h"
 
 #include <algorithm>
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QLocale>
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QGuiApplication>
@@ -33,6 +38,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -255,7 +261,10 @@ void MainWindow::onNotified(int what)
         // The Edit items' texts and states, so that their keys work at once.
         // Later: the command that changed the history may still be running
         // from one of these actions.
-        QMetaObject::invokeMethod(this, [this] { refreshMenus(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { refreshMenus(); RefreshTitle(); }, Qt::QueuedConnection);
+        break;
+    case Notification::TreeChanged:
+        RefreshTitle();
         break;
     default:
         break;
@@ -333,6 +342,15 @@ void MainWindow::RunCommand(int command)
     case kCmdExit:
         close();
         break;
+    case kCmdNewScene:
+        NewSceneCommand(editor_);
+        break;
+    case kCmdLoad:
+        LoadCommand(editor_);
+        break;
+    case kCmdSaveSceneAs:
+        SaveSceneAsCommand(editor_);
+        break;
     case kCmdUndo:
         editor_.Undo();
         break;
@@ -376,8 +394,7 @@ ShellHooks MainWindow::Hooks()
 {
     ShellHooks hooks;
     hooks.readColorDepth = [] { return CurrentDesktopColorDepth(); };
-    // Saving arrives with the scene files; until then a save counts as
-    // cancelled and the window stays.
+    hooks.saveScene = [this] { return SaveSceneAsCommand(editor_); };
     hooks.renderSampler = [this] { sampler_->RenderSampler(); };
     return hooks;
 }
@@ -390,6 +407,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     switch (AskBeforeClose(editor_, Hooks())) {
     case CloseDecision::Close:
+        // A clean end: nothing is left to recover.
+        editor_.autosave.Discard();
         event->accept();
         break;
     case CloseDecision::Stay:
@@ -476,6 +495,53 @@ void MainWindow::quitWithoutAsking()
 {
     closeWithoutAsking_ = true;
     close();
+}
+
+bool MainWindow::OpenScene(const std::string& path)
+{
+    const bool read = OpenSceneFile(editor_, path, DefaultSceneOptions(), true);
+    RefreshTitle();
+    return read;
+}
+
+void MainWindow::StartAutosave()
+{
+    if (autosaveTimer_)
+        return;
+    Autosave& autosave = editor_.autosave;
+    autosave.SetFolder(Autosave::DefaultFolder(SystemEnvironment()));
+    autosave.intervalSeconds = Autosave::ConfiguredSeconds(SystemEnvironment());
+    autosaveTimer_ = new QTimer(this);
+    autosaveTimer_->setObjectName("autosaveTimer");
+    connect(autosaveTimer_, &QTimer::timeout, this, [this] { editor_.autosave.Tick(); });
+    if (autosave.intervalSeconds > 0)
+        autosaveTimer_->start(autosave.intervalSeconds * 1000);
+}
+
+void MainWindow::OfferRecovery()
+{
+    const std::vector<RecoverableScene> found = Autosave::FindRecoverable(editor_.autosave.Folder());
+    if (found.empty())
+        return;
+    const RecoverableScene& newest = found.front();
+    const QString when = QLocale::c().toString(QDateTime::fromSecsSinceEpoch(newest.savedAt), "yyyy-MM-dd HH:mm:ss");
+    const std::string what = newest.documentPath.empty() ? std::string("a new scene") : newest.documentPath;
+    const std::string question = "Corvid ended without saving " + what + ".\nThe scene was saved automatically at " +
+                                 when.toStdString() + ".\n\nWould you like to recover it?";
+    if (ui_.Ask(question, Buttons::YesNo) == Answer::Yes && OpenScene(newest.autosavePath)) {
+        // What was recovered is not saved anywhere the person chose.
+        editor_.documentPath = newest.documentPath;
+        editor_.scene.SetModified(true);
+        RefreshTitle();
+    }
+    for (const RecoverableScene& scene : found)
+        Autosave::Forget(scene);
+}
+
+void MainWindow::RefreshTitle()
+{
+    const std::string name = editor_.documentPath.empty() ? "Untitled" : FileNameOf(editor_.documentPath);
+    setWindowTitle(QString::fromStdString((editor_.scene.Modified() ? "*" : "") + name + " - " + kMainWindowTitle));
 }
 
 } // namespace corvid

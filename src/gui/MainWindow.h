@@ -16,6 +16,7 @@
 class QAction;
 class QDockWidget;
 class QMenu;
+class QTimer;
 class QToolBar;
 
 namespace corvid {
@@ -88,6 +89,15 @@ public:
     // Called once when VIEWPORT_1 first gets a size.
     std::function<void()> onViewport1FirstResize;
 
+    // Reads a scene file in place of the scene (the command line's file).
+    bool OpenScene(const std::string& path);
+    // Starts the autosave timer and offers what an editor that did not end
+    // cleanly left behind; once, after start-up.
+    void StartAutosave();
+    void OfferRecovery();
+    // Shows the scene file's name, with a star while it has unsaved changes.
+    void RefreshTitle();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -103,6 +113,7 @@ private:
     void watchScreens();
     void checkDisplayDepth();
     void quitWithoutAsking();
+    QTimer* autosaveTimer_ = nullptr;
 
     Editor& editor_;
     QtUi& ui_;

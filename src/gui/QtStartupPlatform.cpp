@@ -199,9 +199,8 @@ void QtStartupPlatform::ShowMainWindowMaximized()
 
 void QtStartupPlatform::LoadCommandLineScene(const std::string& fileName)
 {
-    // Scene files are read once the scene reader exists; until then the name
-    // is accepted and nothing is loaded.
-    (void)fileName;
+    if (window_)
+        window_->OpenScene(fileName);
 }
 
 } // namespace corvid

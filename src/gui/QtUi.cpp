@@ -133,6 +133,8 @@ Answer QtUi::Ask(const std::string& text, Buttons buttons)
 
 std::optional<std::string> QtUi::AskFile(const FileDialogRequest& request)
 {
+    if (fileHook)
+        return fileHook(request);
     QString start = QString::fromStdString(request.directory);
     if (!request.fileName.empty())
         start = start.isEmpty() ? QString::fromStdString(request.fileName)
@@ -149,6 +151,11 @@ std::optional<std::string> QtUi::AskFile(const FileDialogRequest& request)
 std::optional<ImportDialogResult> QtUi::AskImportOptions(const ImportDialogRequest& request)
 {
     ImportOptionsDialog dialog(request, parent_);
+    if (optionsHook) {
+        if (!optionsHook(dialog))
+            return std::nullopt;
+        return dialog.Result();
+    }
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.Result();

@@ -21,6 +21,7 @@ class Editor;
 class ObjectTreeWidget;
 class SplashWindow;
 class ProgressWindow;
+class ImportOptionsDialog;
 
 class QtUi final : public QObject, public Ui {
     Q_OBJECT
@@ -87,6 +88,11 @@ public:
     // Replaces the modal boxes (messages and questions) for automated runs:
     // the hook records the text and gives the answer. Unset: real boxes.
     std::function<Answer(const std::string& text, Buttons buttons)> boxHook;
+    // The same for the file dialogs (the hook gives the path chosen, or
+    // nothing for Cancel) and the options dialog (the hook gets the dialog as
+    // the person would see it and answers true for OK).
+    std::function<std::optional<std::string>(const FileDialogRequest& request)> fileHook;
+    std::function<bool(ImportOptionsDialog& dialog)> optionsHook;
 
 signals:
     void Notified(int what);  // a Notification

@@ -111,6 +111,9 @@ constexpr std::array<std::array<int, kStandardViewCount>, 4> kViewCommands{{
 
 // --- main menu -----------------------------------------------------------------
 constexpr int kCmdExit = 2;
+constexpr int kCmdNewScene = 32874;
+constexpr int kCmdLoad = 32912;
+constexpr int kCmdSaveSceneAs = 32913;
 constexpr int kCmdUndo = 57643;
 constexpr int kCmdRedo = 57644;
 constexpr std::array<int, 4> kViewportMenuCommands{33075, 33076, 33077, 33079};  // "Viewport n Menu ..."

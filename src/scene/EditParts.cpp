@@ -139,4 +139,23 @@ void LightAspect::Restore(SceneModel&, Light& light, const State& s)
     light.SetPenumbra(s.penumbra);
 }
 
+void WorldSceneAspect::Restore(SceneModel& scene, Frame& world, const State& state)
+{
+    world.Scene() = state;
+    scene.ui().Notify(Notification::FogPanelChanged);
+    scene.ui().Notify(Notification::RedrawRequested);
+}
+
+bool WorldSceneAspect::Same(const State& a, const State& b)
+{
+    return a.fogEnabled == b.fogEnabled && a.fogMode == b.fogMode && a.fogMethod == b.fogMethod &&
+           a.fogColor == b.fogColor && a.fogStart == b.fogStart && a.fogEnd == b.fogEnd &&
+           a.fogDensity == b.fogDensity && a.background == b.background && a.backgroundImage == b.backgroundImage;
+}
+
+void SettingsAspect::Restore(SceneModel& scene, SceneSettings&, const State& state)
+{
+    scene.RestoreSettings(state);
+}
+
 } // namespace corvid

@@ -8,7 +8,9 @@
 #include "platform/Fwd.h"
 #include "platform/Light.h"
 #include "platform/Math.h"
+#include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
+#include "scene/SceneSettings.h"
 
 #include <array>
 #include <cstdint>
@@ -102,6 +104,29 @@ struct LightAspect {
     static void Restore(SceneModel& scene, Light& light, const State& state);
     static bool Same(const State& a, const State& b) { return a == b; }
     static size_t Bytes(const State&) { return 0; }
+};
+
+// The fog and background of a root frame (WORLD).
+struct WorldSceneAspect {
+    using Object = FramePtr;
+    using State = SceneProperties;
+    static State Capture(const Frame& world) { return world.Scene(); }
+    static void Restore(SceneModel& scene, Frame& world, const State& state);
+    static bool Same(const State& a, const State& b);
+    static size_t Bytes(const State&) { return 0; }
+};
+
+// The scene-wide switches and background names (SceneModel::SettingsHandle).
+struct SettingsAspect {
+    using Object = std::shared_ptr<SceneSettings>;
+    using State = SceneSettings;
+    static State Capture(const SceneSettings& settings) { return settings; }
+    static void Restore(SceneModel& scene, SceneSettings& settings, const State& state);
+    static bool Same(const State& a, const State& b) { return a == b; }
+    static size_t Bytes(const State& state)
+    {
+        return state.backgroundImageName.capacity() + state.backgroundImagePath.capacity();
+    }
 };
 
 } // namespace corvid

@@ -82,7 +82,10 @@ void SceneModel::buildSceneAuxiliaries()
 {
     scene_->SetZBufferMode(ZBufferMode::Enable);
     gridFrame_ = Frame::Create(scene_.get());
-    gridFrame_->AddVisual(BuildGridMesh(20, 1.0f));
+    if (!gridMesh_)
+        gridMesh_ = BuildGridMesh(20, 1.0f);
+    if (settings_->renderGrid)
+        gridFrame_->AddVisual(gridMesh_);
     gridFrame_->SetZBufferMode(ZBufferMode::Disable);
     // The grid is drawn but never picked, so clicks reach what lies behind it.
     gridFrame_->SetTraversalOptions(kRenderEnable);
@@ -264,7 +267,7 @@ void SceneModel::FinishObjectCreation(const char* namePattern, int& counter)
     ui_.Notify(Notification::PanelsChanged);
 }
 
-void SceneModel::addCameraEntry(const FramePtr& frame, ObjectRecord& record)
+void SceneModel::AddCameraEntry(const FramePtr& frame, ObjectRecord& record)
 {
     int n = cameraCount_;
     if (n >= kMaxUserCameras)
@@ -276,7 +279,7 @@ void SceneModel::addCameraEntry(const FramePtr& frame, ObjectRecord& record)
     ui_.Notify(Notification::CameraMenusChanged);
 }
 
-void SceneModel::addLightEntry(const FramePtr& frame, ObjectRecord& record)
+void SceneModel::AddLightEntry(const FramePtr& frame, ObjectRecord& record)
 {
     int n = lightCount_;
     if (n >= kMaxUserLights)
@@ -313,7 +316,7 @@ FramePtr SceneModel::CreateCamera()
     auto* record = AttachRecord(*frame, std::make_unique<ObjectRecord>(kCamera, FormatName("Camera %s", names.camera)));
     ++names.camera;
     history_.Name("Create " + record->name);
-    addCameraEntry(frame, *record);
+    AddCameraEntry(frame, *record);
     Select(frame);
     return frame;
 }
@@ -354,7 +357,7 @@ FramePtr SceneModel::CreateLight(LightType type, const LightToolParameters& p)
     ++names.light;
     history_.Name("Create " + record->name);
     AttachRecord(*light, std::make_unique<LightRecord>());
-    addLightEntry(frame, *record);
+    AddLightEntry(frame, *record);
 
     ClearSelection();
     selectedFrame_ = frame;
@@ -429,11 +432,11 @@ FramePtr SceneModel::duplicate(const FramePtr& source, const FramePtr& newParent
             clone->AddLight(light);
             AttachRecord(*light, std::make_unique<LightRecord>());
             RegisterLight(light);
-            addLightEntry(clone, *record);
+            AddLightEntry(clone, *record);
         }
     } else if (record->kind == kCamera) {
         clone->AddVisual(cameraIcon_);
-        addCameraEntry(clone, *record);
+        AddCameraEntry(clone, *record);
     }
 
     // Walk a snapshot: children are only ever added to the clone, not the source.
@@ -752,6 +755,14 @@ void SceneModel::NewScene()
     props.fogDensity = 0.0f;
     ui_.Notify(Notification::FogPanelChanged);
 
+    // The picture goes with the scene; the display switches stay.
+    settings_->fogChangeBoth = false;
+    settings_->backgroundImageOn = false;
+    settings_->backgroundImageName.clear();
+    settings_->backgroundImagePath.clear();
+    props.background = {0, 0, 0, 1};
+    props.backgroundImage = nullptr;
+
     buildSceneAuxiliaries();
     if (ObjectRecord* worldRecord = RecordOf(world_.get()))
         if (worldRecord->treeItem) {
@@ -763,6 +774,55 @@ void SceneModel::NewScene()
     dirty_ = false;
     history_.MarkSaved();
     ui_.Notify(Notification::RedrawRequested);
+}
+
+void SceneModel::SetRenderGrid(bool on)
+{
+    if (settings_->renderGrid == on)
+        return;
+    settings_->renderGrid = on;
+    if (on)
+        gridFrame_->AddVisual(gridMesh_);
+    else
+        gridFrame_->DeleteVisual(gridMesh_.get());
+    ui_.Notify(Notification::RedrawRequested);
+}
+
+void SceneModel::SetRenderLights(bool on)
+{
+    if (settings_->renderLights == on)
+        return;
+    settings_->renderLights = on;
+    // Every light frame shows one of the five shared symbols, so emptying
+    // them hides every symbol at once, those of lights made later too. A
+    // hidden symbol cannot be picked either.
+    for (size_t t = 0; t < lightIcons_.size(); ++t) {
+        MeshBuilder& icon = *lightIcons_[t];
+        if (on) {
+            icon.SetContents(hiddenLightIcons_[t]);
+            hiddenLightIcons_[t] = MeshContents{};
+        } else {
+            constexpr unsigned geometry = kMeshVertices | kMeshNormals | kMeshTextureCoordinates | kMeshVertexColors | kMeshFaces;
+            hiddenLightIcons_[t] = icon.GetContents(geometry);
+            icon.Empty();
+        }
+    }
+    ui_.Notify(Notification::RedrawRequested);
+}
+
+void SceneModel::SetBackgroundImage(bool on, const std::string& name, const std::string& path)
+{
+    settings_->backgroundImageOn = on;
+    settings_->backgroundImageName = name;
+    settings_->backgroundImagePath = path;
+}
+
+void SceneModel::RestoreSettings(const SceneSettings& settings)
+{
+    SetRenderGrid(settings.renderGrid);
+    SetRenderLights(settings.renderLights);
+    *settings_ = settings;
+    ui_.Notify(Notification::FogPanelChanged);
 }
 
 } // namespace corvid

@@ -9,8 +9,10 @@
 #include "platform/Fwd.h"
 #include "platform/Light.h"
 #include "platform/Math.h"
+#include "platform/MeshBuilder.h"
 #include "scene/EditHistory.h"
 #include "scene/SceneContext.h"
+#include "scene/SceneSettings.h"
 
 #include <array>
 #include <cstdint>
@@ -149,6 +151,24 @@ public:
     // The frame of camera / light n, or null.
     FramePtr UserCamera(int n) const;
     FramePtr UserLight(int n) const;
+    // Gives a camera or light frame the next "Camera %d" / "Light %d" entry
+    // of the viewport menus (none once the table is full).
+    void AddCameraEntry(const FramePtr& frame, ObjectRecord& record);
+    void AddLightEntry(const FramePtr& frame, ObjectRecord& record);
+
+    // --- scene-wide switches ------------------------------------------------------
+    const SceneSettings& Settings() const { return *settings_; }
+    // The switches as the edit history keeps them (scene/EditParts.h).
+    const std::shared_ptr<SceneSettings>& SettingsHandle() const { return settings_; }
+    // The switches that change what is drawn take effect at once.
+    void SetRenderGrid(bool on);
+    void SetRenderLights(bool on);
+    // The fog link and the background picture's names.
+    void SetFogChangeBoth(bool on) { settings_->fogChangeBoth = on; }
+    void SetBackgroundImage(bool on, const std::string& name, const std::string& path);
+    // Puts every switch and name back as they were (undo, redo).
+    void RestoreSettings(const SceneSettings& settings);
+    TextureSizing textureSizing;
 
     // --- counters and materials ---------------------------------------------------
     NameCounters names;
@@ -235,8 +255,6 @@ private:
 
     void createSceneRoots();
     void buildSceneAuxiliaries();
-    void addCameraEntry(const FramePtr& frame, ObjectRecord& record);
-    void addLightEntry(const FramePtr& frame, ObjectRecord& record);
     void removeMenuEntry(const ObjectRecord& record);
     void unregisterAnimation(Frame& frame);
     // NewScene's teardown: frame and everything below it, records and all.
@@ -268,6 +286,10 @@ private:
     FramePtr world_;
     FramePtr scene_;
     LightPtr cameraLight_;
+    std::shared_ptr<SceneSettings> settings_ = std::make_shared<SceneSettings>();
+    MeshBuilderPtr gridMesh_;
+    // The light symbols' geometry while "Render Lights" is off.
+    std::array<MeshContents, 5> hiddenLightIcons_;
     FramePtr cameraLightFrame_;
     FramePtr gridFrame_;
     FramePtr markerFrame_;

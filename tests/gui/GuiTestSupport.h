@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QRect>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -87,6 +88,10 @@ inline QPoint Viewport1PointOf(Editor& editor, ViewportWidget& viewport, const V
         }                                                                                               \
         corvid::PrepareQtForOpenGl();                                                                   \
         QApplication app(argc, argv);                                                                   \
+        /* Autosaves and converted textures of this run stay in its own folders. */                      \
+        QTemporaryDir home;                                                                             \
+        qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());                                   \
+        qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());                                   \
         TestClass test;                                                                                 \
         return QTest::qExec(&test, argc, argv);                                                         \
     }

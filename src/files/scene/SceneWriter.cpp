@@ -1,0 +1,703 @@
+// The scene file's writer: collects the objects depth first into numbered
+// nodes and the materials their meshes use, then writes the chunks in their
+// fixed order.
+
+#include "anim/Animation.h"
+#include "anim/Transport.h"
+#include "files/BinaryIo.h"
+#include "files/Document.h"
+#include "files/FileIo.h"
+#include "files/scene/SceneFile.h"
+#include "files/scene/SceneFormat.h"
+#include "platform/Frame.h"
+#include "platform/Light.h"
+#include "platform/Material.h"
+#include "platform/MeshBuilder.h"
+#include "render/ViewSet.h"
+#include "scene/Records.h"
+#include "scene/SceneModel.h"
+#include "scene/Ui.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <unordered_map>
+
+namespace corvid {
+
+namespace {
+
+static_assert(sizeof(Vec3) == 3 * sizeof(float), "vertex arrays are written as floats");
+
+// One material of the file: the scene's material and the name it is
+// written under.
+struct FileMaterial {
+    int32_t id = 0;
+    MaterialPtr material;  // null: faces without a material of the program's
+    std::string name;
+};
+
+// The faces of one mesh that use one material, in face order.
+struct MaterialGroup {
+    size_t material = 0;  // index into the material table
+    std::vector<int> faces;
+};
+
+struct Node {
+    int32_t index = 0;
+    int32_t parent = 0;
+    FramePtr frame;
+    ObjectRecord* record = nullptr;
+    MeshBuilderPtr mesh;
+    LightPtr light;
+    std::vector<MaterialGroup> groups;
+};
+
+// Equal normals share a key; +0 and -0 compare equal, so they do here too.
+struct NormalKey {
+    uint32_t bits[3];
+    bool operator==(const NormalKey&) const = default;
+};
+
+struct NormalKeyHash {
+    size_t operator()(const NormalKey& k) const
+    {
+        return (size_t{k.bits[0]} * 0x9E3779B1u) ^ (size_t{k.bits[1]} * 0x85EBCA77u) ^ (size_t{k.bits[2]} * 0xC2B2AE3Du);
+    }
+};
+
+NormalKey KeyOf(const Vec3& n)
+{
+    NormalKey key{};
+    const float v[3] = {n.x == 0.0f ? 0.0f : n.x, n.y == 0.0f ? 0.0f : n.y, n.z == 0.0f ? 0.0f : n.z};
+    std::memcpy(key.bits, v, sizeof v);
+    return key;
+}
+
+// The normal index a corner is written with: among the normals equal to the
+// corner's own, the first at or after the corner's vertex index, else the
+// last before it. Meshes whose normal i belongs to vertex i answer at once;
+// the others look their normals up by value.
+class NormalIndexer {
+public:
+    explicit NormalIndexer(const MeshBuilder& mesh) : normals_(mesh.GetNormals()) {}
+
+    int32_t IndexFor(const Corner& corner)
+    {
+        if (corner.normal < 0 || corner.normal >= static_cast<int>(normals_.size()))
+            return -1;
+        const Vec3& n = normals_[static_cast<size_t>(corner.normal)];
+        const int v = corner.vertex;
+        if (v >= 0 && v < static_cast<int>(normals_.size()) && normals_[static_cast<size_t>(v)] == n)
+            return v;
+        if (n.x != n.x || n.y != n.y || n.z != n.z)
+            return corner.normal;  // equal to nothing, itself included
+        buildTable();
+        const std::vector<int>& same = byValue_[KeyOf(n)];
+        // Ascending indices: the first at or after v, else the last before.
+        auto at = std::lower_bound(same.begin(), same.end(), v);
+        if (at != same.end())
+            return *at;
+        return same.empty() ? corner.normal : same.back();
+    }
+
+private:
+    void buildTable()
+    {
+        if (built_)
+            return;
+        built_ = true;
+        for (size_t i = 0; i < normals_.size(); ++i)
+            byValue_[KeyOf(normals_[i])].push_back(static_cast<int>(i));
+    }
+
+    const std::vector<Vec3>& normals_;
+    bool built_ = false;
+    std::unordered_map<NormalKey, std::vector<int>, NormalKeyHash> byValue_;
+};
+
+bool IsMeshKind(int32_t kind)
+{
+    return kind == kObject || kind == kPatch;
+}
+
+class SceneWriter {
+public:
+    SceneWriter(Document& document, const ImportOptions& options, std::string folder, const SceneWriteSettings& settings)
+        : doc_(document), scene_(document.scene), options_(options), folder_(std::move(folder)), settings_(settings)
+    {
+    }
+
+    void Collect()
+    {
+        FramePtr start = scene_.Scene();
+        if (options_.lastPickedOnly && scene_.SelectedFrame() && RecordOf(scene_.SelectedFrame().get()))
+            start = scene_.SelectedFrame();
+        collect(start, 0);
+    }
+
+    std::vector<uint8_t> Write()
+    {
+        out_.Reserve(estimateBytes());
+        writeHeader();
+        if (options_.addMaterials)
+            writeMaterials();
+        writeSwitches();
+        for (const Node& node : nodes_)
+            writeObject(node);
+        writeLookAts();
+        if (options_.addAnimation) {
+            writeAnimationSettings();
+            for (const Node& node : nodes_)
+                writeKeys(node);
+        }
+        if (options_.addFog && scene_.World()->Scene().fogEnabled)
+            writeFog();
+        writeBackground();
+        writeViewCamera();
+        return out_.Take();
+    }
+
+private:
+    // --- collecting -----------------------------------------------------------------
+    Node& makeNode(const FramePtr& frame, ObjectRecord* record, int32_t parent)
+    {
+        Node& node = nodes_.emplace_back();
+        node.index = static_cast<int32_t>(nodes_.size());
+        node.parent = parent;
+        node.frame = frame;
+        node.record = record;
+        return node;
+    }
+
+    void collect(const FramePtr& frame, int32_t parent)
+    {
+        ObjectRecord* record = RecordOf(frame.get());
+        const size_t before = nodes_.size();
+        if (record) {
+            if (record->kind == kEmpty || record->kind == kCamera) {
+                makeNode(frame, record, parent);
+            } else if (IsMeshKind(record->kind)) {
+                for (const MeshBuilderPtr& mesh : frame->GetVisuals()) {
+                    std::vector<MaterialGroup> groups = collectMaterials(*mesh);
+                    Node& node = makeNode(frame, record, parent);
+                    node.mesh = mesh;
+                    node.groups = std::move(groups);
+                }
+            } else if (record->kind == kLight) {
+                for (const LightPtr& light : frame->GetLights())
+                    makeNode(frame, record, parent).light = light;
+            }
+        }
+        if (options_.lastPickedOnly)
+            return;
+        // A frame that made no node (an auxiliary, a base frame, a control
+        // point) hands its own parent down, so what hangs below it keeps a
+        // parent that is one of its ancestors.
+        const int32_t childParent = nodes_.size() > before ? static_cast<int32_t>(nodes_.size()) : parent;
+        // Copy: naming never changes the tree, but stay safe against it.
+        const std::vector<FramePtr> children = frame->GetChildren();
+        for (const FramePtr& child : children)
+            collect(child, childParent);
+    }
+
+    std::string materialName(MaterialRecord& record)
+    {
+        auto named = materialNames_.find(&record);
+        if (named != materialNames_.end())
+            return named->second;
+        return record.name;
+    }
+
+    void nameMaterial(MaterialRecord& record, const std::string& name)
+    {
+        materialNames_[&record] = name;
+        if (settings_.nameInScene)
+            record.name = name;
+    }
+
+    std::vector<MaterialGroup> collectMaterials(const MeshBuilder& mesh)
+    {
+        std::vector<MaterialGroup> groups;
+        std::unordered_map<size_t, size_t> groupOfMaterial;
+        int renameCounter = 0;
+        const int faceCount = mesh.GetFaceCount();
+        for (int f = 0; f < faceCount; ++f) {
+            const FaceAttributes* face = mesh.GetFaceAttributes(f);
+            MaterialRecord* record = face && face->material ? RecordOf(face->material.get()) : nullptr;
+            size_t entry;
+            if (!record) {
+                entry = plainMaterial();
+            } else {
+                std::string name = materialName(*record);
+                if (name.empty()) {
+                    name = "MATERIALCVD_" + std::to_string(record->id);
+                    nameMaterial(*record, name);
+                }
+                // Faces find their material by name: two materials may not
+                // share one.
+                for (bool clash = true; clash;) {
+                    clash = false;
+                    for (const FileMaterial& m : materials_)
+                        if (m.material && m.id != record->id && m.name == name) {
+                            name = "MATERIALCVD_" + std::to_string(renameCounter++);
+                            nameMaterial(*record, name);
+                            clash = true;
+                            break;
+                        }
+                }
+                auto known = materialOfId_.find(record->id);
+                if (known == materialOfId_.end()) {
+                    known = materialOfId_.emplace(record->id, materials_.size()).first;
+                    materials_.push_back({record->id, face->material, name});
+                }
+                entry = known->second;
+            }
+            auto [group, added] = groupOfMaterial.emplace(entry, groups.size());
+            if (added)
+                groups.push_back({entry, {}});
+            groups[group->second].faces.push_back(f);
+        }
+        return groups;
+    }
+
+    // Faces without a material of the program's are written under the name
+    // a reader gives its default material.
+    size_t plainMaterial()
+    {
+        if (!plainMaterial_) {
+            plainMaterial_ = materials_.size();
+            materials_.push_back({-1, nullptr, cvd::kDefaultMaterialName});
+        }
+        return *plainMaterial_;
+    }
+
+    std::string objectName(ObjectRecord& record, const char* prefix)
+    {
+        if (!record.name.empty())
+            return record.name;
+        auto named = objectNames_.find(&record);
+        if (named != objectNames_.end())
+            return named->second;
+        std::string name = prefix + std::to_string(nameCounter_++);
+        objectNames_[&record] = name;
+        if (settings_.nameInScene) {
+            record.name = name;
+            if (record.treeItem)
+                scene_.ui().SetTreeItemName(record.treeItem, name);
+        }
+        return name;
+    }
+
+    size_t estimateBytes() const
+    {
+        size_t bytes = 4096;
+        for (const Node& node : nodes_)
+            if (node.mesh)
+                bytes += static_cast<size_t>(node.mesh->GetVertexCount()) * 20 +
+                         static_cast<size_t>(node.mesh->GetNormalCount()) * 12 +
+                         static_cast<size_t>(node.mesh->GetFaceCount()) * 28 + node.mesh->GetFaceCount() / 2 * 16;
+        return bytes;
+    }
+
+    // --- node lookups -----------------------------------------------------------------
+    // The node index of the first node of frame; 0 when it is not written
+    // (SCENE or a frame outside what is saved), -1 without a frame.
+    int32_t nodeOf(const Frame* frame, int32_t missing = cvd::kSceneNode)
+    {
+        if (!frame)
+            return cvd::kNoNode;
+        if (nodeOfFrame_.empty())
+            for (const Node& node : nodes_)
+                nodeOfFrame_.emplace(node.frame.get(), node.index);
+        auto found = nodeOfFrame_.find(frame);
+        return found == nodeOfFrame_.end() ? missing : found->second;
+    }
+
+    // --- writing ------------------------------------------------------------------------
+    void writeHeader()
+    {
+        out_.String(cvd::kMaker);
+        out_.String(cvd::kFormatTag);
+        out_.String(cvd::kVersion);
+    }
+
+    void writeMaterials()
+    {
+        for (const FileMaterial& m : materials_) {
+            out_.BeginChunk(cvd::kMaterial, -1, -1, -1);
+            out_.String(m.name);
+            MaterialRecord plain;
+            const MaterialRecord& r = m.material ? *RecordOf(m.material.get()) : plain;
+            if (!m.material) {
+                // What the readers' default material looks like.
+                for (int i = 0; i < 3; ++i)
+                    plain.diffuse[i] = plain.specular[i] = plain.ambient[i] = 0.8f;
+                plain.power = 100.0f;
+            }
+            out_.Floats(r.diffuse, 3);
+            out_.Floats(r.specular, 3);
+            out_.Float(r.power);
+            out_.Floats(r.ambient, 3);
+            out_.Floats(r.emissive, 3);
+            out_.Float(r.alpha);
+            out_.EndChunk();
+            if (r.textureName.empty())
+                continue;
+            out_.BeginChunk(cvd::kTexture, -1, -1, -1);
+            out_.String(r.textureName);
+            out_.EndChunk();
+            copyBeside(r.textureFile, r.textureName);
+            if (r.colorKey) {
+                out_.BeginChunk(cvd::kColorKey, -1, -1, -1);
+                out_.Byte(1);
+                out_.Floats(r.colorKeyRGB, 3);
+                out_.EndChunk();
+            }
+        }
+    }
+
+    // Copies a texture or background picture beside the scene file under its
+    // bare name. A failed copy is not reported: the scene itself is written.
+    void copyBeside(const std::string& source, const std::string& name)
+    {
+        if (!settings_.copyFiles || source.empty() || !IsBareFileName(name))
+            return;
+        const std::string target = (folder_.empty() ? std::string(".") : folder_) + "/" + name;
+        if (SameFile(source, target))
+            return;
+        std::vector<uint8_t> bytes;
+        if (ReadWholeFile(source, bytes) == ReadStatus::Read)
+            WriteFileAtomically(target, bytes);
+    }
+
+    void writeSwitches()
+    {
+        const SceneSettings& s = scene_.Settings();
+        out_.BeginChunk(cvd::kSwitches, -1, -1, -1);
+        out_.Byte(scene_.CameraLightOn() ? 1 : 0);
+        out_.Byte(s.renderGrid ? 1 : 0);
+        out_.Byte(s.renderLights ? 1 : 0);
+        out_.Float(doc_.views.Viewport(1).Field());
+        out_.EndChunk();
+    }
+
+    void writeTransform(const Frame& frame)
+    {
+        out_.Matrix(frame.GetTransform(scene_.Scene().get()));
+    }
+
+    void writeObject(const Node& node)
+    {
+        ObjectRecord& record = *node.record;
+        if (node.light) {
+            if (options_.addLights)
+                writeLight(node);
+            return;
+        }
+        if (record.kind == kCamera) {
+            if (options_.addCameras)
+                writeCamera(node);
+            return;
+        }
+        if (record.kind == kEmpty && !node.mesh) {
+            out_.BeginChunk(cvd::kGroup, kEmpty, node.index, node.parent);
+            out_.String(objectName(record, "GROUP_"));
+            writeTransform(*node.frame);
+            out_.EndChunk();
+            return;
+        }
+        if (node.mesh)
+            writeMesh(node);
+    }
+
+    void writeMesh(const Node& node)
+    {
+        ObjectRecord& record = *node.record;
+        const MeshBuilder& mesh = *node.mesh;
+        out_.BeginChunk(cvd::kMesh, record.kind, node.index, node.parent);
+        out_.String(objectName(record, "OBJECT_"));
+        out_.Int32(mesh.GetVertexCount());
+        out_.Int32(mesh.GetNormalCount());
+        out_.Int32(mesh.GetFaceCount());
+        out_.Floats(reinterpret_cast<const float*>(mesh.GetVertices().data()), mesh.GetVertices().size() * 3);
+        out_.Floats(reinterpret_cast<const float*>(mesh.GetNormals().data()), mesh.GetNormals().size() * 3);
+        out_.Int32(static_cast<int32_t>(node.groups.size()));
+        NormalIndexer normals(mesh);
+        bool textured = false;
+        for (const MaterialGroup& group : node.groups) {
+            const FileMaterial& material = materials_[group.material];
+            out_.String(material.name);
+            out_.Int32(static_cast<int32_t>(group.faces.size()));
+            if (material.material)
+                if (const MaterialRecord* r = RecordOf(material.material.get()); r && !r->textureName.empty())
+                    textured = true;
+            for (int f : group.faces) {
+                const std::span<const Corner> corners = mesh.GetFaceCorners(f);
+                out_.Int32(static_cast<int32_t>(corners.size()));
+                for (const Corner& corner : corners) {
+                    out_.Int32(corner.vertex);
+                    out_.Int32(normals.IndexFor(corner));
+                }
+            }
+        }
+        writeTransform(*node.frame);
+        out_.EndChunk();
+
+        if (record.kind == kPatch) {
+            out_.BeginChunk(cvd::kPatch, record.patchType, -1, node.index);
+            for (int32_t v : {record.cpRow, record.cpColumn, record.cpRows, record.cpColumns, record.cpStepsU, record.cpStepsV})
+                out_.Int32(v);
+            out_.EndChunk();
+        }
+        if (textured && options_.addMaterials)
+            writeWrap(node);
+    }
+
+    void writeWrap(const Node& node)
+    {
+        const MeshBuilder& mesh = *node.mesh;
+        MeshRecord plain;
+        const MeshRecord* found = RecordOf(&mesh);
+        const MeshRecord& r = found ? *found : plain;
+        out_.BeginChunk(cvd::kWrap, r.wrapType, -1, node.index);
+        out_.Int32(r.wrapReference);
+        out_.Byte(r.adaptiveScale ? 1 : 0);
+        out_.Byte(r.liveWrap ? 1 : 0);
+        out_.Floats(r.wrap.data(), r.wrap.size());
+        std::vector<float> uv(static_cast<size_t>(mesh.GetVertexCount()) * 2, 0.0f);
+        for (int v = 0; v < mesh.GetVertexCount(); ++v)
+            mesh.GetTextureCoordinates(v, uv[2 * static_cast<size_t>(v)], uv[2 * static_cast<size_t>(v) + 1]);
+        out_.Floats(uv.data(), uv.size());
+        out_.EndChunk();
+    }
+
+    void writeOrientation(const Frame& frame)
+    {
+        Vec3 direction, up;
+        frame.GetOrientation(scene_.Scene().get(), direction, up);
+        out_.Vec(direction);
+        out_.Vec(up);
+    }
+
+    void writeLight(const Node& node)
+    {
+        const Light& light = *node.light;
+        const LightType type = light.GetType();
+        out_.BeginChunk(cvd::kLight, static_cast<int32_t>(type), node.index, node.parent);
+        out_.String(node.record->name);
+        out_.Vec(node.frame->GetTransform(scene_.Scene().get()).GetTranslation());
+        const ColorRGBA color = light.GetColor();
+        out_.Float(color.r);
+        out_.Float(color.g);
+        out_.Float(color.b);
+        if (type == LightType::Spot || type == LightType::Directional || type == LightType::ParallelPoint)
+            writeOrientation(*node.frame);
+        if (type == LightType::Spot) {
+            out_.Float(light.GetConstantAttenuation());
+            out_.Float(light.GetLinearAttenuation());
+            out_.Float(light.GetQuadraticAttenuation());
+            out_.Float(light.GetRange());
+            out_.Float(light.GetPenumbra());
+            out_.Float(light.GetUmbra());
+        }
+        out_.EndChunk();
+    }
+
+    void writeCamera(const Node& node)
+    {
+        out_.BeginChunk(cvd::kCamera, 0, node.index, node.parent);
+        out_.String(node.record->name);
+        out_.Vec(node.frame->GetTransform(scene_.Scene().get()).GetTranslation());
+        writeOrientation(*node.frame);
+        out_.EndChunk();
+    }
+
+    void writeLookAts()
+    {
+        for (const Node& node : nodes_) {
+            if (!node.record->looksAt)
+                continue;
+            const FramePtr target = node.record->lookTarget.lock();
+            out_.BeginChunk(cvd::kLookAt, -1, target ? nodeOf(target.get(), cvd::kNoNode) : cvd::kNoNode, node.index);
+            out_.EndChunk();
+        }
+    }
+
+    void writeAnimationSettings()
+    {
+        const AnimationWindow& window = doc_.transport.Window();
+        out_.BeginChunk(cvd::kAnimationSettings, -1, -1, -1);
+        out_.Byte(1);
+        out_.Byte(0);
+        out_.Int32(1);
+        out_.Int32(static_cast<int32_t>(window.path));
+        out_.Float(window.closed ? 1.0f : 0.0f);
+        out_.Float(doc_.animation.settings.userSpeed);
+        out_.Int32(doc_.animation.settings.maxFrames);
+        out_.EndChunk();
+    }
+
+    void writeKeys(const Node& node)
+    {
+        const ObjectRecord& record = *node.record;
+        // Groups keep their keys too (SCENE itself has none to keep).
+        if (node.frame == scene_.Scene())
+            return;
+        const LightRecord* lightRecord = node.light ? RecordOf(node.light.get()) : nullptr;
+        const bool animated = record.animFlags[kAnimated] || (lightRecord && lightRecord->flags[kLightAnimated]);
+        if (!animated || !record.keyList)
+            return;
+        out_.BeginChunk(cvd::kKeys, lightRecord ? kLightKeyListType : kObjectKeyListType, -1, node.index);
+        for (uint8_t flag : record.animFlags)
+            out_.Byte(flag);
+        out_.Int32(static_cast<int32_t>(record.keyList->objectKeys.size()));
+        for (const ObjectKey& key : record.keyList->objectKeys) {
+            out_.Float(key.time);
+            out_.Int32(nodeOf(key.positionReference.lock().get()));
+            out_.Int32(nodeOf(key.orientationReference.lock().get()));
+            out_.Vec(key.position);
+            out_.Vec(key.direction);
+            out_.Vec(key.up);
+        }
+        if (lightRecord) {
+            for (uint8_t flag : lightRecord->flags)
+                out_.Byte(flag);
+            const std::vector<LightKey> none;
+            const std::vector<LightKey>& keys = lightRecord->keyList ? lightRecord->keyList->lightKeys : none;
+            out_.Int32(static_cast<int32_t>(keys.size()));
+            for (const LightKey& key : keys) {
+                out_.Float(key.time);
+                if (key.color == kUnsetKeyColor) {
+                    for (int i = 0; i < 3; ++i)
+                        out_.Float(kUnsetKeyValue);
+                } else {
+                    const ColorRGBA c = ColorFromARGB(key.color);
+                    out_.Float(c.r);
+                    out_.Float(c.g);
+                    out_.Float(c.b);
+                }
+                out_.Float(key.range);
+                out_.Float(key.umbra);
+                out_.Float(key.penumbra);
+                out_.Float(key.constantAttenuation);
+                out_.Float(key.linearAttenuation);
+                out_.Float(key.quadraticAttenuation);
+            }
+        }
+        out_.EndChunk();
+    }
+
+    void writeFog()
+    {
+        const SceneProperties& p = scene_.World()->Scene();
+        out_.BeginChunk(cvd::kFog, static_cast<int32_t>(p.fogMode), -1, -1);
+        out_.Float(p.fogColor.r);
+        out_.Float(p.fogColor.g);
+        out_.Float(p.fogColor.b);
+        out_.Byte(1);
+        out_.Byte(scene_.Settings().fogChangeBoth ? 1 : 0);
+        out_.Int32(0);
+        int32_t method = cvd::kFogMethodAny;
+        if (p.fogMethod == FogMethod::Vertex)
+            method = cvd::kFogMethodVertex;
+        else if (p.fogMethod == FogMethod::Table)
+            method = cvd::kFogMethodTable;
+        out_.Int32(method);
+        out_.Float(0.0f);
+        out_.Float(p.fogStart);
+        out_.Float(p.fogEnd);
+        out_.Float(p.fogDensity);
+        out_.EndChunk();
+    }
+
+    void writeBackground()
+    {
+        const SceneSettings& s = scene_.Settings();
+        std::string name = kNoBackgroundName;
+        if (s.backgroundImageOn && options_.addBackground && IsBareFileName(s.backgroundImageName) &&
+            s.backgroundImageName != kNoBackgroundName) {
+            name = s.backgroundImageName;
+            copyBeside(s.backgroundImagePath, name);
+        } else if (settings_.nameInScene) {
+            scene_.SetBackgroundImage(s.backgroundImageOn, kNoBackgroundName, s.backgroundImagePath);
+        }
+        const ColorRGBA& c = scene_.World()->Scene().background;
+        out_.BeginChunk(cvd::kBackground, -1, -1, -1);
+        out_.String(name);
+        out_.Float(c.r);
+        out_.Float(c.g);
+        out_.Float(c.b);
+        out_.EndChunk();
+    }
+
+    void writeViewCamera()
+    {
+        // Only when the main view looks through one of the scene's cameras.
+        ViewRecord& view = doc_.views.Viewport(1);
+        if (view.viewCommand < kCameraMenuBase || view.viewCommand >= kCameraMenuBase + kMaxUserCameras)
+            return;
+        const FramePtr& camera = view.cameras[kViewObject];
+        ObjectRecord* record = camera ? RecordOf(camera.get()) : nullptr;
+        if (!record || record->kind != kCamera || !options_.addCameras)
+            return;
+        const int32_t node = nodeOf(camera.get(), cvd::kNoNode);
+        if (node < 1)
+            return;
+        const FramePtr target = record->lookTarget.lock();
+        out_.BeginChunk(cvd::kViewCamera, -1, -1, node);
+        out_.Byte(record->looksAt ? 1 : 0);
+        out_.Int32(record->looksAt && target ? nodeOf(target.get(), cvd::kNoNode) : cvd::kNoNode);
+        out_.EndChunk();
+    }
+
+    Document& doc_;
+    SceneModel& scene_;
+    const ImportOptions& options_;
+    std::string folder_;
+    SceneWriteSettings settings_;
+    ByteWriter out_;
+    std::vector<Node> nodes_;
+    std::vector<FileMaterial> materials_;
+    std::unordered_map<int32_t, size_t> materialOfId_;
+    std::optional<size_t> plainMaterial_;
+    std::unordered_map<const MaterialRecord*, std::string> materialNames_;
+    std::unordered_map<const ObjectRecord*, std::string> objectNames_;
+    std::unordered_map<const Frame*, int32_t> nodeOfFrame_;
+    int nameCounter_ = 0;
+};
+
+} // namespace
+
+std::vector<uint8_t> WriteSceneBytes(Document& document, const ImportOptions& options, const std::string& folder,
+                                     const SceneWriteSettings& settings)
+{
+    SceneWriter writer(document, options, folder, settings);
+    writer.Collect();
+    return writer.Write();
+}
+
+bool SaveScene(Document& document, const std::string& path, const ImportOptions& options)
+{
+    Ui& ui = document.scene.ui();
+    ui.ShowProgress();
+    ui.SetProgress(0);
+    ui.SetProgressStatus("Collecting scene information...");
+    SceneWriter writer(document, options, FolderOf(path), {});
+    writer.Collect();
+    ui.SetProgressStatus("Writing information to disk...");
+    const std::vector<uint8_t> bytes = writer.Write();
+    const WriteStatus status = WriteFileAtomically(path, bytes);
+    if (status != WriteStatus::Written) {
+        ui.HideProgress();
+        ui.ShowMessage(status == WriteStatus::CannotOpen ? kSceneOpenForWriteFailed : kSceneWriteError);
+        return false;
+    }
+    ui.SetProgress(100);
+    ui.SetProgressStatus("File writing complete.");
+    ui.HideProgress();
+    return true;
+}
+
+} // namespace corvid
