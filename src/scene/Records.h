@@ -8,6 +8,7 @@
 
 #include "platform/AppData.h"
 #include "platform/Fwd.h"
+#include "platform/Math.h"
 #include "scene/KeyList.h"
 #include "scene/ObjectKind.h"
 
@@ -18,6 +19,18 @@
 #include <vector>
 
 namespace corvid {
+
+// Where an object read from a scene file was put. Saving it again while it
+// and its parents are where the file left them writes the file's own
+// numbers, instead of ones recomputed through the parents (which round
+// differently): a scene saved, loaded and saved again gives the same bytes,
+// and repeated round trips never drift.
+struct FilePlacement {
+    Matrix4 sceneTransform;  // as stored: relative to SCENE
+    Vec3 position, direction, up;  // lights and cameras, as stored
+    Matrix4 local;           // the frame's own transform right after reading
+    Matrix4 parentToScene;   // its parent's transform relative to SCENE then
+};
 
 struct ObjectRecord : AppData {
     ObjectRecord() = default;
@@ -42,6 +55,7 @@ struct ObjectRecord : AppData {
     std::array<uint8_t, 6> animFlags{};
     std::shared_ptr<FrameInterpolator> interpolator;
     std::unique_ptr<KeyList> keyList;
+    std::shared_ptr<const FilePlacement> filePlacement;
 
     // Copies every field a duplicate keeps: kind, name, text2, the look-at
     // flag and target, menu command and the control-point fields. Not the

@@ -153,4 +153,28 @@ inline std::vector<std::string> ChunkTags(const std::vector<uint8_t>& bytes)
     return tags;
 }
 
+// Where two files first differ, with the chunk there; empty when equal.
+inline std::string FirstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    size_t at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at])
+        ++at;
+    if (at == a.size() && at == b.size())
+        return {};
+    std::string chunk = "header";
+    size_t start = 27;
+    while (start + 23 <= a.size() && start <= at) {
+        const std::string here(reinterpret_cast<const char*>(a.data() + start));
+        uint32_t length;
+        std::memcpy(&length, a.data() + start + here.size() + 1 + 12, 4);
+        if (at < start + length || length == 0) {
+            chunk = here + " at " + std::to_string(start) + ", offset " + std::to_string(at - start);
+            break;
+        }
+        start += length;
+    }
+    return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + ", first difference at " +
+           std::to_string(at) + " in " + chunk;
+}
+
 } // namespace corvid::testing

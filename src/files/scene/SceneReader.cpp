@@ -1,5 +1,5 @@
-// The scene file's reader. A first pass checks that the chunks tile the
-// file and counts the objects; the second builds them. Every count and
+// The scene file's reader: one pass over the chunks, building as it goes,
+// with node indices looked up in a table of the objects read. Every count and
 // length is checked against the bytes that are left before anything is
 // made or reserved, so a damaged file ends the load with the corrupted-file
 // message, never with a crash or an unbounded allocation.
@@ -69,8 +69,6 @@ public:
         if (!IsSceneFile(data_, in_.Size()))
             return false;
         progress_.Status("File Validated...");
-        if (!firstPass())
-            return false;
         createDefaultMaterial();
         in_.Seek(cvd::kHeaderSize);
         while (!in_.AtEnd()) {
@@ -118,18 +116,6 @@ private:
 
     // The bytes of the current chunk not yet read.
     size_t leftIn(const ChunkHeader& chunk) const { return chunk.end > in_.Position() ? chunk.end - in_.Position() : 0; }
-
-    bool firstPass()
-    {
-        in_.Seek(cvd::kHeaderSize);
-        while (!in_.AtEnd()) {
-            ChunkHeader chunk;
-            if (!readHeader(chunk))
-                return false;
-            in_.Seek(chunk.end);
-        }
-        return true;
-    }
 
     bool dispatch(const ChunkHeader& chunk)
     {
@@ -207,7 +193,28 @@ private:
 
     // The file keeps transforms relative to the scene root of the writer;
     // whatever the object hangs under, it gets that placement here.
-    void place(Frame& frame, const Matrix4& transform) { frame.SetTransform(scene_.Scene().get(), transform); }
+    void place(Frame& frame, const Matrix4& transform)
+    {
+        frame.SetTransform(scene_.Scene().get(), transform);
+        remember(frame, transform, {}, {}, {});
+    }
+
+    // Keeps what the file said beside where the frame now is (FilePlacement).
+    void remember(Frame& frame, const Matrix4& transform, const Vec3& position, const Vec3& direction, const Vec3& up)
+    {
+        ObjectRecord* record = RecordOf(&frame);
+        if (!record)
+            return;
+        auto placement = std::make_shared<FilePlacement>();
+        placement->sceneTransform = transform;
+        placement->position = position;
+        placement->direction = direction;
+        placement->up = up;
+        placement->local = frame.GetLocalTransform();
+        placement->parentToScene =
+            frame.GetParent() ? frame.GetParent()->GetTransform(scene_.Scene().get()) : Matrix4::Identity();
+        record->filePlacement = std::move(placement);
+    }
 
     void remember(int32_t node, const FramePtr& frame, const LightPtr& light = nullptr)
     {
@@ -381,12 +388,20 @@ private:
         return true;
     }
 
-    bool readOrientation(const ChunkHeader& chunk, Frame& frame)
+    // Sets the frame's orientation relative to SCENE from the file (when
+    // oriented; lights without a direction keep theirs) and remembers the
+    // placement read.
+    bool readOrientation(const ChunkHeader& chunk, Frame& frame, const Vec3& position, bool oriented)
     {
         Vec3 direction, up;
-        if (!vec(chunk, direction) || !vec(chunk, up))
-            return false;
-        frame.SetOrientation(scene_.Scene().get(), direction, up);
+        if (oriented) {
+            if (!vec(chunk, direction) || !vec(chunk, up))
+                return false;
+            frame.SetOrientation(scene_.Scene().get(), direction, up);
+        } else {
+            frame.GetOrientation(scene_.Scene().get(), direction, up);
+        }
+        remember(frame, frame.GetTransform(scene_.Scene().get()), position, direction, up);
         return true;
     }
 
@@ -411,9 +426,10 @@ private:
         remember(chunk.b, frame, light);
         finishObject(frame);
         scene_.RegisterLight(light);
-        if (type == LightType::Spot || type == LightType::Directional || type == LightType::ParallelPoint)
-            if (!readOrientation(chunk, *frame))
-                return false;
+        const bool oriented =
+            type == LightType::Spot || type == LightType::Directional || type == LightType::ParallelPoint;
+        if (!readOrientation(chunk, *frame, position, oriented))
+            return false;
         if (type == LightType::Spot) {
             float v[6];
             for (float& value : v)
@@ -444,7 +460,7 @@ private:
         scene_.AddCameraEntry(frame, *RecordOf(frame.get()));
         remember(chunk.b, frame);
         finishObject(frame);
-        return readOrientation(chunk, *frame);
+        return readOrientation(chunk, *frame, position, true);
     }
 
     // Makes object turn to face target.
@@ -629,7 +645,7 @@ private:
         SceneProperties& p = scene_.World()->Scene();
         if (chunk.a >= 0 && chunk.a <= 2)
             p.fogMode = static_cast<FogMode>(chunk.a);
-        p.fogColor = ColorFromARGB(MakeARGB(color.x, color.y, color.z));
+        p.fogColor = {color.x, color.y, color.z, 1.0f};
         p.fogEnabled = enabled != 0;
         p.fogStart = start;
         p.fogEnd = end;
@@ -657,7 +673,7 @@ private:
             p.backgroundImage = nullptr;
             scene_.SetBackgroundImage(false, name, {});
         }
-        p.background = ColorFromARGB(MakeARGB(color.x, color.y, color.z));
+        p.background = {color.x, color.y, color.z, 1.0f};
         scene_.SetFogChangeBoth(false);
         scene_.ui().Notify(Notification::FogPanelChanged);
         return true;

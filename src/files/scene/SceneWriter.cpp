@@ -383,9 +383,29 @@ private:
         out_.EndChunk();
     }
 
+    // What the file said of frame when it and its parents have not moved
+    // since it was read; null otherwise.
+    const FilePlacement* kept(const Frame& frame) const
+    {
+        const ObjectRecord* record = RecordOf(&frame);
+        const FilePlacement* placement = record ? record->filePlacement.get() : nullptr;
+        if (!placement || frame.GetLocalTransform() != placement->local)
+            return nullptr;
+        const Frame* parent = frame.GetParent();
+        const Matrix4 parentToScene = parent ? parent->GetTransform(scene_.Scene().get()) : Matrix4::Identity();
+        return parentToScene == placement->parentToScene ? placement : nullptr;
+    }
+
     void writeTransform(const Frame& frame)
     {
-        out_.Matrix(frame.GetTransform(scene_.Scene().get()));
+        const FilePlacement* placement = kept(frame);
+        out_.Matrix(placement ? placement->sceneTransform : frame.GetTransform(scene_.Scene().get()));
+    }
+
+    void writePosition(const Frame& frame)
+    {
+        const FilePlacement* placement = kept(frame);
+        out_.Vec(placement ? placement->position : frame.GetTransform(scene_.Scene().get()).GetTranslation());
     }
 
     void writeObject(const Node& node)
@@ -476,7 +496,12 @@ private:
     void writeOrientation(const Frame& frame)
     {
         Vec3 direction, up;
-        frame.GetOrientation(scene_.Scene().get(), direction, up);
+        if (const FilePlacement* placement = kept(frame)) {
+            direction = placement->direction;
+            up = placement->up;
+        } else {
+            frame.GetOrientation(scene_.Scene().get(), direction, up);
+        }
         out_.Vec(direction);
         out_.Vec(up);
     }
@@ -487,7 +512,7 @@ private:
         const LightType type = light.GetType();
         out_.BeginChunk(cvd::kLight, static_cast<int32_t>(type), node.index, node.parent);
         out_.String(node.record->name);
-        out_.Vec(node.frame->GetTransform(scene_.Scene().get()).GetTranslation());
+        writePosition(*node.frame);
         const ColorRGBA color = light.GetColor();
         out_.Float(color.r);
         out_.Float(color.g);
@@ -509,7 +534,7 @@ private:
     {
         out_.BeginChunk(cvd::kCamera, 0, node.index, node.parent);
         out_.String(node.record->name);
-        out_.Vec(node.frame->GetTransform(scene_.Scene().get()).GetTranslation());
+        writePosition(*node.frame);
         writeOrientation(*node.frame);
         out_.EndChunk();
     }
