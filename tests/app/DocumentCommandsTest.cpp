@@ -1,0 +1,323 @@
+// New Scene, Load and Save Scene as with their dialogs and questions, the
+// save question when the program ends, and autosave with recovery.
+
+#include "app/Autosave.h"
+#include "app/DisplayChange.h"
+#include "app/DocumentCommands.h"
+#include "app/Editor.h"
+#include "files/FileIo.h"
+#include "files/scene/SceneFile.h"
+#include "platform/Frame.h"
+#include "scene/ObjectTree.h"
+#include "scene/Records.h"
+#include "support/ScriptedUi.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace corvid::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DocumentCommandsTest : public ::testing::Test {
+protected:
+    DocumentCommandsTest()
+    {
+        folder = fs::temp_directory_path() / ("corvid-doc-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        editor.scenesDirectory = {folder.string(), folder.string()};
+        editor.scenesDirectory2 = {folder.string(), folder.string()};
+    }
+    ~DocumentCommandsTest() override
+    {
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+
+    // A box called name under SCENE, made as the tools make objects.
+    FramePtr AddBox(const std::string& name)
+    {
+        EditStep step(editor.scene.History(), "Create " + name);
+        MeshBuilderPtr mesh = editor.scene.BeginObjectCreation();
+        for (int i = 0; i < 8; ++i)
+            mesh->AddVertex({i & 1 ? 1.0f : -1.0f, i & 2 ? 1.0f : -1.0f, i & 4 ? 1.0f : -1.0f});
+        const int quad[4] = {0, 2, 3, 1};
+        mesh->AddFace(quad);
+        mesh->GenerateNormals(0, 0);
+        editor.scene.FinishObjectCreation("Cube %s", editor.scene.names.cube);
+        FramePtr frame = editor.scene.SelectedFrame();
+        RecordOf(frame.get())->name = name;
+        editor.scene.RegisterObject(frame);
+        return frame;
+    }
+    bool Has(const std::string& name) { return FindObject(editor.scene.Scene(), name) != nullptr; }
+    std::string File(const std::string& name) const { return (folder / name).string(); }
+    // Saves the scene as path through the command, answering its dialogs.
+    bool SaveAs(const std::string& path)
+    {
+        ui.files.push_back(path);
+        return SaveSceneAsCommand(editor);
+    }
+    static ImportDialogResult Choice(bool replace)
+    {
+        ImportDialogResult r;
+        r.options = DefaultSceneOptions();
+        r.replaceScene = replace;
+        return r;
+    }
+
+    static inline int serial = 0;
+    fs::path folder;
+    ScriptedUi ui;
+    Editor editor{ui};
+};
+
+TEST_F(DocumentCommandsTest, SaveSceneAsAppendsTheExtensionAndMarksTheSceneSaved)
+{
+    AddBox("Box");
+    ASSERT_TRUE(editor.scene.Modified());
+    ASSERT_TRUE(SaveAs(File("scene")));
+    EXPECT_TRUE(fs::exists(File("scene.cvd")));
+    EXPECT_FALSE(editor.scene.Modified());
+    EXPECT_EQ(editor.documentPath, File("scene.cvd"));
+    EXPECT_EQ(editor.scenesDirectory2.current, File("scene"));
+    ASSERT_EQ(ui.fileRequests.size(), 1u);
+    EXPECT_TRUE(ui.fileRequests[0].save);
+    EXPECT_EQ(ui.fileRequests[0].filter, "Corvid (*.cvd)|*.cvd||");
+    EXPECT_EQ(ui.fileRequests[0].directory, folder.string());
+    ASSERT_EQ(ui.importRequests.size(), 1u);
+    EXPECT_TRUE(ui.importRequests[0].exporting);
+    EXPECT_EQ(ui.importRequests[0].fileType, "*.cvd");
+
+    ASSERT_TRUE(SaveAs(File("kept.cvd")));
+    EXPECT_TRUE(fs::exists(File("kept.cvd")));
+    ASSERT_TRUE(SaveAs(File("LOUD.CVD")));
+    EXPECT_TRUE(fs::exists(File("LOUD.CVD.cvd")));
+    EXPECT_EQ(WithExtension("a.cvd", ".cvd"), "a.cvd");
+    EXPECT_EQ(WithExtension("a", ".cvd"), "a.cvd");
+}
+
+TEST_F(DocumentCommandsTest, ASaveThatFailsOrIsCancelledLeavesTheSceneUnsaved)
+{
+    AddBox("Box");
+    EXPECT_FALSE(SaveSceneAsCommand(editor));  // file dialog cancelled
+    ui.importResults.push_back(std::nullopt);
+    EXPECT_FALSE(SaveAs(File("never")));  // options dialog cancelled
+    EXPECT_FALSE(fs::exists(File("never.cvd")));
+
+    EXPECT_FALSE(SaveAs(File("missing/folder/scene")));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Failed to open file\n");
+    EXPECT_TRUE(editor.scene.Modified());
+    EXPECT_EQ(editor.documentPath, "");
+}
+
+TEST_F(DocumentCommandsTest, NewSceneAsksAboutAModifiedScene)
+{
+    AddBox("Box");
+    ui.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(NewSceneCommand(editor));
+    EXPECT_TRUE(Has("Box"));
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0], "Would you like to save your scene?");
+
+    // Yes, then the save is cancelled: nothing is lost.
+    ui.answers.push_back(Answer::Yes);
+    EXPECT_FALSE(NewSceneCommand(editor));
+    EXPECT_TRUE(Has("Box"));
+
+    // Yes and saved: the file holds the box, the scene is new.
+    ui.answers.push_back(Answer::Yes);
+    ui.files.push_back(File("before-new"));
+    EXPECT_TRUE(NewSceneCommand(editor));
+    EXPECT_FALSE(Has("Box"));
+    EXPECT_TRUE(fs::exists(File("before-new.cvd")));
+    EXPECT_EQ(editor.documentPath, "");
+
+    // Unmodified: no question. The camera light comes back on.
+    editor.views.ToggleCameraLight();
+    const size_t asked = ui.questions.size();
+    EXPECT_TRUE(NewSceneCommand(editor));
+    EXPECT_EQ(ui.questions.size(), asked);
+    EXPECT_TRUE(editor.scene.CameraLightOn());
+}
+
+TEST_F(DocumentCommandsTest, LoadReplacingTheSceneOrMergingIntoIt)
+{
+    AddBox("Saved");
+    ASSERT_TRUE(SaveAs(File("saved")));
+    AddBox("Unsaved");
+
+    // Replace on a modified scene: Cancel at the question abandons the load.
+    ui.files.push_back(File("saved.cvd"));
+    ui.importResults.push_back(Choice(true));
+    ui.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(LoadCommand(editor));
+    EXPECT_TRUE(Has("Unsaved"));
+    ASSERT_EQ(ui.importRequests.back().fileType, "*.cvd");
+    EXPECT_FALSE(ui.importRequests.back().exporting);
+
+    // No: the scene is the file, unmodified, with nothing to undo.
+    ui.files.push_back(File("saved.cvd"));
+    ui.importResults.push_back(Choice(true));
+    ui.answers.push_back(Answer::No);
+    ASSERT_TRUE(LoadCommand(editor));
+    EXPECT_TRUE(Has("Saved"));
+    EXPECT_FALSE(Has("Unsaved"));
+    EXPECT_FALSE(editor.scene.Modified());
+    EXPECT_FALSE(editor.scene.History().CanUndo());
+    EXPECT_EQ(editor.documentPath, File("saved.cvd"));
+    EXPECT_EQ(editor.scenesDirectory.current, File("saved.cvd"));
+
+    // Merge: the file's objects join the scene as one step.
+    ui.files.push_back(File("saved.cvd"));
+    ui.importResults.push_back(Choice(false));
+    ASSERT_TRUE(LoadCommand(editor));
+    int saved = 0;
+    for (const FramePtr& child : editor.scene.Scene()->GetChildren())
+        if (const ObjectRecord* r = RecordOf(child.get()); r && r->name == "Saved")
+            ++saved;
+    EXPECT_EQ(saved, 2);
+    EXPECT_TRUE(editor.scene.Modified());
+    EXPECT_EQ(editor.UndoText(), "Undo Merge saved.cvd");
+    ASSERT_TRUE(editor.Undo());
+    EXPECT_FALSE(editor.scene.Modified());
+}
+
+TEST_F(DocumentCommandsTest, ADamagedFileReplacingTheSceneLeavesItModified)
+{
+    std::ofstream(File("bad.cvd")) << "not a scene file at all, just words";
+    EXPECT_FALSE(OpenSceneFile(editor, File("bad.cvd"), DefaultSceneOptions(), true));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], kSceneCorrupted);
+    EXPECT_TRUE(editor.scene.Modified());
+    EXPECT_EQ(editor.documentPath, "");
+
+    EXPECT_FALSE(OpenSceneFile(editor, File("absent.cvd"), DefaultSceneOptions(), true));
+    EXPECT_EQ(ui.messages.back(), "Could not open file.\n");
+}
+
+TEST_F(DocumentCommandsTest, LoadingStopsPlayback)
+{
+    AddBox("Box");
+    ASSERT_TRUE(SaveAs(File("playing")));
+    editor.transport.Play(0.0);
+    ASSERT_TRUE(editor.transport.Playing());
+    ASSERT_TRUE(OpenSceneFile(editor, File("playing.cvd"), DefaultSceneOptions(), false));
+    EXPECT_FALSE(editor.transport.Playing());
+}
+
+TEST_F(DocumentCommandsTest, AnsweringYesWhenTheProgramEndsSavesTheScene)
+{
+    AddBox("Box");
+    ShellHooks hooks;
+    hooks.saveScene = [this] { return SaveSceneAsCommand(editor); };
+    ui.answers.push_back(Answer::Yes);
+    // The file dialog is cancelled: the program stays.
+    EXPECT_EQ(AskBeforeClose(editor, hooks), CloseDecision::Stay);
+    ui.answers.push_back(Answer::Yes);
+    ui.files.push_back(File("at-exit"));
+    EXPECT_EQ(AskBeforeClose(editor, hooks), CloseDecision::Close);
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(ReadWholeFile(File("at-exit.cvd"), bytes), ReadStatus::Read);
+    EXPECT_TRUE(IsSceneFile(bytes.data(), bytes.size()));
+}
+
+// A process id that no process has now.
+pid_t DeadPid()
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return child;
+}
+
+TEST_F(DocumentCommandsTest, AutosaveKeepsAModifiedSceneAndOffersItAfterACrash)
+{
+    const std::string autosaves = File("autosave");
+    editor.autosave.SetFolder(autosaves);
+    EXPECT_FALSE(editor.autosave.Tick());  // nothing changed
+    AddBox("Precious");
+    ASSERT_TRUE(editor.autosave.Tick());
+    editor.autosave.Wait();
+    ASSERT_TRUE(fs::exists(editor.autosave.FilePath()));
+    EXPECT_TRUE(Autosave::FindRecoverable(autosaves).empty());  // this editor's own
+    EXPECT_TRUE(Has("Precious"));
+    EXPECT_EQ(RecordOf(editor.scene.Scene().get())->name, "SCENE");
+
+    // As if this editor had been killed: its autosave is found next time.
+    const std::string left = autosaves + "/autosave-" + std::to_string(DeadPid()) + ".cvd";
+    fs::rename(editor.autosave.FilePath(), left);
+    fs::rename(editor.autosave.FilePath() + ".source", left + ".source");
+    const std::vector<RecoverableScene> found = Autosave::FindRecoverable(autosaves);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].autosavePath, left);
+    EXPECT_EQ(found[0].documentPath, "");
+
+    ScriptedUi ui2;
+    Editor next(ui2);
+    ASSERT_TRUE(OpenSceneFile(next, found[0].autosavePath, DefaultSceneOptions(), true));
+    EXPECT_TRUE(FindObject(next.scene.Scene(), "Precious"));
+    Autosave::Forget(found[0]);
+    EXPECT_TRUE(Autosave::FindRecoverable(autosaves).empty());
+}
+
+TEST_F(DocumentCommandsTest, AnExplicitSaveRemovesTheAutosaveAndAStaleOneIsNotOffered)
+{
+    const std::string autosaves = File("autosave");
+    editor.autosave.SetFolder(autosaves);
+    AddBox("Box");
+    ASSERT_TRUE(editor.autosave.Tick());
+    editor.autosave.Wait();
+    ASSERT_TRUE(SaveAs(File("mine")));
+    EXPECT_FALSE(fs::exists(editor.autosave.FilePath()));
+
+    // An autosave older than the scene file it came from is not offered.
+    AddBox("More");
+    ASSERT_TRUE(editor.autosave.Tick());
+    editor.autosave.Wait();
+    const std::string left = autosaves + "/autosave-" + std::to_string(DeadPid()) + ".cvd";
+    fs::rename(editor.autosave.FilePath(), left);
+    fs::rename(editor.autosave.FilePath() + ".source", left + ".source");
+    fs::last_write_time(left, fs::last_write_time(File("mine.cvd")) - std::chrono::hours(1));
+    EXPECT_TRUE(Autosave::FindRecoverable(autosaves).empty());
+    EXPECT_FALSE(fs::exists(left));
+}
+
+TEST(AutosaveSettings, IntervalFromTheEnvironmentOrTheConfiguration)
+{
+    const fs::path config = fs::temp_directory_path() / ("corvid-conf-" + std::to_string(getpid()));
+    fs::create_directories(config / "corvid");
+    std::ofstream(config / "corvid" / "corvid.conf") << "AutosaveMinutes = 5\n";
+    const std::string configHome = config.string();
+    auto env = [&](const char* seconds) {
+        return [seconds, configHome](const char* name) -> const char* {
+            if (std::string(name) == "CORVID_AUTOSAVE_SECONDS")
+                return seconds;
+            if (std::string(name) == "XDG_CONFIG_HOME")
+                return configHome.c_str();
+            return nullptr;
+        };
+    };
+    EXPECT_EQ(Autosave::ConfiguredSeconds(env("7")), 7);
+    EXPECT_EQ(Autosave::ConfiguredSeconds(env("0")), 0);
+    EXPECT_EQ(Autosave::ConfiguredSeconds(env(nullptr)), 300);
+    EXPECT_EQ(Autosave::ConfiguredSeconds(env("soon")), 300);
+    fs::remove_all(config);
+    EXPECT_EQ(Autosave::ConfiguredSeconds(env(nullptr)), kDefaultAutosaveSeconds);
+    EXPECT_EQ(Autosave::DefaultFolder([](const char* name) -> const char* {
+                  return std::string(name) == "XDG_STATE_HOME" ? "/state" : nullptr;
+              }),
+              "/state/corvid/autosave");
+}
+
+} // namespace
+} // namespace corvid::testing
