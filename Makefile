@@ -14,15 +14,16 @@ build: deps
 	cmake --preset debug
 	cmake --build --preset debug -j $(JOBS)
 
-# The editor when a display is there; otherwise the demo scene rendered
-# off-screen into a picture.
+# The editor on the demo scene file when a display is there; otherwise the
+# file's outline and a picture of it drawn off-screen. data/demo.cvd is
+# written by `corvid-cli save-demo data/demo.cvd`.
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -x build/debug/src/corvid ]; then \
-	  ./build/debug/src/corvid; \
+	  ./build/debug/src/corvid data/demo.cvd; \
 	else \
-	  ./build/debug/src/corvid-cli info --demo && \
-	  ./build/debug/src/corvid-cli render --demo -o build/demo.bmp && \
-	  echo "No display: the demo scene was rendered off-screen to build/demo.bmp"; \
+	  ./build/debug/src/corvid-cli info data/demo.cvd && \
+	  ./build/debug/src/corvid-cli render data/demo.cvd -o build/demo.bmp && \
+	  echo "No display: data/demo.cvd was rendered off-screen to build/demo.bmp"; \
 	fi
 
 # The GUI tests need an X server: every suite runs under a private Xvfb.

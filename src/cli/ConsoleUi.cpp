@@ -1,12 +1,26 @@
 #include "cli/ConsoleUi.h"
 
 #include <cstdio>
+#include <string>
 
 namespace corvid {
 
+namespace {
+
+// A message's text as one block of lines: the dialogs' texts may end in a
+// line break of their own.
+std::string Trimmed(const std::string& text)
+{
+    size_t end = text.find_last_not_of(" \n");
+    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
+} // namespace
+
 void ConsoleUi::ShowMessage(const std::string& text)
 {
-    std::fprintf(stderr, "%s\n", text.c_str());
+    ++messagesShown_;
+    std::fprintf(stderr, "%s\n", Trimmed(text).c_str());
 }
 
 Answer ConsoleUi::Ask(const std::string& text, Buttons buttons)

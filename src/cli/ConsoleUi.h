@@ -1,7 +1,8 @@
 #pragma once
-// The command-line tool's Ui: messages go to stderr, questions take their
-// safe default (No / Cancel), dialogs are cancelled, and option dialogs take
-// the defaults. Nothing waits for a person.
+// The command-line tool's Ui: messages go to stderr (and are counted, so a
+// command can tell whether the reason for a failure has been given),
+// questions take their safe default (No / Cancel), dialogs are cancelled,
+// and option dialogs take the defaults. Nothing waits for a person.
 
 #include "scene/Ui.h"
 
@@ -27,7 +28,13 @@ public:
     void RemoveUserLightEntry(int) override {}
     void ResetUserMenus() override {}
 
+    // How many messages have been shown.
+    int MessagesShown() const { return messagesShown_; }
+
     bool verbose = false;
+
+private:
+    int messagesShown_ = 0;
 };
 
 } // namespace corvid

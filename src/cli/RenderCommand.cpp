@@ -1,7 +1,7 @@
 #include "cli/RenderCommand.h"
 
 #include "cli/ConsoleUi.h"
-#include "app/DemoScene.h"
+#include "cli/SceneFormats.h"
 #include "platform/Frame.h"
 #include "platform/headless/HeadlessRenderer.h"
 #include "render/ViewRecord.h"
@@ -17,7 +17,7 @@ namespace corvid {
 namespace {
 
 struct RenderArguments {
-    bool demo = false;
+    SceneSource source;
     std::string output;
     int width = 640;
     int height = 480;
@@ -53,7 +53,7 @@ bool Parse(int argc, char** argv, RenderArguments& args)
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
         if (a == "--demo")
-            args.demo = true;
+            args.source.demo = true;
         else if ((a == "-o" || a == "--output") && hasValue)
             args.output = argv[++i];
         else if (a == "--width" && hasValue) {
@@ -66,10 +66,14 @@ bool Parse(int argc, char** argv, RenderArguments& args)
             args.view = ViewSlot(argv[++i]);
             if (args.view < 0)
                 return false;
+        } else if (a.empty() || a[0] != '-') {
+            if (!args.source.path.empty())
+                return false;  // one scene at a time
+            args.source.path = a;
         } else
             return false;
     }
-    return args.demo && !args.output.empty();
+    return args.source.Valid() && !args.output.empty();
 }
 
 } // namespace
@@ -78,7 +82,7 @@ int RunRenderCommand(int argc, char** argv)
 {
     RenderArguments args;
     if (!Parse(argc, argv, args)) {
-        std::fputs("usage: corvid-cli render --demo -o out.bmp [--width W] [--height H]\n"
+        std::fputs("usage: corvid-cli render FILE|--demo -o out.bmp [--width W] [--height H]\n"
                    "                          [--view perspective|top|front|left|right|bottom|back]\n",
                    stderr);
         return 2;
@@ -86,7 +90,8 @@ int RunRenderCommand(int argc, char** argv)
 
     ConsoleUi ui;
     Editor editor(ui);
-    BuildDemoScene(editor);
+    if (const int code = LoadSceneSource(editor, ui, args.source, "render"))
+        return code;
 
     std::string error;
     auto renderer = HeadlessRenderer::Create(&error);

@@ -1,5 +1,6 @@
 #pragma once
-// corvid-cli render: draws a scene through the headless device into a BMP.
+// corvid-cli render: draws a scene file, or the demo scene, through the
+// headless device into a BMP.
 
 namespace corvid {
 

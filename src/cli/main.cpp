@@ -1,61 +1,87 @@
 // corvid-cli: Corvid's command-line tool.
 //
-//   corvid-cli info --demo     outline a scene built in code
-//   corvid-cli render --demo -o out.bmp [--width W --height H --view NAME]
-//                              draw it off-screen into a 24-bit BMP
+//   corvid-cli info FILE|--demo [--json]   outline a scene file, or the demo scene
+//   corvid-cli render FILE|--demo -o out.bmp [--width W --height H --view NAME]
+//                                          draw it off-screen into a 24-bit BMP
+//   corvid-cli convert IN OUT              read a scene file and write it again
+//   corvid-cli save-demo OUT               write the demo scene to a file
+//
+// Exit codes: 0 done, 1 a file could not be read or written (the reason on
+// stderr), 2 a usage error.
 
-#include "cli/ConsoleUi.h"
-#include "app/DemoScene.h"
 #include "cli/RenderCommand.h"
-#include "app/Editor.h"
-#include "scene/SceneSummary.h"
+#include "cli/SceneCommands.h"
 
+#include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 
 namespace {
 
-void PrintUsage()
+void PrintUsage(std::FILE* to)
 {
-    std::fputs("usage: corvid-cli info --demo\n"
-               "       corvid-cli render --demo -o out.bmp [--width W] [--height H] [--view NAME]\n"
-               "  info --demo     build the demo scene and print its outline\n"
-               "  render --demo   draw the demo scene off-screen into a 24-bit BMP\n",
-               stderr);
+    std::fputs("usage: corvid-cli info FILE|--demo [--json]\n"
+               "       corvid-cli render FILE|--demo -o out.bmp [--width W] [--height H] [--view NAME]\n"
+               "       corvid-cli convert IN OUT\n"
+               "       corvid-cli save-demo OUT\n"
+               "  info       print a scene's objects and totals (--json: as one JSON object)\n"
+               "  render     draw a scene off-screen into a 24-bit BMP\n"
+               "  convert    read a scene file and write it in the format OUT's extension names\n"
+               "  save-demo  write the demo scene built in code to a scene file\n"
+               "  --demo     the demo scene instead of a file\n"
+               "Scene files: .cvd\n",
+               to);
 }
 
-int RunInfo(int argc, char** argv)
+int Dispatch(int argc, char** argv)
 {
-    if (argc < 3 || std::strcmp(argv[2], "--demo") != 0) {
-        std::fputs("corvid-cli info: reading scene files is not available yet; use --demo\n", stderr);
+    if (argc < 2) {
+        PrintUsage(stderr);
         return 2;
     }
-    corvid::ConsoleUi ui;
-    corvid::Editor editor(ui);
-    corvid::BuildDemoScene(editor);
-    std::fputs(corvid::DescribeScene(editor.scene).c_str(), stdout);
-    return 0;
+    const std::string command = argv[1];
+    if (command == "info")
+        return corvid::RunInfoCommand(argc, argv);
+    if (command == "render")
+        return corvid::RunRenderCommand(argc, argv);
+    if (command == "convert")
+        return corvid::RunConvertCommand(argc, argv);
+    if (command == "save-demo")
+        return corvid::RunSaveDemoCommand(argc, argv);
+    if (command == "--help" || command == "-h") {
+        PrintUsage(stdout);
+        return 0;
+    }
+    std::fprintf(stderr, "corvid-cli: unknown command '%s'\n", command.c_str());
+    PrintUsage(stderr);
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        PrintUsage();
-        return 2;
+    // A reader that went away (corvid-cli info ... | head) is a write error,
+    // not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    int code;
+    try {
+        code = Dispatch(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("corvid-cli: out of memory\n", stderr);
+        return 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "corvid-cli: %s\n", error.what());
+        return 1;
+    } catch (...) {
+        std::fputs("corvid-cli: unexpected error\n", stderr);
+        return 1;
     }
-    std::string command = argv[1];
-    if (command == "info")
-        return RunInfo(argc, argv);
-    if (command == "render")
-        return corvid::RunRenderCommand(argc, argv);
-    if (command == "--help" || command == "-h") {
-        PrintUsage();
-        return 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("corvid-cli: cannot write the output\n", stderr);
+        return 1;
     }
-    std::fprintf(stderr, "corvid-cli: unknown command '%s'\n", command.c_str());
-    PrintUsage();
-    return 2;
+    return code;
 }

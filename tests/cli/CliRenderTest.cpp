@@ -1,0 +1,47 @@
+// corvid-cli render on a scene file: a 24-bit BMP of the size asked for,
+// through the headless OpenGL device (skipped on a machine without one).
+
+#include "cli/CliRunner.h"
+
+#include <cstdlib>
+#include <set>
+#include <string>
+
+namespace corvid::test {
+namespace {
+
+uint32_t Little32(const std::string& bytes, size_t at)
+{
+    uint32_t v = 0;
+    for (size_t i = 0; i < 4; ++i)
+        v |= uint32_t{static_cast<uint8_t>(bytes[at + i])} << (8 * i);
+    return v;
+}
+
+TEST_F(CliTest, RenderWritesABmpOfTheSceneFile)
+{
+    const std::string file = SavedDemo(), picture = Path("out.bmp");
+    const CliResult result = Run({"render", file, "-o", picture, "--width", "97", "--height", "61", "--view", "top"});
+    if (result.code == 1 && result.err.find("no OpenGL context") != std::string::npos)
+        GTEST_SKIP() << result.err;
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, "wrote " + picture + " (97 x 61)\n");
+
+    const std::string bmp = ReadText(picture);
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(Little32(bmp, 18), 97u);
+    EXPECT_EQ(std::abs(static_cast<int32_t>(Little32(bmp, 22))), 61);  // bottom-up or top-down
+    EXPECT_EQ(bmp[28], 24);  // bits per pixel
+    const size_t offset = Little32(bmp, 10), row = (97 * 3 + 3) / 4 * 4;
+    ASSERT_EQ(bmp.size(), offset + row * 61);
+    // Something was drawn: many colours, not the background's alone.
+    std::set<std::string> colours;
+    for (size_t y = 0; y < 61; ++y)
+        for (size_t x = 0; x < 97; ++x)
+            colours.insert(bmp.substr(offset + y * row + x * 3, 3));
+    EXPECT_GT(colours.size(), 10u);
+}
+
+} // namespace
+} // namespace corvid::test
