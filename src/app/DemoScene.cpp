@@ -92,11 +92,15 @@ void BuildDemoScene(Editor& editor)
     editor.scene.RegisterObject(camera);
 
     editor.scene.insertionPoint = {8.0f, 10.0f, -6.0f};
-    editor.scene.RegisterObject(editor.scene.CreateLight(LightType::Point, editor.tools.lightTools[static_cast<int>(LightType::Point)]));
+    FramePtr point = editor.scene.CreateLight(LightType::Point, editor.tools.lightTools[static_cast<int>(LightType::Point)]);
+    editor.scene.RegisterObject(point);
+    editor.scene.RegisterLight(point->GetLights()[0]);
     editor.scene.insertionPoint = {-8.0f, 9.0f, -5.0f};
     FramePtr spot = editor.scene.CreateLight(LightType::Spot, editor.tools.lightTools[static_cast<int>(LightType::Spot)]);
     spot->LookAt(*box, editor.scene.Scene().get());
     editor.scene.RegisterObject(spot);
+    // Lights are animated through their own interpolators and key lists.
+    editor.scene.RegisterLight(spot->GetLights()[0]);
 
     editor.scene.ClearSelection();
     editor.scene.randomDigit = random;
