@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 # CI turns warnings into errors; a local build only shows them.
 export CORVID_WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps build run test test-asan bench fuzz clean
+.PHONY: all deps build run test test-asan test-tsan bench fuzz clean
 
 all: build
 
@@ -34,6 +34,12 @@ test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS) -L core
+
+# ThreadSanitizer on the code that runs threads: the autosave writer.
+test-tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS) --target app_tests
+	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/app_tests --gtest_filter='DocumentCommands*:Autosave*'
 
 bench: deps
 	cmake --preset release
