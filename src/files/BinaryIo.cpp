@@ -35,20 +35,39 @@ inline uint32_t LoadLittle(const uint8_t* in)
 
 void ByteWriter::Int32(int32_t value)
 {
-    uint8_t four[4];
-    StoreLittle(four, static_cast<uint32_t>(value));
-    bytes_.insert(bytes_.end(), four, four + 4);
+    const size_t at = bytes_.size();
+    bytes_.resize(at + 4);
+    StoreLittle(bytes_.data() + at, static_cast<uint32_t>(value));
+}
+
+void ByteWriter::Int32s(const int32_t* values, size_t count)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        const auto* in = reinterpret_cast<const uint8_t*>(values);
+        bytes_.insert(bytes_.end(), in, in + 4 * count);
+    } else {
+        const size_t at = bytes_.size();
+        bytes_.resize(at + 4 * count);
+        uint8_t* out = bytes_.data() + at;
+        for (size_t i = 0; i < count; ++i)
+            StoreLittle(out + 4 * i, static_cast<uint32_t>(values[i]));
+    }
 }
 
 void ByteWriter::Floats(const float* values, size_t count)
 {
-    const size_t at = bytes_.size();
-    bytes_.resize(at + 4 * count);
-    uint8_t* out = bytes_.data() + at;
-    for (size_t i = 0; i < count; ++i) {
-        uint32_t u;
-        std::memcpy(&u, &values[i], 4);
-        StoreLittle(out + 4 * i, u);
+    if constexpr (std::endian::native == std::endian::little) {
+        const auto* in = reinterpret_cast<const uint8_t*>(values);
+        bytes_.insert(bytes_.end(), in, in + 4 * count);
+    } else {
+        const size_t at = bytes_.size();
+        bytes_.resize(at + 4 * count);
+        uint8_t* out = bytes_.data() + at;
+        for (size_t i = 0; i < count; ++i) {
+            uint32_t u;
+            std::memcpy(&u, &values[i], 4);
+            StoreLittle(out + 4 * i, u);
+        }
     }
 }
 
@@ -117,6 +136,22 @@ bool ByteReader::Int32(int32_t& value)
         return false;
     value = static_cast<int32_t>(LoadLittle(data_ + position_));
     position_ += 4;
+    return true;
+}
+
+bool ByteReader::Int32s(int32_t* values, size_t count)
+{
+    if (count > Left() / 4)
+        return false;
+    const uint8_t* in = data_ + position_;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (count > 0)
+            std::memcpy(values, in, 4 * count);
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            values[i] = static_cast<int32_t>(LoadLittle(in + 4 * i));
+    }
+    position_ += 4 * count;
     return true;
 }
 

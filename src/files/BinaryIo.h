@@ -16,6 +16,8 @@ namespace corvid {
 class ByteWriter {
 public:
     void Int32(int32_t value);
+    // count numbers one after another.
+    void Int32s(const int32_t* values, size_t count);
     void Float(float value);
     // count floats one after another.
     void Floats(const float* values, size_t count);
@@ -55,6 +57,8 @@ public:
     // Every read returns false when the bytes are not there (or, for a
     // float, when the number is not finite); the value is then unchanged.
     bool Int32(int32_t& value);
+    // count numbers; on failure the position stays and nothing is written.
+    bool Int32s(int32_t* values, size_t count);
     bool Float(float& value);
     // count finite floats; on failure the position stays and values may be
     // partly written.

@@ -9,11 +9,14 @@
 #include "platform/Light.h"
 #include "platform/Material.h"
 #include "platform/MeshBuilder.h"
+#include "scene/KeyList.h"
 #include "scene/ObjectTree.h"
 #include "scene/Records.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <set>
@@ -325,6 +328,192 @@ TEST_F(SceneReadTest, AFileCutAtEveryLength)
         const std::vector<uint8_t> part(file_.begin(), file_.begin() + static_cast<long>(length));
         const bool read = ReadSceneBytes(doc, part.data(), part.size(), {}, folder.Path());
         EXPECT_EQ(read, boundaries.count(length) > 0) << "cut at " << length;
+    }
+}
+
+// A triangle placed by the given row-major transform, with two keys that
+// move and turn it between frames 0 and 30 (relative to the object of node
+// reference).
+void MovingTriangle(Hand& h, const std::string& name, int node, const std::array<float, 16>& transform,
+                    Vec3 from, Vec3 to, Vec3 direction, int reference = 0)
+{
+    h.begin("CVDMES", 2008, node, 0).str(name).i32(3).i32(1).i32(1);
+    h.f32s({0, 0, 0, 1, 0, 0, 0, 1, 0}).f32s({0, 0, 1});
+    h.i32(1).str("Red").i32(1).i32(3).i32(0).i32(0).i32(1).i32(0).i32(2).i32(0);
+    for (float v : transform)
+        h.f32(v);
+    h.end();
+    h.begin("CVDANI", 2001, -1, node).u8(1).u8(1).u8(1).u8(0).u8(0).u8(0).i32(2);
+    h.f32(0).i32(reference).i32(reference).f32s({from.x, from.y, from.z, direction.x, direction.y, direction.z, 0, 1, 0});
+    h.f32(30).i32(reference).i32(reference).f32s({to.x, to.y, to.z, 0, 0, 1, 0, 1, 0});
+    h.end();
+}
+
+// Found by fuzzing: a transform with a finite rotation entry of 4e27
+// loaded, the first frame shown turned it into NaNs (a row's length
+// overflows), and the scene then saved a file that could not be read back.
+// A scale (a row's length) beyond 1e9 is damage; up to it, and with any
+// finite translation, a scene turns, shows, saves and reads back.
+TEST_F(SceneReadTest, RotationAndScaleTooLargeForTheFramesArithmeticAreDamage)
+{
+    const std::array<float, 16> identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    std::array<float, 16> fuzzed = identity;
+    fuzzed[2] = 4.4565079e27f;
+    fuzzed[3] = 4.5448167e30f;
+    fuzzed[12] = -4;
+    fuzzed[13] = 2;
+    fuzzed[14] = 1;
+    std::array<float, 16> scaled = identity;
+    scaled[0] = scaled[5] = scaled[10] = 1e20f;
+    std::array<float, 16> skewed = identity;  // no entry beyond 1e9, a row of 1.4e9
+    skewed[0] = skewed[5] = skewed[10] = 1e9f;
+    skewed[1] = -1e9f;
+    for (const auto& transform : {fuzzed, scaled, skewed}) {
+        Workspace fresh;
+        Hand h = File();
+        Material(h, "Red", 1, 0, 0);
+        Triangle(h, "Good", 1, 0, "Red");
+        MovingTriangle(h, "Bad", 2, transform, {-4, 0, 1}, {-4, 2, 1}, {0, 0, 1});
+        Document doc = fresh.doc();
+        EXPECT_FALSE(ReadSceneBytes(doc, h.bytes.data(), h.bytes.size(), {}, folder.Path()));
+        ASSERT_FALSE(fresh.ui.messages.empty());
+        EXPECT_EQ(fresh.ui.messages.back(), kSceneCorrupted);
+        EXPECT_TRUE(FindObject(fresh.scene.Scene(), "Good"));
+    }
+
+    // Rows just under 1e9 long (one of them skewed), far away, moving and
+    // turning. (Turning may round a length up in its last digits, so a file
+    // right at the bound could come back a hair over it.)
+    const float big = 0.999e9f;
+    std::array<float, 16> far = identity;
+    far[0] = 0.6f * big;
+    far[1] = -0.8f * big;
+    far[5] = far[10] = big;
+    far[12] = -1e30f;
+    far[13] = 3e38f;
+    Hand h = File();
+    Material(h, "Red", 1, 0, 0);
+    MovingTriangle(h, "Far", 1, far, {-big, -big, -big}, {big, big, big}, {big, 0, 0});
+    ASSERT_TRUE(Read(h.bytes));
+    for (float frame : {0.0f, 1.0f, 15.0f, 30.0f}) {
+        w.animation.ShowFrame(frame);
+        w.views.RenderAllViews();
+        Document doc = w.doc();
+        const std::vector<uint8_t> saved = WriteSceneBytes(doc, {}, folder.Path(), {.copyFiles = false});
+        Workspace back;
+        Document doc2 = back.doc();
+        EXPECT_TRUE(ReadSceneBytes(doc2, saved.data(), saved.size(), {}, folder.Path())) << "frame " << frame;
+        EXPECT_TRUE(back.ui.messages.empty()) << "frame " << frame;
+    }
+}
+
+// Found while looking for slow inputs: light keys were stored by searching
+// all the keys so far for each one (a chunk of 40,000 took 1.5 s, and the
+// time grew with the square of the count). Now each finds its time in a table;
+// what is stored must stay the same: keys at one time (0 and -0 alike)
+// merge, a key that sets nothing goes when a key at a new time follows, and
+// a later chunk finds the keys of an earlier one.
+TEST_F(SceneReadTest, LightKeysAtOneTimeMergeAndKeysThatSetNothingGo)
+{
+    constexpr float u = 999999.0f;
+    auto keys = [](Hand& h, std::initializer_list<std::array<float, 10>> list) {
+        h.begin("CVDANI", 2003, -1, 1).u8(0).u8(0).u8(0).u8(0).u8(0).u8(0).i32(0);
+        h.u8(1).u8(0).u8(1).u8(0).u8(0).u8(0).i32(static_cast<int32_t>(list.size()));
+        for (const auto& key : list)
+            for (float v : key)
+                h.f32(v);
+        h.end();
+    };
+    Hand h = File();
+    PointLight(h, "Lamp", 1, 0);
+    keys(h, {{5, 1, 0, 0, u, u, u, u, u, u},    // red at 5
+             {9, u, u, u, u, u, u, u, u, u}});    // nothing at 9: goes with the next new time
+    keys(h, {{-0.0f, u, u, u, 9, u, u, u, u, u},  // a range at 0 ...
+             {7, u, u, u, u, u, u, u, u, u},      // (nothing at 7, as at 9)
+             {0, u, u, u, u, 0.2f, u, u, u, u},   // ... an umbra there
+             {5, u, u, u, u, 0.3f, u, u, u, u},   // an umbra at 5 too
+             {8, u, u, u, u, u, 0.5f, u, u, u},
+             {0, u, u, u, u, u, u, 1, u, u},      // attenuations at 0
+             {10, u, u, u, 2, u, u, u, u, u}});
+    ASSERT_TRUE(Read(h.bytes));
+    const LightRecord* record = RecordOf(Find("Lamp")->GetLights()[0].get());
+    ASSERT_TRUE(record && record->keyList);
+    const std::vector<LightKey>& list = record->keyList->lightKeys;
+    ASSERT_EQ(list.size(), 4u);
+    LightKey red;
+    red.time = 5;
+    red.color = MakeARGB(1, 0, 0);
+    red.umbra = 0.3f;
+    LightKey zero;
+    zero.time = 0;
+    zero.range = 9;
+    zero.umbra = 0.2f;
+    zero.constantAttenuation = 1;
+    LightKey eight;
+    eight.time = 8;
+    eight.penumbra = 0.5f;
+    LightKey ten;
+    ten.time = 10;
+    ten.range = 2;
+    EXPECT_EQ(list[0], red);
+    EXPECT_EQ(list[1], zero);
+    EXPECT_EQ(list[2], eight);
+    EXPECT_EQ(list[3], ten);
+}
+
+// Found by fuzzing: a group whose transform has a last column other than
+// (0, 0, 0, 1) (here a w of 1e-43 and a singular rest) made a key placed
+// relative to it land at infinity once a frame was shown, and the scene
+// saved NaNs it could not read back. A frame's last column is taken as (0, 0, 0, 1);
+// the file's own transform is still what is saved again.
+TEST_F(SceneReadTest, ATransformsLastColumnIsTakenAsAffine)
+{
+    const float tiny = 8.828180325e-44f;  // a denormal, as fuzzed
+    Hand h = File();
+    Material(h, "Red", 1, 0, 0);
+    h.begin("CVDGRO", 2007, 1, 0).str("");
+    h.f32s({3296.0625f, -0.0f, tiny, 0, 0, 0, -0.0f, tiny, 0, 0, 0, -0.0f, tiny, 0, 0, 0}).end();
+    MovingTriangle(h, "Mover", 2, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, -4, 2, 1, 1}, {-4, 0, 1}, {-4, 2, 1}, {0, 0, 1}, 1);
+    h.begin("CVDGRO", 2007, 3, 0).str("Skewed");
+    h.f32s({1, 0, 0, 0.5f, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}).end();
+    ASSERT_TRUE(Read(h.bytes));
+
+    Document doc = w.doc();
+    const std::vector<uint8_t> unmoved = WriteSceneBytes(doc, {}, folder.Path(), {.copyFiles = false});
+    const size_t skewed = FindChunk(unmoved, "CVDGRO", FindChunk(unmoved, "CVDMES"));
+    ASSERT_NE(skewed, std::string::npos);
+    float w03 = 0;
+    std::memcpy(&w03, &unmoved[skewed + 23 + 7 + 12], 4);
+    EXPECT_EQ(w03, 0.5f);  // saved as the file had it
+
+    for (float frame : {0.0f, 1.0f, 15.0f}) {
+        w.animation.ShowFrame(frame);
+        w.views.RenderAllViews();
+        const Matrix4 at = Find("Mover")->GetTransform(w.scene.Scene().get());
+        for (const auto& row : at.m)
+            for (float v : row)
+                EXPECT_TRUE(std::isfinite(v)) << "frame " << frame;
+        const std::vector<uint8_t> saved = WriteSceneBytes(doc, {}, folder.Path(), {.copyFiles = false});
+        Workspace back;
+        Document doc2 = back.doc();
+        EXPECT_TRUE(ReadSceneBytes(doc2, saved.data(), saved.size(), {}, folder.Path())) << "frame " << frame;
+    }
+}
+
+// Found by fuzzing (UBSan): the animation settings' open/closed number was
+// converted to an int, undefined for a float beyond an int's range. Closed
+// is a whole part of 1, and any other finite number is open.
+TEST_F(SceneReadTest, TheOpenOrClosedNumberOfAnyFiniteSizeReads)
+{
+    const std::pair<float, bool> cases[] = {{1.77511e28f, false}, {-3e38f, false}, {1.0f, true}, {1.5f, true},
+                                            {1.999f, true},       {2.0f, false},   {0.999f, false}, {-1.0f, false}};
+    for (const auto& [number, closed] : cases) {
+        Hand h = File();
+        h.begin("CVDANF", -1, -1, -1).u8(1).u8(0).i32(1).i32(1).f32(number).f32(2).i32(50).end();
+        Workspace fresh;
+        Document doc = fresh.doc();
+        ASSERT_TRUE(ReadSceneBytes(doc, h.bytes.data(), h.bytes.size(), {}, folder.Path())) << number;
+        EXPECT_EQ(fresh.transport.Window().closed, closed) << number;
     }
 }
 

@@ -156,7 +156,26 @@ private:
     bool byte(const ChunkHeader& chunk, uint8_t& v) { return in_.Byte(v) && within(chunk); }
     bool vec(const ChunkHeader& chunk, Vec3& v) { return in_.Vec(v) && within(chunk); }
     bool text(const ChunkHeader& chunk, std::string& v) { return in_.String(v) && within(chunk); }
-    bool matrix(const ChunkHeader& chunk, Matrix4& v) { return in_.Matrix(v) && within(chunk); }
+    // The lengths of a transform's first three rows are the object's scale
+    // along its axes, and turning the object keeps them. The frames'
+    // arithmetic squares and multiplies them (a row's length, products with
+    // parents), so a finite scale beyond this bound can overflow there into
+    // a NaN that the scene would then keep and save. Such a transform counts
+    // as damage.
+    static constexpr double kMaxScale = 1e9;
+    bool matrix(const ChunkHeader& chunk, Matrix4& v)
+    {
+        if (!in_.Matrix(v) || !within(chunk))
+            return false;
+        for (int r = 0; r < 3; ++r) {
+            double squared = 0;
+            for (int c = 0; c < 3; ++c)
+                squared += static_cast<double>(v.m[r][c]) * v.m[r][c];
+            if (squared > kMaxScale * kMaxScale)
+                return false;
+        }
+        return true;
+    }
     // A count of items of at least itemBytes each that the chunk can hold.
     bool count(const ChunkHeader& chunk, int32_t& n, size_t itemBytes)
     {
@@ -192,10 +211,17 @@ private:
     }
 
     // The file keeps transforms relative to the scene root of the writer;
-    // whatever the object hangs under, it gets that placement here.
+    // whatever the object hangs under, it gets that placement here. Frames
+    // are affine: the last column is taken as (0, 0, 0, 1) whatever the file
+    // holds there (the writer's rounding, or damage), since a point's w is
+    // divided out and one near 0 throws it to infinity. What the file said
+    // is kept for saving it again unchanged.
     void place(Frame& frame, const Matrix4& transform)
     {
-        frame.SetTransform(scene_.Scene().get(), transform);
+        Matrix4 affine = transform;
+        affine.m[0][3] = affine.m[1][3] = affine.m[2][3] = 0.0f;
+        affine.m[3][3] = 1.0f;
+        frame.SetTransform(scene_.Scene().get(), affine);
         remember(frame, transform, {}, {}, {});
     }
 
@@ -337,18 +363,37 @@ private:
         const MaterialPtr& faceMaterial = material ? material->material : defaultMaterial_;
         const TexturePtr texture = material ? material->texture : nullptr;
         for (int32_t f = 0; f < faces; ++f) {
+            // A face's corners are read at once: vertex and normal index each.
             int32_t corners = 0;
             if (!count(chunk, corners, 8))
                 return false;
-            const int face = mesh.CreateFace();
-            for (int32_t k = 0; k < corners; ++k) {
-                int32_t vertex = 0, normal = 0;
-                if (!int32(chunk, vertex) || !int32(chunk, normal))
-                    return false;
+            const size_t n = static_cast<size_t>(corners);
+            cornerValues_.resize(2 * n);
+            if (!in_.Int32s(cornerValues_.data(), 2 * n) || !within(chunk))
+                return false;
+            faceVertices_.resize(n);
+            faceNormals_.resize(n);
+            size_t good = 0;
+            for (; good < n; ++good) {
+                const int32_t vertex = cornerValues_[2 * good], normal = cornerValues_[2 * good + 1];
                 // A corner without a normal is written with -1.
                 if (vertex < 0 || vertex >= vertexCount || normal < -1 || normal >= normalCount)
+                    break;
+                faceVertices_[good] = vertex;
+                faceNormals_[good] = normal;
+            }
+            int face = 0;
+            if (good == n && n >= 3) {
+                face = mesh.AddFace(faceVertices_, faceNormals_);
+            } else {
+                // A face of fewer than three corners, or one that a bad
+                // corner ends (and the read with it): corner by corner, so
+                // that what came before the bad one stays.
+                face = mesh.CreateFace();
+                for (size_t k = 0; k < good; ++k)
+                    mesh.AddVertexAndNormalIndexed(face, faceVertices_[k], faceNormals_[k]);
+                if (good < n)
                     return false;
-                mesh.AddVertexAndNormalIndexed(face, vertex, normal);
             }
             mesh.SetFaceColor(face, color);
             mesh.SetFaceMaterial(face, faceMaterial);
@@ -516,7 +561,8 @@ private:
         transport.SetMaxFrames(maxFrames);
         if (pathStyle >= 0 && pathStyle <= 2)
             transport.SetPathStyle(static_cast<PathStyle>(pathStyle));
-        transport.SetClosed(static_cast<int>(openClosed) == 1);
+        // Closed when its whole part is 1 (a float too large for an int too).
+        transport.SetClosed(openClosed >= 1.0f && openClosed < 2.0f);
         transport.SetUserSpeedTicked(true);
         transport.SetUserSpeed(userSpeed);
         return true;
@@ -571,29 +617,77 @@ private:
             return false;
         if (record)
             record->flags = flags;
+        const bool store = record && record->keyList && record->interpolator;
+        LightKeyTimes times;
+        if (store)
+            times.Index(record->keyList->lightKeys);
         for (int32_t k = 0; k < keys; ++k) {
             float v[10];
             for (float& value : v)
                 if (!real(chunk, value))
                     return false;
-            if (record && record->keyList && record->interpolator)
-                storeLightKey(*record, v);
+            if (store)
+                storeLightKey(*record, v, times);
         }
         return true;
     }
 
+    // A light's keys by time while the keys of a chunk are stored, so that
+    // each finds the key at its time without going through all of them, and
+    // how many of them are placeholders (keys that set nothing).
+    struct LightKeyTimes {
+        std::unordered_map<uint32_t, size_t> at;  // the first key at a time
+        size_t placeholders = 0;
+
+        static uint32_t Bits(float time)
+        {
+            if (time == 0.0f)
+                time = 0.0f;  // -0 is the same time
+            uint32_t bits;
+            std::memcpy(&bits, &time, 4);
+            return bits;
+        }
+        void Index(const std::vector<LightKey>& keys)
+        {
+            at.clear();
+            placeholders = 0;
+            for (size_t i = 0; i < keys.size(); ++i) {
+                at.emplace(Bits(keys[i].time), i);
+                placeholders += IsPlaceholder(keys[i]) ? 1 : 0;
+            }
+        }
+    };
+
     // One light key: time, red, green, blue, range, umbra, penumbra and the
-    // three attenuations; 999999 leaves a value unset.
-    static void storeLightKey(LightRecord& record, const float (&v)[10])
+    // three attenuations; 999999 leaves a value unset. A key at a new time
+    // first removes the placeholders.
+    static void storeLightKey(LightRecord& record, const float (&v)[10], LightKeyTimes& times)
     {
         const float time = v[0];
         std::vector<LightKey>& keys = record.keyList->lightKeys;
-        auto key = std::find_if(keys.begin(), keys.end(), [&](const LightKey& k) { return k.time == time; });
-        if (key == keys.end()) {
-            std::erase_if(keys, [](const LightKey& k) { return IsPlaceholder(k); });
-            key = keys.insert(keys.end(), LightKey{});
+        LightKey* key = nullptr;
+        if (auto found = times.at.find(LightKeyTimes::Bits(time)); found != times.at.end()) {
+            key = &keys[found->second];
+        } else {
+            if (times.placeholders == 1 && IsPlaceholder(keys.back())) {
+                // The one placeholder is the last key, as it always is after
+                // the first removal (values are only ever set, so only a new
+                // key can be one): dropping it removes them all.
+                if (auto last = times.at.find(LightKeyTimes::Bits(keys.back().time));
+                    last != times.at.end() && last->second == keys.size() - 1)
+                    times.at.erase(last);
+                keys.pop_back();
+                times.placeholders = 0;
+            } else if (times.placeholders > 0) {
+                std::erase_if(keys, [](const LightKey& k) { return IsPlaceholder(k); });
+                times.Index(keys);
+            }
+            key = &keys.emplace_back();
             key->time = time;
+            times.at.emplace(LightKeyTimes::Bits(time), keys.size() - 1);
+            times.placeholders += IsPlaceholder(*key) ? 1 : 0;
         }
+        const bool wasPlaceholder = IsPlaceholder(*key);
         auto set = [](float value) { return value != kUnsetKeyValue; };
         LightInterpolator& interpolator = *record.interpolator;
         const bool indexed = interpolator.SetIndex(time);
@@ -626,6 +720,12 @@ private:
                 interpolator.SetLinearAttenuation(v[8]);
                 interpolator.SetQuadraticAttenuation(v[9]);
             }
+        }
+        if (const bool isPlaceholder = IsPlaceholder(*key); isPlaceholder != wasPlaceholder) {
+            if (isPlaceholder)
+                ++times.placeholders;
+            else
+                --times.placeholders;
         }
     }
 
@@ -782,6 +882,9 @@ private:
     std::vector<FileMaterial> materials_;
     std::unordered_map<std::string, size_t> materialByName_;
     MaterialPtr defaultMaterial_;
+    // One face's corners as read, and as handed to the mesh.
+    std::vector<int32_t> cornerValues_;
+    std::vector<int> faceVertices_, faceNormals_;
     float field_ = 0.0f;
     bool sceneTaken_ = false;
 };

@@ -38,10 +38,24 @@ struct FileMaterial {
     std::string name;
 };
 
-// The faces of one mesh that use one material, in face order.
+// The faces of one mesh that use one material, in face order, as runs of
+// consecutive faces.
 struct MaterialGroup {
+    struct Run {
+        int first = 0;
+        int end = 0;  // one past the last
+    };
     size_t material = 0;  // index into the material table
-    std::vector<int> faces;
+    std::vector<Run> runs;
+    size_t faceCount = 0;
+
+    void Add(int face)
+    {
+        if (runs.empty() || runs.back().end != face)
+            runs.push_back({face, face});
+        ++runs.back().end;
+        ++faceCount;
+    }
 };
 
 struct Node {
@@ -60,12 +74,14 @@ struct NormalKey {
     bool operator==(const NormalKey&) const = default;
 };
 
-struct NormalKeyHash {
-    size_t operator()(const NormalKey& k) const
-    {
-        return (size_t{k.bits[0]} * 0x9E3779B1u) ^ (size_t{k.bits[1]} * 0x85EBCA77u) ^ (size_t{k.bits[2]} * 0xC2B2AE3Du);
-    }
-};
+// A slot of a table of 2^bits slots: every bit of the key stirs the top
+// bits that choose it.
+size_t SlotOf(const NormalKey& k, int bits)
+{
+    uint64_t h = ((uint64_t{k.bits[0]} << 32) | k.bits[1]) * 0x9E3779B97F4A7C15u;
+    h = (h ^ (h >> 29) ^ k.bits[2]) * 0xBF58476D1CE4E5B9u;
+    return static_cast<size_t>(h >> (64 - bits));
+}
 
 NormalKey KeyOf(const Vec3& n)
 {
@@ -81,40 +97,125 @@ NormalKey KeyOf(const Vec3& n)
 // the others look their normals up by value.
 class NormalIndexer {
 public:
-    explicit NormalIndexer(const MeshBuilder& mesh) : normals_(mesh.GetNormals()) {}
+    explicit NormalIndexer(const MeshBuilder& mesh) : mesh_(mesh), normals_(mesh.GetNormals()) {}
 
     int32_t IndexFor(const Corner& corner)
     {
-        if (corner.normal < 0 || corner.normal >= static_cast<int>(normals_.size()))
-            return -1;
-        const Vec3& n = normals_[static_cast<size_t>(corner.normal)];
-        const int v = corner.vertex;
-        if (v >= 0 && v < static_cast<int>(normals_.size()) && normals_[static_cast<size_t>(v)] == n)
-            return v;
-        if (n.x != n.x || n.y != n.y || n.z != n.z)
-            return corner.normal;  // equal to nothing, itself included
-        buildTable();
-        const std::vector<int>& same = byValue_[KeyOf(n)];
-        // Ascending indices: the first at or after v, else the last before.
-        auto at = std::lower_bound(same.begin(), same.end(), v);
-        if (at != same.end())
+        if (const std::optional<int32_t> at = AtOnce(corner))
             return *at;
-        return same.empty() ? corner.normal : same.back();
+        buildTable();
+        const uint32_t group = groupOf_[static_cast<size_t>(corner.normal)];
+        if (group == kNoGroup)
+            return Search(corner);  // every corner of the mesh has its group; others go the long way
+        // The normals equal to this one, in ascending order (never empty:
+        // the corner's own is there).
+        const auto first = members_.begin() + groupStart_[group];
+        const auto last = members_.begin() + groupStart_[group + 1];
+        // The first at or after v, else the last before.
+        auto at = std::lower_bound(first, last, corner.vertex);
+        if (at != last)
+            return *at;
+        return first == last ? corner.normal : *(last - 1);
     }
 
 private:
+    static constexpr uint32_t kNoGroup = ~uint32_t{0};
+
+    // The answer when it needs no search: no normal, the vertex's own
+    // normal, or a normal equal to nothing (NaN), itself included.
+    std::optional<int32_t> AtOnce(const Corner& corner) const
+    {
+        if (corner.normal < 0 || corner.normal >= static_cast<int>(normals_.size()))
+            return -1;
+        const int v = corner.vertex;
+        if (corner.normal == v)
+            return v;  // its own, whatever it holds
+        const Vec3& n = normals_[static_cast<size_t>(corner.normal)];
+        if (v >= 0 && v < static_cast<int>(normals_.size()) && normals_[static_cast<size_t>(v)] == n)
+            return v;
+        if (n.x != n.x || n.y != n.y || n.z != n.z)
+            return corner.normal;
+        return std::nullopt;
+    }
+
+    // The same answer by going through every normal.
+    int32_t Search(const Corner& corner) const
+    {
+        const NormalKey key = KeyOf(normals_[static_cast<size_t>(corner.normal)]);
+        int32_t before = corner.normal;
+        for (size_t i = 0; i < normals_.size(); ++i) {
+            if (!(KeyOf(normals_[i]) == key))
+                continue;
+            if (static_cast<int>(i) >= corner.vertex)
+                return static_cast<int32_t>(i);
+            before = static_cast<int32_t>(i);
+        }
+        return before;
+    }
+
+    // Groups by value the normals that some corner of the mesh must look up
+    // (usually few, where normals split along creases): groupOf_ numbers
+    // each normal's group (kNoGroup for the others), and a group's members
+    // lie in members_ from groupStart_[group] to groupStart_[group + 1], in
+    // ascending order. Flat tables throughout: nothing is allocated per
+    // normal.
     void buildTable()
     {
         if (built_)
             return;
         built_ = true;
-        for (size_t i = 0; i < normals_.size(); ++i)
-            byValue_[KeyOf(normals_[i])].push_back(static_cast<int>(i));
+        std::vector<int32_t> wanted;  // the normals of corners found no other way
+        const int faceCount = mesh_.GetFaceCount();
+        for (int f = 0; f < faceCount; ++f)
+            for (const Corner& corner : mesh_.GetFaceCorners(f))
+                if (!AtOnce(corner))
+                    wanted.push_back(corner.normal);
+
+        int bits = 4;
+        while ((size_t{1} << bits) < 2 * wanted.size())
+            ++bits;
+        const size_t mask = (size_t{1} << bits) - 1;
+        std::vector<NormalKey> keys;             // of each group
+        std::vector<uint32_t> slots(mask + 1, kNoGroup);
+        auto slotOf = [&](const NormalKey& key) {
+            size_t at = SlotOf(key, bits);
+            while (slots[at] != kNoGroup && !(keys[slots[at]] == key))
+                at = (at + 1) & mask;
+            return at;
+        };
+        for (int32_t n : wanted) {
+            const NormalKey key = KeyOf(normals_[static_cast<size_t>(n)]);
+            const size_t at = slotOf(key);
+            if (slots[at] == kNoGroup) {
+                slots[at] = static_cast<uint32_t>(keys.size());
+                keys.push_back(key);
+            }
+        }
+
+        const size_t count = normals_.size();
+        groupOf_.assign(count, kNoGroup);
+        groupStart_.assign(keys.size() + 1, 0);
+        for (size_t i = 0; i < count; ++i) {
+            const uint32_t group = slots[slotOf(KeyOf(normals_[i]))];
+            groupOf_[i] = group;
+            if (group != kNoGroup)
+                ++groupStart_[group + 1];
+        }
+        for (size_t g = 0; g < keys.size(); ++g)
+            groupStart_[g + 1] += groupStart_[g];
+        std::vector<uint32_t> next(groupStart_.begin(), groupStart_.end() - 1);
+        members_.resize(groupStart_.back());
+        for (size_t i = 0; i < count; ++i)
+            if (groupOf_[i] != kNoGroup)
+                members_[next[groupOf_[i]]++] = static_cast<int>(i);
     }
 
+    const MeshBuilder& mesh_;
     const std::vector<Vec3>& normals_;
     bool built_ = false;
-    std::unordered_map<NormalKey, std::vector<int>, NormalKeyHash> byValue_;
+    std::vector<uint32_t> groupOf_;
+    std::vector<uint32_t> groupStart_;
+    std::vector<int> members_;
 };
 
 bool IsMeshKind(int32_t kind)
@@ -223,9 +324,19 @@ private:
         std::unordered_map<size_t, size_t> groupOfMaterial;
         int renameCounter = 0;
         const int faceCount = mesh.GetFaceCount();
+        // Runs of faces share a material: a face with the material of the one
+        // before goes to the same group (looking it up again would find that
+        // group and change nothing).
+        const Material* lastMaterial = nullptr;
+        size_t lastGroup = 0;
         for (int f = 0; f < faceCount; ++f) {
             const FaceAttributes* face = mesh.GetFaceAttributes(f);
-            MaterialRecord* record = face && face->material ? RecordOf(face->material.get()) : nullptr;
+            const Material* material = face ? face->material.get() : nullptr;
+            if (f > 0 && material == lastMaterial) {
+                groups[lastGroup].Add(f);
+                continue;
+            }
+            MaterialRecord* record = material ? RecordOf(material) : nullptr;
             size_t entry;
             if (!record) {
                 entry = plainMaterial();
@@ -257,7 +368,9 @@ private:
             auto [group, added] = groupOfMaterial.emplace(entry, groups.size());
             if (added)
                 groups.push_back({entry, {}});
-            groups[group->second].faces.push_back(f);
+            groups[group->second].Add(f);
+            lastMaterial = material;
+            lastGroup = group->second;
         }
         return groups;
     }
@@ -445,22 +558,38 @@ private:
         out_.Floats(reinterpret_cast<const float*>(mesh.GetNormals().data()), mesh.GetNormals().size() * 3);
         out_.Int32(static_cast<int32_t>(node.groups.size()));
         NormalIndexer normals(mesh);
+        // The corners go out in batches rather than number by number.
+        std::vector<int32_t> batch(size_t{1} << 14);
+        size_t used = 0;
         bool textured = false;
         for (const MaterialGroup& group : node.groups) {
             const FileMaterial& material = materials_[group.material];
             out_.String(material.name);
-            out_.Int32(static_cast<int32_t>(group.faces.size()));
+            out_.Int32(static_cast<int32_t>(group.faceCount));
             if (material.material)
                 if (const MaterialRecord* r = RecordOf(material.material.get()); r && !r->textureName.empty())
                     textured = true;
-            for (int f : group.faces) {
-                const std::span<const Corner> corners = mesh.GetFaceCorners(f);
-                out_.Int32(static_cast<int32_t>(corners.size()));
-                for (const Corner& corner : corners) {
-                    out_.Int32(corner.vertex);
-                    out_.Int32(normals.IndexFor(corner));
+            for (const MaterialGroup::Run& run : group.runs) {
+                for (int f = run.first; f < run.end; ++f) {
+                    const std::span<const Corner> corners = mesh.GetFaceCorners(f);
+                    const size_t need = 1 + 2 * corners.size();
+                    if (used + need > batch.size()) {
+                        out_.Int32s(batch.data(), used);
+                        used = 0;
+                        if (need > batch.size())
+                            batch.resize(need);
+                    }
+                    int32_t* at = batch.data() + used;
+                    *at++ = static_cast<int32_t>(corners.size());
+                    for (const Corner& corner : corners) {
+                        *at++ = corner.vertex;
+                        *at++ = normals.IndexFor(corner);
+                    }
+                    used += need;
                 }
             }
+            out_.Int32s(batch.data(), used);
+            used = 0;
         }
         writeTransform(*node.frame);
         out_.EndChunk();
