@@ -62,13 +62,13 @@ TransportBar::TransportBar(Editor& editor, PlaybackTimer& timer, QWidget* parent
     });
 
     Transport& t = editor_.transport;
-    struct Spec {
+    struct ButtonPlan {
         Button button;
         QIcon icon;
         const char* tip;
         std::function<void()> run;
     };
-    const Spec specs[] = {
+    const ButtonPlan plans[] = {
         {Play, style()->standardIcon(QStyle::SP_MediaPlay), "Play", [this, &t] { t.Play(timer_.Now()); }},
         {Stop, style()->standardIcon(QStyle::SP_MediaStop), "Stop", [&t] { t.Stop(); }},
         {Animate, AnimateIcon(false), "Animate", [&t] { t.Animate(); }},
@@ -78,15 +78,15 @@ TransportBar::TransportBar(Editor& editor, PlaybackTimer& timer, QWidget* parent
         {StepForward, style()->standardIcon(QStyle::SP_MediaSeekForward), "Step forward", [&t] { t.StepForward(); }},
         {GoToEnd, style()->standardIcon(QStyle::SP_MediaSkipForward), "Go to end", [&t] { t.GoToEnd(); }},
     };
-    for (const Spec& spec : specs) {
+    for (const ButtonPlan& plan : plans) {
         auto* button = new QToolButton(this);
-        button->setIcon(spec.icon);
-        button->setToolTip(spec.tip);
-        button->setObjectName(QString(spec.tip).toLower().replace(' ', '-'));
+        button->setIcon(plan.icon);
+        button->setToolTip(plan.tip);
+        button->setObjectName(QString(plan.tip).toLower().replace(' ', '-'));
         button->setAutoRaise(true);
-        connect(button, &QToolButton::clicked, this, spec.run);
-        buttons_[spec.button] = button;
-        actions_[spec.button] = addWidget(button);
+        connect(button, &QToolButton::clicked, this, plan.run);
+        buttons_[plan.button] = button;
+        actions_[plan.button] = addWidget(button);
     }
     Refresh();
 }
