@@ -13,6 +13,8 @@ packages=(
   libgl1-mesa-dri libgl-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   xvfb xauth
+  ccache
+  lib3ds-dev libassimp-dev assimp-utils zlib1g-dev
 )
 
 missing=()
