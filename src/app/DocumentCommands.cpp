@@ -2,12 +2,16 @@
 
 #include "app/DisplayChange.h"
 #include "app/Editor.h"
+#include "app/FileTypes.h"
 #include "files/FileIo.h"
 #include "files/ImportPipeline.h"
 #include "files/scene/SceneFile.h"
+#include "platform/Frame.h"
+#include "render/CommandIds.h"
 #include "scene/Ui.h"
 
 #include <filesystem>
+#include <new>
 
 namespace corvid {
 
@@ -43,6 +47,67 @@ std::string DialogFolder(const WorkingDirectory& directory)
     return FolderOf(directory.current);
 }
 
+// Takes the camera light off the active camera while it lives, so that no
+// writer or reader meets it in the tree; the switch itself stays as it is.
+class CameraLightAside {
+public:
+    explicit CameraLightAside(SceneModel& scene) : scene_(scene)
+    {
+        if (Frame* holder = scene_.CameraLightFrame()->GetParent())
+            holder->DeleteChild(scene_.CameraLightFrame().get());
+    }
+    ~CameraLightAside()
+    {
+        if (scene_.CameraLightOn())
+            scene_.SetActiveCamera(scene_.ActiveCamera());
+    }
+    CameraLightAside(const CameraLightAside&) = delete;
+    CameraLightAside& operator=(const CameraLightAside&) = delete;
+
+private:
+    SceneModel& scene_;
+};
+
+// Runs a reader or writer; running out of memory in it is reported, not
+// fatal.
+template <typename Call>
+bool Guarded(Editor& editor, Call call)
+{
+    try {
+        return call();
+    } catch (const std::bad_alloc&) {
+        editor.ui().ShowMessage(kInsufficientMemory);
+        return false;
+    }
+}
+
+WorkingDirectory& OpenFolder(Editor& editor, const FileType& type)
+{
+    return type.isScene ? editor.scenesDirectory : editor.objectsDirectory;
+}
+
+WorkingDirectory& SaveFolder(Editor& editor, const FileType& type)
+{
+    return type.isScene ? editor.scenesDirectory2 : editor.objectsDirectory2;
+}
+
+// The rest of a load or import once the file and the options are chosen:
+// New Scene's question when the scene is to be replaced, then the read.
+bool ReadChosenFile(Editor& editor, const FileType& type, const std::string& path, const ImportDialogResult& choice)
+{
+    if (choice.replaceScene && editor.scene.Modified()) {
+        // Cancel abandons the whole load.
+        const Answer answer = editor.ui().Ask(kSaveQuestion, Buttons::YesNoCancel);
+        if (answer != Answer::Yes && answer != Answer::No)
+            return false;
+        if (answer == Answer::Yes && !SaveSceneAsCommand(editor))
+            return false;
+    }
+    if (choice.replaceScene && !editor.scene.CameraLightOn())
+        editor.views.ToggleCameraLight();
+    return ReadDocumentFile(editor, type, path, choice.options, choice.replaceScene);
+}
+
 void ShowScene(Editor& editor)
 {
     // The camera light rides on whichever camera the file left active.
@@ -64,11 +129,17 @@ std::string WithExtension(const std::string& path, const std::string& extension)
     return path + extension;
 }
 
-ImportOptions DefaultSceneOptions()
+ImportOptions DefaultOptions(const FileType& type, bool exporting)
 {
     ImportDialogRequest request;
-    request.fileType = kSceneFilePattern;
+    request.exporting = exporting;
+    request.fileType = type.pattern;
     return ImportDialogModel::For(request).Result().options;
+}
+
+ImportOptions DefaultSceneOptions()
+{
+    return DefaultOptions(SceneFileType(), false);
 }
 
 bool NewSceneCommand(Editor& editor)
@@ -90,7 +161,8 @@ bool NewSceneCommand(Editor& editor)
     return true;
 }
 
-bool OpenSceneFile(Editor& editor, const std::string& path, const ImportOptions& options, bool replace)
+bool ReadDocumentFile(Editor& editor, const FileType& type, const std::string& path, const ImportOptions& options,
+                      bool replace)
 {
     HoldStill(editor);
     BusyCursor busy(editor.ui());
@@ -101,10 +173,11 @@ bool OpenSceneFile(Editor& editor, const std::string& path, const ImportOptions&
     Document document = editor.document();
     bool read;
     {
-        EditStep step(editor.scene.History(), (replace ? "Load " : "Merge ") + FileNameOf(path));
-        read = LoadScene(document, path, options);
+        const char* verb = !type.isScene ? "Import " : replace ? "Load " : "Merge ";
+        EditStep step(editor.scene.History(), verb + FileNameOf(path));
+        read = Guarded(editor, [&] { return type.read(document, path, options); });
     }
-    if (replace) {
+    if (replace && type.isScene) {
         // The scene is the file: nothing to undo, nothing unsaved. A file that
         // failed half-way is not what is on the disk.
         editor.scene.History().Clear();
@@ -116,15 +189,25 @@ bool OpenSceneFile(Editor& editor, const std::string& path, const ImportOptions&
     return read;
 }
 
-bool SaveSceneFile(Editor& editor, const std::string& requested, const ImportOptions& options)
+bool WriteDocumentFile(Editor& editor, const FileType& type, const std::string& requested,
+                       const ImportOptions& options)
+{
+    return WriteFileAs(editor, type, WithExtension(requested, type.extension), options);
+}
+
+bool WriteFileAs(Editor& editor, const FileType& type, const std::string& path, const ImportOptions& options)
 {
     HoldStill(editor);
     BusyCursor busy(editor.ui());
-    const std::string path = WithExtension(requested, ".cvd");
     Document document = editor.document();
-    if (!SaveScene(document, path, options))
+    bool written;
+    {
+        CameraLightAside aside(editor.scene);
+        written = Guarded(editor, [&] { return type.write(document, path, options); });
+    }
+    if (!written)
         return false;
-    if (!options.lastPickedOnly) {
+    if (type.isScene && !options.lastPickedOnly) {
         editor.scene.SetModified(false);
         editor.documentPath = path;
         editor.autosave.Discard();
@@ -133,57 +216,123 @@ bool SaveSceneFile(Editor& editor, const std::string& requested, const ImportOpt
     return true;
 }
 
-bool LoadCommand(Editor& editor)
+bool OpenSceneFile(Editor& editor, const std::string& path, const ImportOptions& options, bool replace)
+{
+    return ReadDocumentFile(editor, SceneFileType(), path, options, replace);
+}
+
+bool SaveSceneFile(Editor& editor, const std::string& path, const ImportOptions& options)
+{
+    return WriteDocumentFile(editor, SceneFileType(), path, options);
+}
+
+bool LoadOrImport(Editor& editor, const FileType& type)
 {
     Ui& ui = editor.ui();
+    WorkingDirectory& folder = OpenFolder(editor, type);
     FileDialogRequest files;
-    files.title = "Load";
-    files.filter = kSceneFileFilter;
-    files.directory = DialogFolder(editor.scenesDirectory);
+    files.title = type.isScene ? "Load" : "Import";
+    files.filter = type.openFilter;
+    files.directory = DialogFolder(folder);
     const std::optional<std::string> path = ui.AskFile(files);
     if (!path)
         return false;
-    editor.scenesDirectory.current = *path;
+    folder.current = *path;
     ImportDialogRequest request;
-    request.fileType = kSceneFilePattern;
+    request.fileType = type.pattern;
     request.fileName = FileNameOf(*path);
     const std::optional<ImportDialogResult> choice = ui.AskImportOptions(request);
     if (!choice)
         return false;
-    if (choice->replaceScene && editor.scene.Modified()) {
-        // New Scene's question: Cancel abandons the whole load.
-        const Answer answer = ui.Ask(kSaveQuestion, Buttons::YesNoCancel);
-        if (answer != Answer::Yes && answer != Answer::No)
-            return false;
-        if (answer == Answer::Yes && !SaveSceneAsCommand(editor))
-            return false;
-    }
-    if (choice->replaceScene && !editor.scene.CameraLightOn())
-        editor.views.ToggleCameraLight();
-    return OpenSceneFile(editor, *path, choice->options, choice->replaceScene);
+    return ReadChosenFile(editor, type, *path, *choice);
+}
+
+bool SaveOrExport(Editor& editor, const FileType& type)
+{
+    Ui& ui = editor.ui();
+    WorkingDirectory& folder = SaveFolder(editor, type);
+    FileDialogRequest files;
+    files.save = true;
+    files.title = type.isScene ? "Save Scene as" : "Export";
+    files.filter = type.saveFilter;
+    files.directory = DialogFolder(folder);
+    if (type.isScene)
+        files.fileName = FileNameOf(editor.documentPath);
+    const std::optional<std::string> path = ui.AskFile(files);
+    if (!path)
+        return false;
+    folder.current = *path;
+    ImportDialogRequest request;
+    request.exporting = true;
+    request.fileType = type.pattern;
+    request.fileName = FileNameOf(*path);
+    const std::optional<ImportDialogResult> choice = ui.AskImportOptions(request);
+    if (!choice)
+        return false;
+    return WriteDocumentFile(editor, type, *path, choice->options);
+}
+
+bool LoadCommand(Editor& editor)
+{
+    return LoadOrImport(editor, SceneFileType());
 }
 
 bool SaveSceneAsCommand(Editor& editor)
 {
+    return SaveOrExport(editor, SceneFileType());
+}
+
+bool AutoDetectCommand(Editor& editor)
+{
     Ui& ui = editor.ui();
     FileDialogRequest files;
-    files.save = true;
-    files.title = "Save Scene as";
-    files.filter = kSceneFileFilter;
-    files.directory = DialogFolder(editor.scenesDirectory2);
-    files.fileName = FileNameOf(editor.documentPath);
+    files.title = "Auto-Detect 3D Format";
+    files.filter = AutoDetectFilter();
+    files.directory = DialogFolder(editor.objectsDirectory);
     const std::optional<std::string> path = ui.AskFile(files);
     if (!path)
         return false;
-    editor.scenesDirectory2.current = *path;
+    editor.objectsDirectory.current = *path;
+    const std::string name = FileNameOf(*path);
+    const size_t dot = name.find_last_of('.');
+    const FileType* type = dot == std::string::npos ? nullptr : FileTypeForPattern("*" + name.substr(dot));
+    if (!type || type->isScene || !type->read)
+        return false;
     ImportDialogRequest request;
-    request.exporting = true;
-    request.fileType = kSceneFilePattern;
-    request.fileName = FileNameOf(*path);
+    request.fileType = type->pattern;
+    request.fileName = name;
     const std::optional<ImportDialogResult> choice = ui.AskImportOptions(request);
     if (!choice)
         return false;
-    return SaveSceneFile(editor, *path, choice->options);
+    return ReadChosenFile(editor, *type, *path, *choice);
+}
+
+bool RunDocumentCommand(Editor& editor, int command)
+{
+    switch (command) {
+    case kCmdNewScene:
+        NewSceneCommand(editor);
+        return true;
+    case kCmdLoad:
+        LoadCommand(editor);
+        return true;
+    case kCmdSaveSceneAs:
+        SaveSceneAsCommand(editor);
+        return true;
+    case kCmdAutoDetect:
+        AutoDetectCommand(editor);
+        return true;
+    default:
+        break;
+    }
+    const FileType* type = FileTypeForCommand(command);
+    if (!type)
+        return false;
+    if (command == type->importCommand)
+        LoadOrImport(editor, *type);
+    else
+        SaveOrExport(editor, *type);
+    return true;
 }
 
 } // namespace corvid

@@ -4,7 +4,6 @@
 #include "app/DocumentCommands.h"
 #include "app/Editor.h"
 #include "cli/ConsoleUi.h"
-#include "files/scene/SceneFile.h"
 
 #include <cctype>
 #include <cstdio>
@@ -12,23 +11,6 @@
 namespace corvid {
 
 namespace {
-
-bool ReadCvd(Editor& editor, const std::string& path)
-{
-    return OpenSceneFile(editor, path, DefaultSceneOptions(), true);
-}
-
-bool WriteCvd(Editor& editor, const std::string& path)
-{
-    // To exactly this path: the editor's own save would add ".cvd" to a
-    // name ending in ".CVD".
-    Document document = editor.document();
-    return SaveScene(document, path, DefaultSceneOptions());
-}
-
-constexpr SceneFormat kFormats[] = {
-    {".cvd", ReadCvd, WriteCvd},
-};
 
 std::string Lower(std::string text)
 {
@@ -52,11 +34,11 @@ std::string ExtensionOf(const std::string& path)
 std::string Extensions(bool writing)
 {
     std::string list;
-    for (const SceneFormat& format : kFormats)
-        if (writing ? format.write != nullptr : format.read != nullptr) {
+    for (const FileType& type : FileTypes())
+        if (writing ? type.write != nullptr : type.read != nullptr) {
             if (!list.empty())
                 list += ", ";
-            list += format.extension;
+            list += type.extension;
         }
     return list;
 }
@@ -64,9 +46,9 @@ std::string Extensions(bool writing)
 const SceneFormat* FindSceneFormat(const std::string& path)
 {
     const std::string extension = ExtensionOf(path);
-    for (const SceneFormat& format : kFormats)
-        if (extension == format.extension)
-            return &format;
+    for (const FileType& type : FileTypes())
+        if (extension == type.extension)
+            return &type;
     return nullptr;
 }
 
@@ -98,7 +80,8 @@ int WriteSceneFile(Editor& editor, const ConsoleUi& ui, const SceneFormat& forma
                    const char* command)
 {
     const int before = ui.MessagesShown();
-    return Outcome(format.write(editor, path), ui, before, command, "write", path);
+    const bool written = WriteFileAs(editor, format, path, DefaultOptions(format, true));
+    return Outcome(written, ui, before, command, "write", path);
 }
 
 int LoadSceneSource(Editor& editor, const ConsoleUi& ui, const SceneSource& source, const char* command)
@@ -111,7 +94,8 @@ int LoadSceneSource(Editor& editor, const ConsoleUi& ui, const SceneSource& sour
     if (!format)
         return 2;
     const int before = ui.MessagesShown();
-    return Outcome(format->read(editor, source.path), ui, before, command, "read", source.path);
+    const bool read = ReadDocumentFile(editor, *format, source.path, DefaultOptions(*format, false), true);
+    return Outcome(read, ui, before, command, "read", source.path);
 }
 
 } // namespace corvid

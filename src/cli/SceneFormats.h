@@ -1,7 +1,9 @@
 #pragma once
 // The file formats corvid-cli reads scenes from and writes them to, chosen
-// by a file name's extension (in any case). One table: a new reader or
-// writer is one more row, and info, render and convert take it at once.
+// by a file name's extension (in any case): the editor's own table of file
+// types, so info, render and convert take every new reader and writer.
+
+#include "app/FileTypes.h"
 
 #include <string>
 
@@ -10,14 +12,10 @@ namespace corvid {
 class ConsoleUi;
 class Editor;
 
-struct SceneFormat {
-    const char* extension;  // lower case, with its dot: ".cvd"
-    // Replaces the editor's scene with the file / writes the scene to it;
-    // false when that failed (the reason has usually been shown). Null when
-    // the format cannot be read or written.
-    bool (*read)(Editor& editor, const std::string& path);
-    bool (*write)(Editor& editor, const std::string& path);
-};
+// The editor's file types: a read replaces the scene with the file, a write
+// goes to exactly the path given, each with the options dialog's starting
+// choice.
+using SceneFormat = FileType;
 
 // The format that reads (writing: writes) path; null, with a message on
 // stderr, when there is none: a usage error.

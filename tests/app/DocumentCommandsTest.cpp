@@ -5,9 +5,13 @@
 #include "app/DisplayChange.h"
 #include "app/DocumentCommands.h"
 #include "app/Editor.h"
+#include "app/FileTypes.h"
+#include "app/MainMenu.h"
+#include "files/Document.h"
 #include "files/FileIo.h"
 #include "files/scene/SceneFile.h"
 #include "platform/Frame.h"
+#include "platform/MeshBuilder.h"
 #include "scene/ObjectTree.h"
 #include "scene/Records.h"
 #include "support/ScriptedUi.h"
@@ -317,6 +321,136 @@ TEST(AutosaveSettings, IntervalFromTheEnvironmentOrTheConfiguration)
                   return std::string(name) == "XDG_STATE_HOME" ? "/state" : nullptr;
               }),
               "/state/corvid/autosave");
+}
+
+
+
+// What the stand-in reader and writer below saw.
+struct FormatLog {
+    int reads = 0;
+    int writes = 0;
+    bool cameraLightInTree = true;
+    bool throwOnRead = false;
+};
+FormatLog formatLog;
+
+bool ReadStandIn(Document& document, const std::string& path, const ImportOptions&)
+{
+    ++formatLog.reads;
+    if (formatLog.throwOnRead)
+        throw std::bad_alloc();
+    // One box named after the file, as an importer makes objects.
+    MeshBuilderPtr mesh = document.scene.BeginObjectCreation();
+    for (int i = 0; i < 8; ++i)
+        mesh->AddVertex({i & 1 ? 1.0f : -1.0f, i & 2 ? 1.0f : -1.0f, i & 4 ? 1.0f : -1.0f});
+    document.scene.FinishObjectCreation("Cube %s", document.scene.names.cube);
+    FramePtr frame = document.scene.SelectedFrame();
+    RecordOf(frame.get())->name = FileNameOf(path);
+    document.scene.RegisterObject(frame);
+    return true;
+}
+
+bool WriteStandIn(Document& document, const std::string& path, const ImportOptions&)
+{
+    ++formatLog.writes;
+    formatLog.cameraLightInTree = document.scene.CameraLightFrame()->GetParent() != nullptr;
+    std::ofstream(path) << "model";
+    return true;
+}
+
+constexpr FileType kStandIn{"*.mdl", ".mdl", "Model (*.mdl)|*.mdl||", "Model (*.mdl)|*.mdl||", ReadStandIn,
+                            WriteStandIn, false, 1, "Model ...", 2, "Model ..."};
+
+TEST_F(DocumentCommandsTest, AnImportIsOneUndoableStepAndAskedForWhenItReplaces)
+{
+    formatLog = {};
+    editor.objectsDirectory = {folder.string(), folder.string()};
+    ui.files.push_back(File("part.mdl"));
+    ui.importResults.push_back(Choice(false));
+    ASSERT_TRUE(LoadOrImport(editor, kStandIn));
+    EXPECT_EQ(ui.fileRequests.back().filter, "Model (*.mdl)|*.mdl||");
+    EXPECT_EQ(ui.fileRequests.back().directory, folder.string());
+    EXPECT_EQ(ui.importRequests.back().fileType, "*.mdl");
+    EXPECT_EQ(editor.objectsDirectory.current, File("part.mdl"));
+    EXPECT_EQ(editor.scenesDirectory.current, folder.string());  // the scene folders are the scene file's
+    EXPECT_TRUE(Has("part.mdl"));
+    EXPECT_EQ(editor.UndoText(), "Undo Import part.mdl");
+    ASSERT_TRUE(editor.Undo());
+    EXPECT_FALSE(Has("part.mdl"));
+    ASSERT_TRUE(editor.Redo());
+    EXPECT_TRUE(Has("part.mdl"));
+
+    // Replacing a modified scene asks New Scene's question; Cancel reads nothing.
+    ui.files.push_back(File("other.mdl"));
+    ui.importResults.push_back(Choice(true));
+    ui.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(LoadOrImport(editor, kStandIn));
+    EXPECT_EQ(formatLog.reads, 1);
+    EXPECT_TRUE(Has("part.mdl"));
+
+    // No: the scene is the model alone, still unsaved (it is not a scene file).
+    ui.files.push_back(File("other.mdl"));
+    ui.importResults.push_back(Choice(true));
+    ui.answers.push_back(Answer::No);
+    ASSERT_TRUE(LoadOrImport(editor, kStandIn));
+    EXPECT_FALSE(Has("part.mdl"));
+    EXPECT_TRUE(Has("other.mdl"));
+    EXPECT_TRUE(editor.scene.Modified());
+    EXPECT_EQ(editor.documentPath, "");
+}
+
+TEST_F(DocumentCommandsTest, AnExportGetsItsExtensionAndNeverTheCameraLight)
+{
+    formatLog = {};
+    editor.objectsDirectory2 = {folder.string(), folder.string()};
+    AddBox("Box");
+    ASSERT_TRUE(editor.scene.CameraLightOn());
+    ui.files.push_back(File("out"));
+    ASSERT_TRUE(SaveOrExport(editor, kStandIn));
+    EXPECT_TRUE(ui.fileRequests.back().save);
+    EXPECT_TRUE(ui.importRequests.back().exporting);
+    EXPECT_TRUE(fs::exists(File("out.mdl")));
+    EXPECT_EQ(editor.objectsDirectory2.current, File("out"));
+    EXPECT_FALSE(formatLog.cameraLightInTree);
+    // Back on the active camera afterwards; an export does not save the scene.
+    EXPECT_EQ(editor.scene.CameraLightFrame()->GetParent(), editor.scene.ActiveCamera().get());
+    EXPECT_TRUE(editor.scene.Modified());
+    EXPECT_EQ(editor.documentPath, "");
+}
+
+TEST_F(DocumentCommandsTest, RunningOutOfMemoryInAReaderIsReported)
+{
+    formatLog = {};
+    formatLog.throwOnRead = true;
+    EXPECT_FALSE(ReadDocumentFile(editor, kStandIn, File("huge.mdl"), DefaultOptions(kStandIn, false), false));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Insufficient memory to import file.");
+    // The editor goes on.
+    AddBox("After");
+    EXPECT_TRUE(Has("After"));
+}
+
+TEST_F(DocumentCommandsTest, TheFileMenuOffersOnlyFormatsThatCanBeReadOrWritten)
+{
+    const MenuModel menu = BuildMainMenu();
+    bool anyImport = false;
+    for (const FileType& type : FileTypes()) {
+        if (type.importCommand) {
+            EXPECT_EQ(menu.Contains(type.importCommand), type.read != nullptr) << type.pattern;
+            anyImport = anyImport || type.read;
+        }
+        if (type.exportCommand) {
+            EXPECT_EQ(menu.Contains(type.exportCommand), type.write != nullptr) << type.pattern;
+        }
+    }
+    EXPECT_EQ(menu.Contains(kCmdAutoDetect), anyImport);
+    // Auto-Detect's list names only what can be read, and every file.
+    const std::string filter = AutoDetectFilter();
+    EXPECT_TRUE(filter.ends_with("All Files (*.*)|*.*||")) << filter;
+    for (const char* absent : {"*.x", "*.cob", "*.obj", "*.slp", "*.dxf"})
+        if (const FileType* type = FileTypeForPattern(absent); !type || !type->read) {
+            EXPECT_EQ(filter.find(std::string(absent) + "|"), std::string::npos) << absent << " in " << filter;
+        }
 }
 
 } // namespace

@@ -1,0 +1,112 @@
+#include "app/FileTypes.h"
+
+#include "files/scene/SceneFile.h"
+
+#include <array>
+
+namespace corvid {
+
+namespace {
+
+// Every format Auto-Detect offers, as its dialog lists them. Formats without
+// a reader are taken out by AutoDetectFilter.
+constexpr const char* kKnownFormatsFilter =
+    "Known Formats (*.x;*.3ds;*.prj;*.cob;*.obj:*.slp:*.wrl:*.dxf)|*.x;*.3ds;*.prj;*.cob;*.obj:*.slp:*.wrl:*.dxf|"
+    "DirectX (*.x)|*.x|3DS4 Object (*.3ds)|*.3ds|3DS4 Project (*.prj)|*.prj|TrueSpace (*.cob)|*.cob|"
+    "WaveFront (*.slp)|*.slp|VRML 2 (*.wrl)|*.wrl|AutoCAD 12/13 (*.dxf)|*.dxf|All Files (*.*)|*.*||";
+
+const std::array kTypes{
+    FileType{"*.cvd", ".cvd", "Corvid (*.cvd)|*.cvd||", "Corvid (*.cvd)|*.cvd||", LoadScene, SaveScene, true, 0,
+             nullptr, 0, nullptr},
+};
+
+bool Readable(const std::string& pattern)
+{
+    if (pattern == "*.*")
+        return true;
+    const FileType* type = FileTypeForPattern(pattern);
+    return type && type->read;
+}
+
+// The patterns of a list ("*.x;*.3ds:*.obj") that can be read, each kept
+// with the separator in front of it.
+std::string ReadablePatterns(const std::string& list)
+{
+    std::string kept;
+    size_t start = 0;
+    char separator = 0;
+    while (start <= list.size()) {
+        const size_t end = list.find_first_of(";:", start);
+        const std::string pattern = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (Readable(pattern)) {
+            if (!kept.empty())
+                kept += separator;
+            kept += pattern;
+        }
+        if (end == std::string::npos)
+            break;
+        separator = list[end];
+        start = end + 1;
+    }
+    return kept;
+}
+
+} // namespace
+
+std::span<const FileType> FileTypes()
+{
+    return kTypes;
+}
+
+const FileType& SceneFileType()
+{
+    return kTypes.front();
+}
+
+const FileType* FileTypeForPattern(const std::string& pattern)
+{
+    for (const FileType& type : kTypes)
+        if (pattern == type.pattern)
+            return &type;
+    return nullptr;
+}
+
+const FileType* FileTypeForCommand(int command)
+{
+    if (command == 0)
+        return nullptr;
+    for (const FileType& type : kTypes)
+        if (command == type.importCommand || command == type.exportCommand)
+            return &type;
+    return nullptr;
+}
+
+std::string AutoDetectFilter()
+{
+    // Pairs of description and pattern list, closed by an empty pair. A pair
+    // whose description names its own pattern list in parentheses gets the
+    // shortened list there too.
+    const std::string all = kKnownFormatsFilter;
+    std::string filter;
+    size_t at = 0;
+    while (at < all.size()) {
+        const size_t bar = all.find('|', at);
+        const size_t next = bar == std::string::npos ? std::string::npos : all.find('|', bar + 1);
+        if (bar == std::string::npos || next == std::string::npos || bar == at)
+            break;
+        std::string description = all.substr(at, bar - at);
+        const std::string patterns = all.substr(bar + 1, next - bar - 1);
+        at = next + 1;
+        const std::string kept = ReadablePatterns(patterns);
+        if (kept.empty())
+            continue;
+        const std::string named = "(" + patterns + ")";
+        if (description.size() >= named.size() &&
+            description.compare(description.size() - named.size(), named.size(), named) == 0)
+            description = description.substr(0, description.size() - named.size()) + "(" + kept + ")";
+        filter += description + "|" + kept + "|";
+    }
+    return filter + "|";
+}
+
+} // namespace corvid
