@@ -19,6 +19,8 @@ namespace corvid {
 class Editor;
 class Ui;
 
+// The program's version, and the main window's title that carries it.
+constexpr const char* kProgramVersion = "1.0";
 constexpr const char* kMainWindowTitle = "Corvid 1.0";
 // The OpenGL version the renderer needs.
 constexpr int kRequiredGlMajor = 3;

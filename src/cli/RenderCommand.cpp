@@ -1,92 +1,146 @@
 #include "cli/RenderCommand.h"
 
+#include "cli/Arguments.h"
 #include "cli/ConsoleUi.h"
 #include "cli/SceneFormats.h"
 #include "platform/Frame.h"
+#include "platform/ImageService.h"
 #include "platform/headless/HeadlessRenderer.h"
 #include "render/ViewRecord.h"
 #include "app/Editor.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 #include <string>
 
 namespace corvid {
 
 namespace {
 
+constexpr const char* kRenderUsage =
+    "usage: corvid-cli render FILE|--demo -o OUT.bmp|OUT.png [--width W] [--height H] [--view NAME]\n"
+    "  draw a scene off-screen into a 24-bit BMP or a PNG, as OUT's extension says\n"
+    "  --width, --height  the picture's size in pixels, 1 to 8192 (640 x 480)\n"
+    "  --view             perspective (the default), top, bottom, left, right, front or back\n";
+
+constexpr int kMaxPictureSide = 8192;
+
 struct RenderArguments {
     SceneSource source;
     std::string output;
+    ImageFileType type = ImageFileType::Bmp;
     int width = 640;
     int height = 480;
     int view = kViewPerspective;
 };
 
-int ViewSlot(const std::string& name)
+constexpr struct {
+    const char* name;
+    int slot;
+} kViews[] = {{"perspective", kViewPerspective}, {"top", kViewTop},     {"bottom", kViewBottom},
+              {"left", kViewLeft},               {"right", kViewRight}, {"front", kViewFront},
+              {"back", kViewBack}};
+
+std::optional<int> ViewSlot(const std::string& name)
 {
-    static const struct {
-        const char* name;
-        int slot;
-    } views[] = {{"perspective", kViewPerspective}, {"top", kViewTop}, {"bottom", kViewBottom}, {"left", kViewLeft},
-                 {"right", kViewRight}, {"front", kViewFront}, {"back", kViewBack}};
-    for (const auto& v : views)
+    for (const auto& v : kViews)
         if (name == v.name)
             return v.slot;
-    return -1;
+    return std::nullopt;
 }
 
-bool ParseSize(const char* text, int& out)
+std::optional<int> ParseSize(const std::string& text)
 {
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])))
+        return std::nullopt;
     char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    if (!end || *end != '\0' || value < 1 || value > 8192)
-        return false;
-    out = static_cast<int>(value);
-    return true;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || value < 1 || value > kMaxPictureSide)
+        return std::nullopt;
+    return static_cast<int>(value);
 }
 
-bool Parse(int argc, char** argv, RenderArguments& args)
+// The picture type out's extension names (in any case); nothing for another.
+std::optional<ImageFileType> PictureType(const std::string& out)
 {
+    const size_t slash = out.find_last_of('/'), dot = out.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::nullopt;
+    std::string extension = out.substr(dot);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".bmp")
+        return ImageFileType::Bmp;
+    if (extension == ".png")
+        return ImageFileType::Png;
+    return std::nullopt;
+}
+
+// Reads the arguments into args; the usage error's problem when they are wrong.
+std::optional<std::string> Parse(int argc, char** argv, RenderArguments& args)
+{
+    bool optionsEnded = false;
     for (int i = 2; i < argc; ++i) {
-        std::string a = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (a == "--demo")
-            args.source.demo = true;
-        else if ((a == "-o" || a == "--output") && hasValue)
-            args.output = argv[++i];
-        else if (a == "--width" && hasValue) {
-            if (!ParseSize(argv[++i], args.width))
-                return false;
-        } else if (a == "--height" && hasValue) {
-            if (!ParseSize(argv[++i], args.height))
-                return false;
-        } else if (a == "--view" && hasValue) {
-            args.view = ViewSlot(argv[++i]);
-            if (args.view < 0)
-                return false;
-        } else if (a.empty() || a[0] != '-') {
+        const std::string word = argv[i];
+        if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
+            if (!args.source.path.empty() || args.source.demo)
+                return "unexpected argument '" + word + "' (one scene at a time)";
+            args.source.path = word;
+            continue;
+        }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (word == "--demo") {
             if (!args.source.path.empty())
-                return false;  // one scene at a time
-            args.source.path = a;
-        } else
-            return false;
+                return "unexpected argument '--demo' (one scene at a time)";
+            args.source.demo = true;
+            continue;
+        }
+        const bool takesValue = word == "-o" || word == "--output" || word == "--width" || word == "--height" ||
+                                word == "--view";
+        if (!takesValue)
+            return "unknown option '" + word + "'";
+        if (i + 1 >= argc)
+            return word + " needs a value";
+        const std::string value = argv[++i];
+        if (word == "-o" || word == "--output") {
+            args.output = value;
+        } else if (word == "--view") {
+            const std::optional<int> slot = ViewSlot(value);
+            if (!slot)
+                return "unknown view '" + value + "' (perspective, top, bottom, left, right, front or back)";
+            args.view = *slot;
+        } else {
+            const std::optional<int> size = ParseSize(value);
+            if (!size)
+                return word + " '" + value + "' is not a whole number from 1 to " + std::to_string(kMaxPictureSide);
+            (word == "--width" ? args.width : args.height) = *size;
+        }
     }
-    return args.source.Valid() && !args.output.empty();
+    if (!args.source.Valid())
+        return std::string("a scene file or --demo is needed");
+    if (args.output.empty())
+        return std::string("the picture's file name is missing (-o OUT.bmp or -o OUT.png)");
+    const std::optional<ImageFileType> type = PictureType(args.output);
+    if (!type)
+        return "'" + args.output + "' is not a picture type corvid-cli can write (it writes .bmp, .png)";
+    args.type = *type;
+    return std::nullopt;
 }
 
 } // namespace
 
 int RunRenderCommand(int argc, char** argv)
 {
+    if (AsksForHelp(argc, argv))
+        return PrintHelp(kRenderUsage);
     RenderArguments args;
-    if (!Parse(argc, argv, args)) {
-        std::fputs("usage: corvid-cli render FILE|--demo -o out.bmp [--width W] [--height H]\n"
-                   "                          [--view perspective|top|front|left|right|bottom|back]\n",
-                   stderr);
-        return 2;
-    }
+    if (const std::optional<std::string> problem = Parse(argc, argv, args))
+        return UsageError("render", *problem, kRenderUsage);
 
     ConsoleUi ui;
     Editor editor(ui);
@@ -114,8 +168,8 @@ int RunRenderCommand(int argc, char** argv)
         std::fprintf(stderr, "corvid-cli render: %s\n", error.c_str());
         return 1;
     }
-    if (!WriteResizedBmp(*image, args.output, image->width, image->height)) {
-        std::fprintf(stderr, "corvid-cli render: cannot write %s\n", args.output.c_str());
+    if (!WriteImageFile(*image, args.output, args.type, &error)) {
+        std::fprintf(stderr, "corvid-cli render: cannot write %s: %s\n", args.output.c_str(), error.c_str());
         return 1;
     }
     std::printf("wrote %s (%d x %d)\n", args.output.c_str(), image->width, image->height);

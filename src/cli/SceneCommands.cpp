@@ -1,6 +1,7 @@
 #include "cli/SceneCommands.h"
 
 #include "app/Editor.h"
+#include "cli/Arguments.h"
 #include "cli/ConsoleUi.h"
 #include "cli/Json.h"
 #include "cli/SceneFormats.h"
@@ -14,39 +15,21 @@ namespace corvid {
 
 namespace {
 
-// The words after the command: options (starting with '-', until "--")
-// and the rest in order.
-struct Words {
-    std::vector<std::string> options;
-    std::vector<std::string> files;
-};
-
-Words SplitWords(int argc, char** argv)
-{
-    Words words;
-    bool optionsEnded = false;
-    for (int i = 2; i < argc; ++i) {
-        std::string word = argv[i];
-        if (!optionsEnded && word == "--")
-            optionsEnded = true;
-        else if (!optionsEnded && word.size() > 1 && word[0] == '-')
-            words.options.push_back(word);
-        else
-            words.files.push_back(word);
-    }
-    return words;
-}
-
-int Usage(const char* text)
-{
-    std::fputs(text, stderr);
-    return 2;
-}
-
 constexpr const char* kInfoUsage = "usage: corvid-cli info FILE [--json]\n"
-                                   "       corvid-cli info --demo [--json]\n";
-constexpr const char* kConvertUsage = "usage: corvid-cli convert IN OUT\n";
-constexpr const char* kSaveDemoUsage = "usage: corvid-cli save-demo OUT\n";
+                                   "       corvid-cli info --demo [--json]\n"
+                                   "  print a scene's objects and totals (--json: as one JSON object)\n";
+constexpr const char* kConvertUsage = "usage: corvid-cli convert IN OUT\n"
+                                      "  read a scene file and write it in the format OUT's extension names\n";
+constexpr const char* kSaveDemoUsage = "usage: corvid-cli save-demo OUT\n"
+                                       "  write the demo scene built in code to a scene file\n";
+
+// The usage error for files beyond the count a command takes, or too few.
+int FileCountError(const char* command, const std::vector<std::string>& files, size_t wanted, const char* usage)
+{
+    if (files.size() > wanted)
+        return UsageError(command, "unexpected argument '" + files[wanted] + "'", usage);
+    return UsageError(command, wanted == 1 ? "a file name is missing" : "two file names are needed", usage);
+}
 
 // Writes the scene from source to out, in the format out's extension names.
 int WriteScene(const SceneSource& source, const std::string& out, const char* command)
@@ -69,6 +52,8 @@ int WriteScene(const SceneSource& source, const std::string& out, const char* co
 
 int RunInfoCommand(int argc, char** argv)
 {
+    if (AsksForHelp(argc, argv))
+        return PrintHelp(kInfoUsage);
     const Words words = SplitWords(argc, argv);
     SceneSource source;
     bool json = false;
@@ -78,14 +63,15 @@ int RunInfoCommand(int argc, char** argv)
         else if (option == "--demo")
             source.demo = true;
         else
-            return Usage(kInfoUsage);
+            return UsageError("info", "unknown option '" + option + "'", kInfoUsage);
     }
-    if (words.files.size() > 1)
-        return Usage(kInfoUsage);
+    if (words.files.size() > 1 || (source.demo && !words.files.empty()))
+        return UsageError("info", "unexpected argument '" + words.files.back() + "' (one scene at a time)",
+                          kInfoUsage);
     if (!words.files.empty())
         source.path = words.files[0];
     if (!source.Valid())
-        return Usage(kInfoUsage);
+        return UsageError("info", "a scene file or --demo is needed", kInfoUsage);
 
     ConsoleUi ui;
     Editor editor(ui);
@@ -99,17 +85,25 @@ int RunInfoCommand(int argc, char** argv)
 
 int RunConvertCommand(int argc, char** argv)
 {
+    if (AsksForHelp(argc, argv))
+        return PrintHelp(kConvertUsage);
     const Words words = SplitWords(argc, argv);
-    if (!words.options.empty() || words.files.size() != 2)
-        return Usage(kConvertUsage);
+    if (!words.options.empty())
+        return UsageError("convert", "unknown option '" + words.options[0] + "'", kConvertUsage);
+    if (words.files.size() != 2)
+        return FileCountError("convert", words.files, 2, kConvertUsage);
     return WriteScene({false, words.files[0]}, words.files[1], "convert");
 }
 
 int RunSaveDemoCommand(int argc, char** argv)
 {
+    if (AsksForHelp(argc, argv))
+        return PrintHelp(kSaveDemoUsage);
     const Words words = SplitWords(argc, argv);
-    if (!words.options.empty() || words.files.size() != 1)
-        return Usage(kSaveDemoUsage);
+    if (!words.options.empty())
+        return UsageError("save-demo", "unknown option '" + words.options[0] + "'", kSaveDemoUsage);
+    if (words.files.size() != 1)
+        return FileCountError("save-demo", words.files, 1, kSaveDemoUsage);
     return WriteScene({true, {}}, words.files[0], "save-demo");
 }
 

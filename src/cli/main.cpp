@@ -1,15 +1,17 @@
 // corvid-cli: Corvid's command-line tool.
 //
 //   corvid-cli info FILE|--demo [--json]   outline a scene file, or the demo scene
-//   corvid-cli render FILE|--demo -o out.bmp [--width W --height H --view NAME]
-//                                          draw it off-screen into a 24-bit BMP
+//   corvid-cli render FILE|--demo -o OUT.bmp|OUT.png [--width W --height H --view NAME]
+//                                          draw it off-screen into a picture
 //   corvid-cli convert IN OUT              read a scene file and write it again
 //   corvid-cli save-demo OUT               write the demo scene to a file
+//   corvid-cli --help | --version          (each command takes --help too)
 //
 // Exit codes: 0 done, 1 a file could not be read or written (the reason on
-// stderr), 2 a usage error.
+// stderr), 2 a usage error. Never a signal: a closed output is a write error.
 
 #include "cli/RenderCommand.h"
+#include "app/Startup.h"
 #include "cli/SceneCommands.h"
 
 #include <csignal>
@@ -23,21 +25,24 @@ namespace {
 void PrintUsage(std::FILE* to)
 {
     std::fputs("usage: corvid-cli info FILE|--demo [--json]\n"
-               "       corvid-cli render FILE|--demo -o out.bmp [--width W] [--height H] [--view NAME]\n"
+               "       corvid-cli render FILE|--demo -o OUT.bmp|OUT.png [--width W] [--height H] [--view NAME]\n"
                "       corvid-cli convert IN OUT\n"
                "       corvid-cli save-demo OUT\n"
+               "       corvid-cli --help | --version\n"
                "  info       print a scene's objects and totals (--json: as one JSON object)\n"
-               "  render     draw a scene off-screen into a 24-bit BMP\n"
+               "  render     draw a scene off-screen into a 24-bit BMP or a PNG\n"
                "  convert    read a scene file and write it in the format OUT's extension names\n"
                "  save-demo  write the demo scene built in code to a scene file\n"
                "  --demo     the demo scene instead of a file\n"
-               "Scene files: .cvd\n",
+               "Scene files: .cvd. 'corvid-cli COMMAND --help' tells more about a command.\n"
+               "Exit status: 0 done, 1 a file could not be read or written, 2 a usage error.\n",
                to);
 }
 
 int Dispatch(int argc, char** argv)
 {
     if (argc < 2) {
+        std::fputs("corvid-cli: a command is needed\n", stderr);
         PrintUsage(stderr);
         return 2;
     }
@@ -50,11 +55,15 @@ int Dispatch(int argc, char** argv)
         return corvid::RunConvertCommand(argc, argv);
     if (command == "save-demo")
         return corvid::RunSaveDemoCommand(argc, argv);
-    if (command == "--help" || command == "-h") {
+    if (command == "--help" || command == "-h" || command == "help") {
         PrintUsage(stdout);
         return 0;
     }
-    std::fprintf(stderr, "corvid-cli: unknown command '%s'\n", command.c_str());
+    if (command == "--version") {
+        std::printf("corvid-cli %s\n", corvid::kProgramVersion);
+        return 0;
+    }
+    std::fprintf(stderr, "corvid-cli: '%s' is not a command\n", command.c_str());
     PrintUsage(stderr);
     return 2;
 }

@@ -445,6 +445,8 @@ bool WriteAll(int fd, const uint8_t* data, size_t size)
         ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n == 0)
+            errno = ENOSPC;
         if (n <= 0)
             return false;
         data += n;
@@ -454,24 +456,34 @@ bool WriteAll(int fd, const uint8_t* data, size_t size)
 }
 
 // Writes bytes to a temporary file in path's folder and renames it over path.
-bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes)
+// On failure error (when given) gets the system's reason for the step that
+// failed.
+bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error = nullptr)
 {
+    auto fail = [error](int code) {
+        SetError(error, std::strerror(code));
+        return false;
+    };
     std::string pattern = path + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
     if (fd < 0)
-        return false;
+        return fail(errno);
     // Keep the permissions of the file being replaced; a new file gets rw-r--r--.
     struct stat old {};
     mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(name.data(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(name.data());
-    return ok;
+    int code = 0;
+    if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes.data(), bytes.size()) || ::fsync(fd) != 0)
+        code = errno;
+    if (::close(fd) != 0 && code == 0)
+        code = errno;
+    if (code == 0 && ::rename(name.data(), path.c_str()) != 0)
+        code = errno;
+    if (code == 0)
+        return true;
+    ::unlink(name.data());
+    return fail(code);
 }
 
 void AppendBytes(void* context, void* data, int size)
@@ -570,6 +582,30 @@ bool WriteResizedBmp(const Image& image, const std::string& path, int width, int
     if (!stbi_write_bmp_to_func(AppendBytes, &file, width, height, 3, scaled.data()))
         return false;
     return ReplaceFile(path, file);
+}
+
+bool WriteImageFile(const Image& image, const std::string& path, ImageFileType type, std::string* error)
+{
+    if (!IsValidImage(image)) {
+        SetError(error, "the picture has no pixels");
+        return false;
+    }
+    if (!CheckSize(image.width, image.height, ImageLimits{}, error))
+        return false;
+    const size_t pixels = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+    std::vector<uint8_t> rgb(pixels * 3);
+    for (size_t i = 0; i < pixels; ++i)
+        std::memcpy(&rgb[i * 3], &image.rgba[i * 4], 3);
+    std::vector<uint8_t> file;
+    const bool encoded =
+        type == ImageFileType::Png
+            ? stbi_write_png_to_func(AppendBytes, &file, image.width, image.height, 3, rgb.data(), image.width * 3) != 0
+            : stbi_write_bmp_to_func(AppendBytes, &file, image.width, image.height, 3, rgb.data()) != 0;
+    if (!encoded) {
+        SetError(error, "the picture could not be encoded");
+        return false;
+    }
+    return ReplaceFile(path, file, error);
 }
 
 bool WriteResizedBmp(const std::string& srcPath, const std::string& dstPath, int width, int height)

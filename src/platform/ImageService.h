@@ -49,6 +49,15 @@ bool ReadImageSize(const std::string& path, int& width, int& height);
 // file is written beside path under a temporary name and renamed into place,
 // so a failed write leaves whatever was at path untouched.
 bool WriteResizedBmp(const Image& image, const std::string& path, int width, int height);
+// The types WriteImageFile writes.
+enum class ImageFileType { Bmp, Png };
+
+// Writes image at its own size as a 24-bit BMP or an 8-bit RGB PNG (alpha
+// dropped), beside path under a temporary name and renamed into place. On
+// failure returns false and, when error is given, stores the reason in it
+// (the system's, e.g. "Permission denied").
+bool WriteImageFile(const Image& image, const std::string& path, ImageFileType type, std::string* error = nullptr);
+
 // Loads srcPath and writes its resized copy to dstPath.
 bool WriteResizedBmp(const std::string& srcPath, const std::string& dstPath, int width, int height);
 

@@ -43,5 +43,30 @@ TEST_F(CliTest, RenderWritesABmpOfTheSceneFile)
     EXPECT_GT(colours.size(), 10u);
 }
 
+TEST_F(CliTest, RenderWritesAPngUnderAPngName)
+{
+    const std::string picture = Path("out.PNG");
+    const CliResult result = Run({"render", "--demo", "-o", picture, "--width", "40", "--height", "30"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    const std::string png = ReadText(picture);
+    ASSERT_GE(png.size(), 24u);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    // IHDR: width and height, big-endian.
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\x28\0\0\0\x1e", 8));
+}
+
+TEST_F(CliTest, RenderSaysWhyItCannotWrite)
+{
+    for (const auto& [name, reason] : {std::pair<std::string, std::string>{"no/folder/out.bmp", "No such file or directory"},
+                                       {"taken.png", "Is a directory"}}) {
+        std::filesystem::create_directory(Path("taken.png"));
+        const std::string picture = Path(name);
+        const CliResult result = Run({"render", "--demo", "-o", picture, "--width", "8", "--height", "8"});
+        EXPECT_EQ(result.code, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "corvid-cli render: cannot write " + picture + ": " + reason + "\n");
+    }
+}
+
 } // namespace
 } // namespace corvid::test

@@ -134,6 +134,57 @@ TEST_F(CliTest, UsageErrorsExitTwoAndWriteNothing)
         EXPECT_FALSE(std::filesystem::exists(Path(written))) << written;
 }
 
+TEST_F(CliTest, HelpAndVersionGoToStandardOutput)
+{
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"info", "--help"}, {"render", "-h"}, {"convert", "--help"},
+          {"save-demo", "--help"}, {"render", "scene.cvd", "--help"}}) {
+        SCOPED_TRACE(args[0] + " " + args.back());
+        const CliResult result = Run(args);
+        EXPECT_EQ(result.code, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.out.rfind("usage: corvid-cli " + (args.size() > 1 ? args[0] : std::string()), 0), 0u)
+            << result.out;
+    }
+    EXPECT_TRUE(Contains(Run({"render", "--help"}).out, "perspective (the default), top, bottom"));
+    const CliResult version = Run({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, "corvid-cli 1.0\n");
+}
+
+TEST_F(CliTest, AUsageErrorNamesTheWordItRefuses)
+{
+    const std::string file = SavedDemo(), bmp = Path("out.bmp");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"render", file, "-o", bmp, "--view", "sideways"}, "corvid-cli render: unknown view 'sideways'"},
+        {{"render", file, "-o", bmp, "--width", "0"}, "corvid-cli render: --width '0' is not a whole number from 1 to 8192"},
+        {{"render", file, "-o", bmp, "--height", "9x"}, "corvid-cli render: --height '9x' is not a whole number"},
+        {{"render", file, "-o", bmp, "--width", "-3"}, "corvid-cli render: --width '-3' is not"},
+        {{"render", file, "-o", bmp, "--height", " 7"}, "corvid-cli render: --height ' 7' is not"},
+        {{"render", file, "-o", bmp, "--width"}, "corvid-cli render: --width needs a value"},
+        {{"render", file, "-o", bmp, "--size", "9"}, "corvid-cli render: unknown option '--size'"},
+        {{"render", file, "-o", bmp, "extra"}, "corvid-cli render: unexpected argument 'extra'"},
+        {{"render", "--demo", file, "-o", bmp}, "corvid-cli render: unexpected argument '" + file + "'"},
+        {{"render", file}, "corvid-cli render: the picture's file name is missing"},
+        {{"render", file, "-o", Path("out.jpg")}, "corvid-cli render: '" + Path("out.jpg") + "' is not a picture type"},
+        {{"render", file, "-o", Path("out")}, "corvid-cli render: '" + Path("out") + "' is not a picture type"},
+        {{"info", file, "extra"}, "corvid-cli info: unexpected argument 'extra'"},
+        {{"info", "--demo", file}, "corvid-cli info: unexpected argument '" + file + "'"},
+        {{"info", file, "--yaml"}, "corvid-cli info: unknown option '--yaml'"},
+        {{"convert", file, Path("a.cvd"), "extra"}, "corvid-cli convert: unexpected argument 'extra'"},
+        {{"convert", "--fast", file, Path("a.cvd")}, "corvid-cli convert: unknown option '--fast'"},
+        {{"save-demo", Path("a.cvd"), "extra"}, "corvid-cli save-demo: unexpected argument 'extra'"},
+        {{"frobnicate"}, "corvid-cli: 'frobnicate' is not a command"},
+    };
+    for (const auto& [args, problem] : cases) {
+        const CliResult result = Run(args);
+        EXPECT_EQ(result.code, 2) << problem;
+        EXPECT_EQ(result.err.rfind(problem, 0), 0u) << result.err;
+    }
+    for (const char* written : {"out.bmp", "out.jpg", "out", "a.cvd"})
+        EXPECT_FALSE(std::filesystem::exists(Path(written))) << written;
+}
+
 TEST_F(CliTest, ConvertWritesTheBytesItRead)
 {
     const std::string file = SavedDemo();

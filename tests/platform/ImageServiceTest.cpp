@@ -1,6 +1,7 @@
 #include "platform/ImageService.h"
 
 #include <gtest/gtest.h>
+#include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 #include <tiffio.h>
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 #include <utility>
 
 #include <sys/resource.h>
@@ -363,4 +365,48 @@ TEST(ImageWrite, FailedWriteLeavesTheOldFile)
 
     ASSERT_TRUE(WriteResizedBmp(Pattern(4, 4), target, 128, 128));
     EXPECT_EQ(ReadBytes(target).size(), 54u + 128 * 128 * 3);
+}
+
+TEST(ImageWrite, PicturesAreWrittenAsTheTypeAskedForOrNotAtAll)
+{
+    TempDir dir;
+    const Image picture = Pattern(5, 3);
+    for (auto [name, type, magic] : {std::tuple{"p.png", ImageFileType::Png, std::string("\x89PNG")},
+                                     std::tuple{"p.bmp", ImageFileType::Bmp, std::string("BM")}}) {
+        std::string error;
+        ASSERT_TRUE(WriteImageFile(picture, dir / name, type, &error)) << error;
+        const Bytes bytes = ReadBytes(dir / name);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + static_cast<long>(magic.size())), magic) << name;
+        // The image service reads no PNG: stb's own decoder reads it back.
+        int w = 0, h = 0, channels = 0;
+        uint8_t* rgba = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4);
+        ASSERT_TRUE(rgba) << name;
+        const Image back{w, h, Bytes(rgba, rgba + static_cast<size_t>(w) * static_cast<size_t>(h) * 4)};
+        stbi_image_free(rgba);
+        ExpectPixels(back, picture, 0);
+    }
+
+    // The reason is the system's, for whichever step failed.
+    std::string error;
+    EXPECT_FALSE(WriteImageFile(picture, dir / "no-such-folder/p.png", ImageFileType::Png, &error));
+    EXPECT_EQ(error, "No such file or directory");
+    fs::create_directory(dir / "taken.png");
+    EXPECT_FALSE(WriteImageFile(picture, dir / "taken.png", ImageFileType::Png, &error));
+    EXPECT_EQ(error, "Is a directory");
+    EXPECT_FALSE(WriteImageFile(Image{}, dir / "empty.png", ImageFileType::Png, &error));
+    EXPECT_EQ(error, "the picture has no pixels");
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteImageFile(Pattern(32, 32), dir / "big.bmp", ImageFileType::Bmp, &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, "File too large");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 3)
+        << "only p.png, p.bmp and the folder: no temporary file is left";
 }
