@@ -1,5 +1,6 @@
 #include "app/FileTypes.h"
 
+#include "files/3ds/ThreeDsFile.h"
 #include "files/scene/SceneFile.h"
 
 #include <array>
@@ -18,6 +19,10 @@ constexpr const char* kKnownFormatsFilter =
 const std::array kTypes{
     FileType{"*.cvd", ".cvd", "Corvid (*.cvd)|*.cvd||", "Corvid (*.cvd)|*.cvd||", LoadScene, SaveScene, true, 0,
              nullptr, 0, nullptr},
+    FileType{"*.3ds", ".3ds", "3D Studio (*.3ds)|*.3ds||", "3D Studio (*.3ds)|*.3ds||", Import3ds, Export3ds, false,
+             kCmdImport3ds, "3D Studio 4 .3ds ...", kCmdExport3ds, "3D Studio 4 .3ds ..."},
+    FileType{"*.prj", ".prj", "3D Studio (*.prj)|*.prj||", nullptr, Import3ds, nullptr, false, kCmdImportPrj,
+             "3D Studio .prj ...", 0, nullptr},
 };
 
 bool Readable(const std::string& pattern)

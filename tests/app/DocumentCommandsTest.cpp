@@ -453,5 +453,39 @@ TEST_F(DocumentCommandsTest, TheFileMenuOffersOnlyFormatsThatCanBeReadOrWritten)
         }
 }
 
+TEST_F(DocumentCommandsTest, AutoDetectTellsTheFormatByTheExtensionAsWritten)
+{
+    const FileType* studio = FileTypeForPattern("*.3ds");
+    ASSERT_TRUE(studio && studio->read && studio->write);
+    editor.objectsDirectory = {folder.string(), folder.string()};
+    editor.objectsDirectory2 = {folder.string(), folder.string()};
+    AddBox("Box");
+    ui.files.push_back(File("box"));
+    ASSERT_TRUE(RunDocumentCommand(editor, kCmdExport3ds));
+    ASSERT_TRUE(fs::exists(File("box.3ds")));
+    EXPECT_EQ(ui.fileRequests.back().filter, "3D Studio (*.3ds)|*.3ds||");
+    fs::copy_file(File("box.3ds"), File("BOX.3DS"));
+
+    // An extension in capitals is not one Auto-Detect knows: nothing happens.
+    const size_t asked = ui.importRequests.size();
+    ui.files.push_back(File("BOX.3DS"));
+    EXPECT_FALSE(AutoDetectCommand(editor));
+    EXPECT_EQ(ui.importRequests.size(), asked);
+    EXPECT_EQ(ui.messages.size(), 0u);
+
+    ImportDialogResult merge;
+    merge.options = DefaultOptions(*studio, false);
+    merge.replaceScene = false;
+    ui.files.push_back(File("box.3ds"));
+    ui.importResults.push_back(merge);
+    ASSERT_TRUE(AutoDetectCommand(editor));
+    EXPECT_EQ(ui.importRequests.back().fileType, "*.3ds");
+    EXPECT_EQ(editor.objectsDirectory.current, File("box.3ds"));
+    EXPECT_EQ(editor.UndoText(), "Undo Import box.3ds");
+    EXPECT_GT(editor.scene.Scene()->GetChildren().size(), 1u);
+    // The camera light is back on the active camera.
+    EXPECT_EQ(editor.scene.CameraLightFrame()->GetParent(), editor.scene.ActiveCamera().get());
+}
+
 } // namespace
 } // namespace corvid::testing
