@@ -89,16 +89,17 @@ Matrix4 SwapAxes(const Matrix4& m, float translationScale)
     return r;
 }
 
-// A rotation by angle about axis in the file's space (row vectors);
-// identity for a zero axis.
+// A rotation track's key as a matrix of the file's space (row vectors): the
+// format turns the other way round its axis than the usual right-hand rule.
+// Identity for a zero axis.
 Matrix4 FileRotation(const Vec3& axis, float angle)
 {
     const Vec3 n = Normalize(axis);
     if (n == Vec3{})
         return Matrix4::Identity();
-    const float c = std::cos(angle), s = std::sin(angle), t = 1.0f - c;
+    const float c = std::cos(angle), s = -std::sin(angle), t = 1.0f - c;
     Matrix4 r = Matrix4::Identity();
-    // The transpose of the column-vector rotation: p' = p * R.
+    // The transpose of the column-vector rotation by -angle.
     r.m[0][0] = c + t * n.x * n.x;
     r.m[1][0] = t * n.x * n.y - s * n.z;
     r.m[2][0] = t * n.x * n.z + s * n.y;
