@@ -2,6 +2,7 @@
 
 #include "files/3ds/ThreeDsFile.h"
 #include "files/scene/SceneFile.h"
+#include "files/stl/StlFile.h"
 
 #include <array>
 
@@ -12,9 +13,10 @@ namespace {
 // Every format Auto-Detect offers, as its dialog lists them. Formats without
 // a reader are taken out by AutoDetectFilter.
 constexpr const char* kKnownFormatsFilter =
-    "Known Formats (*.x;*.3ds;*.prj;*.cob;*.obj:*.slp:*.wrl:*.dxf)|*.x;*.3ds;*.prj;*.cob;*.obj:*.slp:*.wrl:*.dxf|"
+    "Known Formats (*.x;*.3ds;*.prj;*.cob;*.obj:*.slp:*.wrl:*.dxf;*.stl)|*.x;*.3ds;*.prj;*.cob;*.obj:*.slp:*.wrl:*.dxf;*.stl|"
     "DirectX (*.x)|*.x|3DS4 Object (*.3ds)|*.3ds|3DS4 Project (*.prj)|*.prj|TrueSpace (*.cob)|*.cob|"
-    "WaveFront (*.slp)|*.slp|VRML 2 (*.wrl)|*.wrl|AutoCAD 12/13 (*.dxf)|*.dxf|All Files (*.*)|*.*||";
+    "WaveFront (*.slp)|*.slp|VRML 2 (*.wrl)|*.wrl|AutoCAD 12/13 (*.dxf)|*.dxf|Stereolithography (*.stl)|*.stl|"
+    "All Files (*.*)|*.*||";
 
 const std::array kTypes{
     FileType{"*.cvd", ".cvd", "Corvid (*.cvd)|*.cvd||", "Corvid (*.cvd)|*.cvd||", LoadScene, SaveScene, true, 0,
@@ -23,6 +25,10 @@ const std::array kTypes{
              kCmdImport3ds, "3D Studio 4 .3ds ...", kCmdExport3ds, "3D Studio 4 .3ds ..."},
     FileType{"*.prj", ".prj", "3D Studio (*.prj)|*.prj||", nullptr, Import3ds, nullptr, false, kCmdImportPrj,
              "3D Studio .prj ...", 0, nullptr},
+    FileType{"*.slp", ".slp", "ProEngineer (*.slp)|*slp||", nullptr, ImportStl, nullptr, false, kCmdImportSlp,
+             "ProEngineer .slp ...", 0, nullptr},
+    FileType{"*.stl", ".stl", "Stereolithography (*.stl)|*.stl||", nullptr, ImportStl, nullptr, false,
+             kCmdImportStl, "Stereolithography .stl ...", 0, nullptr},
 };
 
 bool Readable(const std::string& pattern)

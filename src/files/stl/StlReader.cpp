@@ -1,0 +1,366 @@
+#include "files/stl/StlFile.h"
+
+#include "files/Document.h"
+#include "files/FileIo.h"
+#include "files/ImportPipeline.h"
+#include "platform/Frame.h"
+#include "platform/Material.h"
+#include "platform/MeshBuilder.h"
+#include "scene/Records.h"
+#include "scene/SceneModel.h"
+#include "scene/Ui.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace corvid {
+
+namespace {
+
+constexpr size_t kBinaryHeader = 84;
+constexpr size_t kBinaryTriangle = 50;
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The first word of a line and the rest after it, trimmed.
+std::string_view FirstWord(std::string_view line, std::string_view& rest)
+{
+    size_t end = 0;
+    while (end < line.size() && !IsBlank(line[end]))
+        ++end;
+    rest = Trim(line.substr(end));
+    return line.substr(0, end);
+}
+
+bool IsKeyword(std::string_view word, std::string_view keyword)
+{
+    if (word.size() != keyword.size())
+        return false;
+    for (size_t i = 0; i < word.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(word[i])) != keyword[i])
+            return false;
+    return true;
+}
+
+// Three finite numbers separated by blanks, read without the locale.
+bool ReadTriple(std::string_view text, float out[3])
+{
+    const char* at = text.data();
+    const char* end = text.data() + text.size();
+    for (int i = 0; i < 3; ++i) {
+        while (at < end && IsBlank(*at))
+            ++at;
+        if (at < end && *at == '+')
+            ++at;  // from_chars takes no plus sign
+        const auto [next, error] = std::from_chars(at, end, out[i]);
+        if (error != std::errc() || !std::isfinite(out[i]))
+            return false;
+        at = next;
+        // The number ends the field: "1.5x" is not a number.
+        if (at < end && !IsBlank(*at))
+            return false;
+    }
+    return true;
+}
+
+uint32_t ColorByte(float channel)
+{
+    return static_cast<uint32_t>(std::clamp(channel, 0.0f, 1.0f) * 255.0f);
+}
+
+float ReadFloat(const uint8_t* at)
+{
+    float value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+uint32_t ReadU32(const uint8_t* at)
+{
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
+           static_cast<uint32_t>(at[3]) << 24;
+}
+
+class StlReader {
+public:
+    StlReader(SceneModel& scene, const ImportOptions& options, ImportProgress& progress)
+        : scene_(scene), options_(options), progress_(progress)
+    {
+    }
+
+    bool ReadText(const uint8_t* data, size_t size);
+    bool ReadBinary(const uint8_t* data, size_t size, const std::string& name);
+    const FramePtr& BaseFrame() const { return baseFrame_; }
+    void Begin();
+
+private:
+    void Status(const char* text);
+    void StartSolid(const std::string& name);
+    void FinishSolid();
+    bool ReadColor(std::string_view line, std::string_view numbers);
+    bool AddCorner(const float xyz[3]);
+    void AddNormal(const float xyz[3]);
+    void CloseFacet();
+
+    SceneModel& scene_;
+    const ImportOptions& options_;
+    ImportProgress& progress_;
+    FramePtr baseFrame_;
+    DefaultMaterial default_;
+    // The colour of the last colour line: it stays for later solids.
+    MaterialPtr colorMaterial_;
+    uint32_t colorFace_ = 0;
+    MeshObject solid_;
+    std::vector<int> corners_;
+    const char* status_ = nullptr;
+    int solids_ = 0;
+};
+
+void StlReader::Begin()
+{
+    default_ = CreateDefaultMaterial(scene_, DefaultMaterialStyle::Common);
+    baseFrame_ = CreateBaseFrame(scene_);
+}
+
+void StlReader::Status(const char* text)
+{
+    // The same status on every line would only repaint the window.
+    if (status_ == text)
+        return;
+    status_ = text;
+    progress_.Status(text);
+}
+
+void StlReader::StartSolid(const std::string& name)
+{
+    FinishSolid();
+    status_ = nullptr;
+    solid_ = CreateMeshObject(scene_, baseFrame_, name, progress_);
+    ++solids_;
+    solid_.mesh->ReserveSpace(2, 2, 2);
+    corners_.clear();
+}
+
+void StlReader::FinishSolid()
+{
+    if (!solid_.mesh)
+        return;
+    FinishMeshObject(*solid_.mesh);
+    solid_ = {};
+    corners_.clear();
+}
+
+bool StlReader::ReadColor(std::string_view line, std::string_view numbers)
+{
+    if (!options_.addMaterials)
+        return true;
+    Status(kStlAddingMaterial);
+    float rgb[3];
+    if (!ReadTriple(numbers, rgb))
+        return false;
+    for (float& channel : rgb)
+        channel = std::clamp(channel, 0.0f, 1.0f);
+    colorFace_ = 0xFF000000u | ColorByte(rgb[0]) << 16 | ColorByte(rgb[1]) << 8 | ColorByte(rgb[2]);
+    colorMaterial_ = Material::Create(0.0f);
+    colorMaterial_->SetAmbient(rgb[0], rgb[1], rgb[2]);
+    colorMaterial_->SetSpecular(rgb[0], rgb[1], rgb[2]);
+    colorMaterial_->SetEmissive(0, 0, 0);
+    colorMaterial_->SetPower(0.0f);
+    auto record = std::make_unique<MaterialRecord>();
+    record->id = ++scene_.materialIdCounter;
+    for (int i = 0; i < 3; ++i) {
+        record->diffuse[i] = rgb[i];
+        record->specular[i] = rgb[i];
+        record->ambient[i] = rgb[i];
+        record->emissive[i] = rgb[i];
+    }
+    record->power = 0.0f;
+    record->alpha = 1.0f;
+    record->name = std::string(line);
+    AttachRecord(*colorMaterial_, std::move(record));
+    scene_.materials.push_back(colorMaterial_);
+    return true;
+}
+
+bool StlReader::AddCorner(const float xyz[3])
+{
+    Status(kStlCollectingVertices);
+    if (!solid_.mesh)
+        return true;  // before any solid: nowhere to go
+    if (corners_.size() >= static_cast<size_t>(kStlMaxFacetCorners))
+        return false;
+    const Vec3 point = ImportPoint({xyz[0], xyz[1], xyz[2]}, options_.scale, AxisConvention::NegateZ);
+    corners_.push_back(solid_.mesh->AddVertex(solid_.frame->InverseTransform(point)));
+    return true;
+}
+
+void StlReader::AddNormal(const float xyz[3])
+{
+    Status(kStlCollectingNormals);
+    if (!solid_.mesh)
+        return;
+    // Normals keep their third coordinate: they are replaced by generated
+    // ones when the solid ends.
+    const float s = options_.scale;
+    solid_.mesh->AddNormal(solid_.frame->InverseTransform({s * xyz[0], s * xyz[1], s * xyz[2]}));
+}
+
+void StlReader::CloseFacet()
+{
+    MeshBuilder* mesh = solid_.mesh.get();
+    if (!mesh || corners_.size() < 3) {
+        // A facet with fewer than three corners has no face to make.
+        corners_.clear();
+        return;
+    }
+    // Corner n takes normal n: files need not give one normal per vertex.
+    while (mesh->GetNormalCount() < mesh->GetVertexCount())
+        mesh->AddNormal({0, 0, 0});
+    const int face = mesh->CreateFace();
+    if (options_.winding == 1)
+        std::reverse(corners_.begin(), corners_.end());
+    for (const int corner : corners_)
+        mesh->AddVertexAndNormalIndexed(face, corner, corner);
+    mesh->SetFaceColor(face, colorMaterial_ ? colorFace_ : default_.faceColor);
+    mesh->SetFaceMaterial(face, colorMaterial_ ? colorMaterial_ : default_.material);
+    corners_.clear();
+}
+
+bool StlReader::ReadText(const uint8_t* data, size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // Text has no NUL bytes: this is a binary file of the wrong length.
+    if (text.find('\0') != std::string_view::npos)
+        return false;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = Trim(text.substr(at, end - at));
+        at = end + 1;
+        progress_.Bytes(std::min<uint64_t>(at, size), size);
+        if (line.empty())
+            continue;
+        std::string_view rest;
+        const std::string_view word = FirstWord(line, rest);
+        float xyz[3];
+        if (IsKeyword(word, "solid")) {
+            const std::string name(rest.empty() ? line : rest);
+            progress_.Status(name);
+            StartSolid(name);
+        } else if (IsKeyword(word, "color")) {
+            if (!ReadColor(line, rest))
+                return false;
+        } else if (IsKeyword(word, "vertex")) {
+            if (!ReadTriple(rest, xyz) || !AddCorner(xyz))
+                return false;
+        } else if (IsKeyword(word, "normal")) {
+            if (!ReadTriple(rest, xyz))
+                return false;
+            AddNormal(xyz);
+        } else if (IsKeyword(word, "endloop")) {
+            CloseFacet();
+        } else if (IsKeyword(word, "endsolid")) {
+            FinishSolid();
+        }
+        // facet, outer loop, endfacet and anything else: nothing to do.
+    }
+    // A file that stops without its endsolid still has its solid.
+    FinishSolid();
+    // Text without a single solid is not a stereolithography file.
+    return solids_ > 0;
+}
+
+bool StlReader::ReadBinary(const uint8_t* data, size_t size, const std::string& name)
+{
+    const uint32_t count = ReadU32(data + 80);
+    StartSolid(name);
+    MeshBuilder& mesh = *solid_.mesh;
+    mesh.ReserveSpace(static_cast<int>(count) * 3, static_cast<int>(count) * 3, static_cast<int>(count));
+    const uint8_t* triangle = data + kBinaryHeader;
+    Status(kStlCollectingVertices);
+    for (uint32_t t = 0; t < count; ++t, triangle += kBinaryTriangle) {
+        // The facet's own normal is left out: normals are generated.
+        for (int corner = 0; corner < 3; ++corner) {
+            float xyz[3];
+            for (int i = 0; i < 3; ++i)
+                xyz[i] = ReadFloat(triangle + 12 + 12 * corner + 4 * i);
+            if (!std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) || !std::isfinite(xyz[2]))
+                return false;
+            AddCorner(xyz);
+        }
+        CloseFacet();
+        progress_.Bytes(static_cast<uint64_t>(triangle + kBinaryTriangle - data), size);
+    }
+    FinishSolid();
+    return true;
+}
+
+} // namespace
+
+bool IsBinaryStl(const uint8_t* data, size_t size)
+{
+    if (size < kBinaryHeader)
+        return false;
+    const uint64_t count = ReadU32(data + 80);
+    return size == kBinaryHeader + count * kBinaryTriangle;
+}
+
+bool ReadStlBytes(Document& document, const uint8_t* data, size_t size, const ImportOptions& options,
+                  const std::string& name)
+{
+    SceneModel& scene = document.scene;
+    if (size == 0) {
+        scene.ui().ShowMessage(kStlCorrupted);
+        return false;
+    }
+    bool read;
+    {
+        ImportProgress progress(scene);
+        StlReader reader(scene, options, progress);
+        reader.Begin();
+        read = IsBinaryStl(data, size) ? reader.ReadBinary(data, size, name) : reader.ReadText(data, size);
+        if (read)
+            FinishImport(scene, reader.BaseFrame(), progress);
+    }
+    if (!read)
+        scene.ui().ShowMessage(kStlCorrupted);
+    return read;
+}
+
+bool ImportStl(Document& document, const std::string& path, const ImportOptions& options)
+{
+    std::vector<uint8_t> bytes;
+    switch (ReadWholeFile(path, bytes)) {
+    case ReadStatus::Read:
+        break;
+    case ReadStatus::CannotOpen:
+        document.scene.ui().ShowMessage(kStlOpenFailed);
+        return false;
+    case ReadStatus::Failed:
+        document.scene.ui().ShowMessage(kStlCorrupted);
+        return false;
+    }
+    return ReadStlBytes(document, bytes.data(), bytes.size(), options, FileNameOf(path));
+}
+
+} // namespace corvid
