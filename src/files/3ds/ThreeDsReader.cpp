@@ -119,6 +119,31 @@ float Determinant3(const Matrix4& m)
            m.m[0][2] * (m.m[1][0] * m.m[2][1] - m.m[1][1] * m.m[2][0]);
 }
 
+// A placement the frames can work with: finite, with axes no longer than
+// kMaxScale (the frames' arithmetic squares and multiplies them, and a
+// larger one can overflow there into a NaN that the scene would keep).
+bool Sane(const Matrix4& m)
+{
+    constexpr double kMaxScale = 1e9;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            if (!std::isfinite(m.m[r][c]))
+                return false;
+    for (int r = 0; r < 3; ++r) {
+        double squared = 0;
+        for (int c = 0; c < 3; ++c)
+            squared += static_cast<double>(m.m[r][c]) * m.m[r][c];
+        if (squared > kMaxScale * kMaxScale)
+            return false;
+    }
+    return true;
+}
+
+bool Finite(const Vec3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 std::string Lower(std::string text)
 {
     for (char& c : text)
@@ -165,7 +190,8 @@ private:
             while (!open_.empty() && in_.Position() >= open_.back().end) {
                 const ChunkHeader done = open_.back();
                 open_.pop_back();
-                close(done);
+                if (!close(done))
+                    return false;
             }
             if (open_.empty())
                 return true;  // the main chunk is done; what follows it is not ours
@@ -247,12 +273,13 @@ private:
         }
     }
 
-    void close(const ChunkHeader& chunk)
+    bool close(const ChunkHeader& chunk)
     {
         if (chunk.id == kNamedObject)
             closeObject();
         else if (chunk.id == kObjectNode || chunk.id == kLightNode || chunk.id == kSpotNode)
-            finishNode();
+            return finishNode();
+        return true;
     }
 
     // --- named objects and meshes ------------------------------------------------------------------
@@ -352,6 +379,8 @@ private:
         entry.fileMatrix = meshMatrix_;
         Vec3 s;
         entry.placed = Unscaled(meshMatrix_, s);
+        if (!Sane(entry.placed))
+            return false;
         object.frame->SetTransform(scene_.Scene().get(), entry.placed);
         mesh_ = object.mesh;
         MeshBuilder& mesh = *mesh_;
@@ -360,7 +389,10 @@ private:
         mesh.ReserveSpace(n + 2, n + 2, faceCount + 2);
         const Matrix4 toLocal = entry.placed.Inverse();
         for (const Vec3& p : points_) {
-            mesh.AddVertex(toLocal.TransformPoint(ImportPoint(p, options_.scale, AxisConvention::SwapYZ)));
+            const Vec3 v = toLocal.TransformPoint(ImportPoint(p, options_.scale, AxisConvention::SwapYZ));
+            if (!Finite(v))
+                return false;  // a point the scale throws beyond the floats
+            mesh.AddVertex(v);
             mesh.AddNormal({});
         }
         const size_t uvCount = std::min(uvs_.size(), points_.size());
@@ -760,13 +792,13 @@ private:
 
     // A node is complete: its object (found by name, or a group made for
     // it) takes its id, hangs under its parent's object and stands where
-    // the node's pose puts it.
-    void finishNode()
+    // the node's pose puts it. False for a pose beyond what frames can hold.
+    bool finishNode()
     {
         const Node node = node_;
         node_ = Node{};
         if (!node.named)
-            return;
+            return true;
         Entry* entry = nullptr;
         if (auto found = byName_.find(node.name); found != byName_.end())
             entry = &entries_[found->second];
@@ -778,12 +810,13 @@ private:
                 entries_.push_back({kThreeDsGroupEntryName, node.id, scene_.Scene()});
                 byNodeId_.emplace(node.id, entries_.size() - 1);
                 nodeMatrix_[node.id] = Matrix4::Identity();
-                return;
+                return true;
             }
             FramePtr frame = scene_.NewObjectFrame();
             AttachRecord(*frame, std::make_unique<ObjectRecord>(kEmpty, node.instance.empty() ? node.name : node.instance));
             scene_.RegisterObject(frame);
-            frame->SetTransform(scene_.Scene().get(), SwapAxes(meshMatrix_, 1.0f));
+            const Matrix4 placement = SwapAxes(meshMatrix_, 1.0f);
+            frame->SetTransform(scene_.Scene().get(), Sane(placement) ? placement : Matrix4::Identity());
             entries_.push_back({kThreeDsGroupEntryName, -2, frame});
             entry = &entries_.back();
             entry->group = true;
@@ -814,15 +847,22 @@ private:
             pose = pose * parent->second;
         nodeMatrix_[node.id] = pose;
         if (!(node.hasPosition || node.hasRotation || node.hasScale) || frame == scene_.Scene())
-            return;
+            return true;
+        Matrix4 placement;
         if (entry->mesh) {
             // The vertices lie where the mesh matrix says; the pose moves the
             // mesh's own space (less its pivot) to where it stands.
             const Matrix4 move = entry->fileMatrix.Inverse() * Matrix4::Translation(-node.pivot) * pose;
-            frame->SetTransform(scene_.Scene().get(), entry->placed * SwapAxes(move, options_.scale));
+            placement = entry->placed * SwapAxes(move, options_.scale);
         } else if (entry->group) {
-            frame->SetTransform(scene_.Scene().get(), SwapAxes(pose, options_.scale));
+            placement = SwapAxes(pose, options_.scale);
+        } else {
+            return true;
         }
+        if (!Sane(placement))
+            return false;
+        frame->SetTransform(scene_.Scene().get(), placement);
+        return true;
     }
 
     SceneModel& scene_;
