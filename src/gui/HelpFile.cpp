@@ -1,5 +1,6 @@
 #include "gui/HelpFile.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,18 @@ QString InstallHelpFile(const QString& directory, const QString& fileName)
     if (!out.open(QIODevice::WriteOnly) || out.write(bundled.readAll()) != bundled.size() || !out.commit())
         return {};
     return path;
+}
+
+std::string OpenHelpFile(const QString& directory, const QString& fileName, const UrlOpener& open)
+{
+    const QString path = InstallHelpFile(directory, fileName);
+    if (path.isEmpty())
+        return "Cannot open the help file\n " + QDir(directory).filePath(fileName).toStdString();
+    const QUrl url = QUrl::fromLocalFile(path);
+    if (open ? open(url) : QDesktopServices::openUrl(url))
+        return {};
+    return "No program to open the help file was found.\n It is " + path.toStdString() +
+           "; open it with a web browser.";
 }
 
 } // namespace corvid

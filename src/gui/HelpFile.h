@@ -4,6 +4,10 @@
 // one shown, so a person or a site may replace it.
 
 #include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <string>
 
 namespace corvid {
 
@@ -15,5 +19,15 @@ extern const char* const kBundledHelpFile;
 // existing file is left as it is. Empty when the guide is not there and
 // cannot be written.
 QString InstallHelpFile(const QString& directory, const QString& fileName);
+
+// Hands a file to the desktop's program for it; false when there is none
+// (QDesktopServices::openUrl by default).
+using UrlOpener = std::function<bool(const QUrl&)>;
+
+// Installs the guide (as above) and opens it with open. Returns the message
+// to show, empty when the guide was handed over: "Cannot open the help
+// file" when it could not be installed, "No program to open the help file"
+// when nothing on this machine opens it; each names the file.
+std::string OpenHelpFile(const QString& directory, const QString& fileName, const UrlOpener& open = {});
 
 } // namespace corvid

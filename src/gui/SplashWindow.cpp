@@ -1,9 +1,11 @@
 #include "gui/SplashWindow.h"
 
 #include "app/Startup.h"
+#include "gui/AppIcon.h"
 
 #include <QApplication>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -14,13 +16,17 @@ SplashWindow::SplashWindow()
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setFixedSize(380, 130);
+    setFixedSize(380, 150);
 
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
     frame->setObjectName("splashFrame");
     frame->setStyleSheet("#splashFrame { background: #29292c; border: 1px solid #6a6a70; }"
                          "QLabel { color: #e8e8ea; }");
+
+    auto* icon = new QLabel(frame);
+    icon->setPixmap(QPixmap::fromImage(DrawApplicationIcon(64)));
+    icon->setAlignment(Qt::AlignCenter);
 
     auto* title = new QLabel(kMainWindowTitle, frame);
     QFont big = title->font();
@@ -34,7 +40,13 @@ SplashWindow::SplashWindow()
 
     auto* inner = new QVBoxLayout(frame);
     inner->addStretch(1);
-    inner->addWidget(title);
+    auto* heading = new QHBoxLayout;
+    heading->addStretch(1);
+    heading->addWidget(icon);
+    heading->addSpacing(12);
+    heading->addWidget(title);
+    heading->addStretch(1);
+    inner->addLayout(heading);
     inner->addSpacing(12);
     inner->addWidget(status_);
     inner->addStretch(1);

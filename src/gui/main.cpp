@@ -1,13 +1,18 @@
-// corvid: the editor. Options:
+// corvid: the editor. Options (gui/CommandLine.h):
 //   corvid [scene.cvd] [--demo] [--layout K] [--select NAME] [--tool MODE]
-//          [--screenshot PATH] [--startup-time]
+//          [--screenshot PATH] [--startup-time] | --help | --version
 // --demo builds a small scene in code, --layout chooses viewport layout K
 // (1..16) once the first picture is up, --select selects the first object
 // called NAME (as a click on its Objects List item does), --tool chooses
 // tool mode MODE, --screenshot saves a picture of
 // the main window to PATH after the first frame and quits, and
 // --startup-time prints how long the first frame of viewport 1 took.
+// Exit status: 0 done, 1 the editor could not start or the picture could not
+// be written, 2 a usage error.
 
+#include "app/Startup.h"
+#include "gui/AppIcon.h"
+#include "gui/CommandLine.h"
 #include "gui/EditorShell.h"
 #include "gui/MainWindow.h"
 #include "gui/ToolButtons.h"
@@ -16,60 +21,40 @@
 #include "scene/ObjectTree.h"
 
 #include <QApplication>
+#include <QImageWriter>
 #include <QPixmap>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
-struct CommandLine {
-    corvid::ShellOptions shell;
-    int layout = 0;
-    std::string select;
-    int tool = -1;
-    std::string screenshot;
-    bool startupTime = false;
-    bool ok = true;
-};
-
-CommandLine ParseCommandLine(int argc, char** argv)
+std::vector<std::string> Words(int argc, char** argv)
 {
-    CommandLine line;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 < argc)
-                return argv[++i];
-            std::fprintf(stderr, "corvid: %s needs a value\n", arg.c_str());
-            line.ok = false;
-            return {};
-        };
-        if (arg == "--demo") {
-            line.shell.demo = true;
-        } else if (arg == "--layout") {
-            line.layout = std::atoi(value().c_str());
-        } else if (arg == "--select") {
-            line.select = value();
-        } else if (arg == "--tool") {
-            line.tool = std::atoi(value().c_str());
-        } else if (arg == "--startup-time") {
-            line.startupTime = true;
-        } else if (arg == "--screenshot") {
-            line.screenshot = value();
-        } else if (!arg.empty() && arg[0] == '-') {
-            // Qt's own options (-platform, -display ...) were taken out by
-            // QApplication; anything left is unknown.
-            std::fprintf(stderr, "corvid: unknown option %s\n", arg.c_str());
-            line.ok = false;
-        } else {
-            line.shell.sceneFile = arg;
-        }
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+// Help, version and usage errors; the exit code, or -1 to go on.
+int Answer(const corvid::ParsedCommandLine& parsed)
+{
+    using Action = corvid::ParsedCommandLine::Action;
+    switch (parsed.action) {
+    case Action::Help:
+        std::fputs(corvid::CommandLineUsage(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    case Action::Version:
+        std::printf("corvid %s\n", corvid::kProgramVersion);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    case Action::Error:
+        std::fprintf(stderr, "%s\n%s", parsed.error.c_str(), corvid::CommandLineUsage());
+        return 2;
+    case Action::Run:
+        break;
     }
-    return line;
+    return -1;
 }
 
 } // namespace
@@ -77,13 +62,22 @@ CommandLine ParseCommandLine(int argc, char** argv)
 int main(int argc, char** argv)
 {
     const auto started = std::chrono::steady_clock::now();
+    // Help, version and wrong values need no display.
+    if (const int code = Answer(corvid::ParseCommandLine(Words(argc, argv), false)); code >= 0)
+        return code;
     corvid::PrepareQtForOpenGl();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Corvid");
+    QApplication::setApplicationVersion(corvid::kProgramVersion);
+    QApplication::setWindowIcon(corvid::ApplicationIcon());
+    // Matches the desktop entry (corvid.desktop), so the desktop shows its icon.
+    QGuiApplication::setDesktopFileName("corvid");
 
-    const CommandLine line = ParseCommandLine(argc, argv);
-    if (!line.ok)
-        return 2;
+    // Qt has taken out its own options: every word left must be ours.
+    const corvid::ParsedCommandLine parsed = corvid::ParseCommandLine(Words(argc, argv), true);
+    if (const int code = Answer(parsed); code >= 0)
+        return code;
+    const corvid::CommandLine& line = parsed.line;
 
     corvid::EditorShell shell;
     int status = 0;
@@ -117,8 +111,10 @@ int main(int argc, char** argv)
             }
             if (!line.screenshot.empty()) {
                 const QPixmap picture = shell.GetMainWindow()->grab();
-                if (!picture.save(QString::fromStdString(line.screenshot))) {
-                    std::fprintf(stderr, "corvid: cannot write %s\n", line.screenshot.c_str());
+                QImageWriter writer(QString::fromStdString(line.screenshot));
+                if (!writer.write(picture.toImage())) {
+                    std::fprintf(stderr, "corvid: cannot write %s: %s\n", line.screenshot.c_str(),
+                                 writer.errorString().toLocal8Bit().constData());
                     status = 1;
                 }
                 QApplication::quit();

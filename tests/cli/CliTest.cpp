@@ -4,6 +4,7 @@
 
 #include "cli/CliRunner.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,29 @@ TEST_F(CliTest, AClosedOutputIsAnErrorNotASignal)
     close(ends[1]);
     EXPECT_EQ(result.code, 1);
     EXPECT_TRUE(Contains(result.err, "cannot write the output")) << result.err;
+}
+
+// cmake --install puts the programs, the desktop entry, its icons and the
+// licence where a desktop finds them.
+TEST_F(CliTest, InstallPutsTheDesktopEntryAndItsIconInPlace)
+{
+    const std::filesystem::path build = std::filesystem::path(CORVID_CLI_PATH).parent_path().parent_path();
+    ASSERT_TRUE(std::filesystem::exists(build / "src/corvid")) << "build the corvid target before this test";
+    const std::string prefix = Path("prefix"), log = Path("install.log");
+    const std::string command = "cmake --install '" + build.string() + "' --prefix '" + prefix + "' > '" + log + "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(log);
+
+    for (const char* file : {"bin/corvid", "bin/corvid-cli", "share/applications/corvid.desktop",
+                             "share/icons/hicolor/48x48/apps/corvid.png", "share/icons/hicolor/256x256/apps/corvid.png",
+                             "share/doc/corvid/LICENSE"})
+        EXPECT_TRUE(std::filesystem::exists(Path("prefix/") + file)) << file;
+    const std::string entry = ReadText(Path("prefix/share/applications/corvid.desktop"));
+    EXPECT_TRUE(Contains(entry, "\nExec=corvid %f\n")) << entry;
+    EXPECT_TRUE(Contains(entry, "\nIcon=corvid\n")) << entry;
+    // The installed tool works on its own.
+    const std::string version = Path("version.txt");
+    ASSERT_EQ(std::system(("'" + prefix + "/bin/corvid-cli' --version > '" + version + "'").c_str()), 0);
+    EXPECT_EQ(ReadText(version), "corvid-cli 1.0\n");
 }
 
 // data/demo.cvd, which `make run` opens, is what save-demo writes today.

@@ -1,10 +1,18 @@
 // The GUI's parts that need no OpenGL: filter conversion, the options and
 // layout dialogs, the Ui's boxes, progress window, cursor and user menus,
-// menus drawn from a model, the desktop depth rule and the built shapes.
+// menus drawn from a model, the desktop depth, the built shapes, the
+// command line, help, the About boxes and the icon.
 
 #include "support/ScriptedUi.h"
 #include "app/DemoScene.h"
+#include "app/DisplayChange.h"
+#include "app/Startup.h"
+#include "gui/AboutBox.h"
+#include "gui/AppIcon.h"
+#include "gui/CommandLine.h"
 #include "gui/DesktopDepth.h"
+#include "gui/ToolButtons.h"
+#include "tools/ToolMode.h"
 #include "gui/FileFilter.h"
 #include "gui/HelpFile.h"
 #include "gui/ImportOptionsDialog.h"
@@ -21,6 +29,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QMenu>
@@ -395,12 +405,165 @@ private slots:
         QVERIFY(menu.actions()[3]->menu()->isEnabled());
     }
 
-    void desktopDepthCountsA24BitVisualAs32()
+    void theDisplaysOwnDepthPassesTheMachineCheck()
     {
-        QCOMPARE(DesktopColorDepthOf(24), 32);
-        QCOMPARE(DesktopColorDepthOf(32), 32);
-        QCOMPARE(DesktopColorDepthOf(16), 16);
-        QCOMPARE(DesktopColorDepthOf(8), 8);
+        // The test display is a 24-bit X server (xvfb-run -s "... x24"):
+        // the editor must start on it and keep running when it reports the
+        // same depth again.
+        const int depth = CurrentDesktopColorDepth();
+        QCOMPARE(ColorDepthProblem(depth), std::string());
+        ScriptedUi ui;
+        Editor editor(ui);
+        editor.views.colorDepth = depth;
+        ShellHooks hooks;
+        hooks.readColorDepth = [] { return CurrentDesktopColorDepth(); };
+        QCOMPARE(HandleDisplayChange(editor, CurrentDesktopColorDepth(), hooks), DisplayChangeResult::DevicesRebuilt);
+        QVERIFY(ui.questions.empty());
+    }
+
+    void commandLineRefusesWhatItCannotUse()
+    {
+        using Action = ParsedCommandLine::Action;
+        struct Case {
+            std::vector<std::string> words;
+            bool strict;
+            Action action;
+            std::string error;
+        } cases[] = {
+            {{"--help"}, true, Action::Help, ""},
+            {{"scene.cvd", "-h"}, false, Action::Help, ""},
+            {{"--version"}, false, Action::Version, ""},
+            {{"--layout", "99"}, false, Action::Error, "corvid: --layout '99' is not a layout from 1 to 16"},
+            {{"--layout", "0"}, false, Action::Error, "corvid: --layout '0' is not a layout from 1 to 16"},
+            {{"--layout", "4x"}, false, Action::Error, "corvid: --layout '4x' is not a layout from 1 to 16"},
+            {{"--tool", "999"}, false, Action::Error, "corvid: --tool '999' is not a tool mode"},
+            {{"--tool", "move"}, false, Action::Error, "corvid: --tool 'move' is not a tool mode"},
+            {{"--tool"}, false, Action::Error, "corvid: --tool needs a value"},
+            {{"--view", "top"}, false, Action::Error, "corvid: unknown option '--view'"},
+            {{"a.cvd", "b.cvd"}, true, Action::Error, "corvid: unexpected argument 'b.cvd' (one scene at a time)"},
+            {{"-platform", "offscreen"}, true, Action::Error, "corvid: unknown option '-platform'"},
+            // Before Qt's parse, Qt's options and the scene are passed over.
+            {{"-platform", "offscreen", "a.cvd", "b.cvd"}, false, Action::Run, ""},
+        };
+        for (const Case& c : cases) {
+            const ParsedCommandLine parsed = ParseCommandLine(c.words, c.strict);
+            QCOMPARE(parsed.action, c.action);
+            QVERIFY2(parsed.error.rfind(c.error, 0) == 0, parsed.error.c_str());
+        }
+
+        const ParsedCommandLine good = ParseCommandLine(
+            {"--demo", "--layout", "16", "--tool", "600", "--select", "Cube 0", "--", "--odd name.cvd"}, true);
+        QCOMPARE(good.action, Action::Run);
+        QVERIFY(good.line.shell.demo);
+        QCOMPARE(good.line.layout, 16);
+        QCOMPARE(good.line.tool, 600);
+        QCOMPARE(good.line.select, std::string("Cube 0"));
+        QCOMPARE(good.line.shell.sceneFile, std::string("--odd name.cvd"));
+        // Every tool a button offers can be asked for.
+        for (const auto* tools : {&NavigationTools(), &ObjectTools(), &HierarchyTools()})
+            for (const ToolEntry& tool : *tools)
+                QVERIFY2(IsToolMode(tool.mode), tool.name);
+        QVERIFY(IsToolMode(kModeSphere) && IsToolMode(kModeSpotLight) && IsToolMode(kModeCatmullRomPatch));
+    }
+
+    void helpSaysWhenNothingCanOpenTheGuide()
+    {
+        QTemporaryDir base;
+        QVERIFY(base.isValid());
+        const QString help = base.filePath("Help");
+        std::vector<QUrl> opened;
+        auto opener = [&opened](bool works) {
+            return [&opened, works](const QUrl& url) {
+                opened.push_back(url);
+                return works;
+            };
+        };
+        QCOMPARE(OpenHelpFile(help, "Corvid.html", opener(true)), std::string());
+        QCOMPARE(opened.back(), QUrl::fromLocalFile(help + "/Corvid.html"));
+
+        const std::string none = OpenHelpFile(help, "Corvid.html", opener(false));
+        QVERIFY2(none.rfind("No program to open the help file", 0) == 0, none.c_str());
+        QVERIFY(none.find((help + "/Corvid.html").toStdString()) != std::string::npos);
+
+        // With no program on the PATH the desktop's own opener finds none.
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray browser = qgetenv("BROWSER");
+        qputenv("PATH", base.path().toLocal8Bit());
+        qunsetenv("BROWSER");
+        const std::string real = OpenHelpFile(help, "Corvid.html");
+        qputenv("PATH", path);
+        if (!browser.isEmpty())
+            qputenv("BROWSER", browser);
+        QVERIFY2(real.rfind("No program to open the help file", 0) == 0, real.c_str());
+
+        // A guide that cannot be put in place is another matter.
+        QFile blocker(base.filePath("file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const std::string cannot = OpenHelpFile(base.filePath("file/Help"), "Corvid.html", opener(true));
+        QVERIFY2(cannot.rfind("Cannot open the help file\n ", 0) == 0, cannot.c_str());
+    }
+
+    void aboutBoxesSayWhatTheProgramIsItsVersionAndLicence()
+    {
+        for (const QString& text : {AboutCorvidText(), AboutMakerText()}) {
+            QVERIFY(text.contains("Corvid 1.0"));
+            QVERIFY(text.contains("editor for 3D scenes"));
+            QVERIFY(text.contains("MIT License"));
+            QVERIFY(text.contains("The Corvid developers"));
+        }
+        QVERIFY(AboutMakerText().contains(kMakerWebAddress));
+        // The licence the boxes name is the one shipped.
+        QFile licence(QStringLiteral(CORVID_SOURCE_DIR "/LICENSE"));
+        QVERIFY(licence.open(QIODevice::ReadOnly));
+        const QByteArray shipped = licence.readAll();
+        QVERIFY(shipped.startsWith("MIT License\n\nCopyright (c) 2026 The Corvid developers\n"));
+
+        QApplication::setWindowIcon(ApplicationIcon());
+        QString title, text;
+        bool hasIcon = false;
+        WithModalBox(
+            [&](QMessageBox& box) {
+                title = box.windowTitle();
+                text = box.text();
+                hasIcon = !box.iconPixmap().isNull();
+                box.accept();
+            },
+            [] { ShowAboutCorvid(nullptr); });
+        QCOMPARE(title, QString("About Corvid"));
+        QCOMPARE(text, AboutCorvidText());
+        QVERIFY(hasIcon);
+    }
+
+    void theIconIsDrawnAndTheShippedFilesAreThatDrawing()
+    {
+        const QIcon icon = ApplicationIcon();
+        QCOMPARE(icon.availableSizes().size(), static_cast<qsizetype>(std::size(kApplicationIconSizes)));
+        for (int size : kApplicationIconSizes) {
+            const QImage drawn = DrawApplicationIcon(size);
+            QCOMPARE(drawn.size(), QSize(size, size));
+            // Transparent corners, an opaque tile, and more than one colour on it.
+            QCOMPARE(qAlpha(drawn.pixel(0, 0)), 0);
+            QCOMPARE(qAlpha(drawn.pixel(size / 2, size / 2)), 255);
+            QVERIFY(drawn.pixel(size / 2, size * 3 / 4) != drawn.pixel(size / 2, size / 8));
+
+            const QString file = QStringLiteral(CORVID_SOURCE_DIR "/data/icons/hicolor/%1x%1/apps/corvid.png").arg(size);
+            if (qEnvironmentVariableIsSet("CORVID_WRITE_ICONS")) {
+                QDir().mkpath(QFileInfo(file).path());
+                QVERIFY(drawn.save(file));
+            }
+            const QImage shipped(file);
+            QVERIFY2(!shipped.isNull(), qPrintable(file + " is missing: run GuiPartsTest with CORVID_WRITE_ICONS=1"));
+            QVERIFY2(shipped.convertToFormat(QImage::Format_ARGB32) == drawn.convertToFormat(QImage::Format_ARGB32),
+                     qPrintable(file + " is not the drawn icon: run GuiPartsTest with CORVID_WRITE_ICONS=1"));
+        }
+        // The desktop entry names the program and the icon that is installed.
+        QFile entry(QStringLiteral(CORVID_SOURCE_DIR "/data/corvid.desktop"));
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QByteArray text = entry.readAll();
+        for (const char* line : {"[Desktop Entry]\n", "\nType=Application\n", "\nName=Corvid\n", "\nExec=corvid %f\n",
+                                 "\nIcon=corvid\n"})
+            QVERIFY2(text.contains(line), line);
     }
 
     void previewShapesFaceOutwards()
