@@ -117,7 +117,7 @@ ImportDialogModel ImportDialogModel::For(const ImportDialogRequest& request)
     Set(m.counterClockwise, !scene, !clockwise);
 
     const bool materials = type != "*.dxf";
-    const bool textures = IsOneOf(type, {"*.cob", "*.cvd", "*.wrl", "*.3ds", "*.prj"});
+    const bool textures = IsOneOf(type, {"*.cob", "*.cvd", "*.wrl", "*.3ds", "*.prj", "*.obj"});
     const bool lights = IsOneOf(type, {"*.cvd", "*.wrl", "*.3ds", "*.prj"});
     const bool sceneParts = IsOneOf(type, {"*.cvd", "*.wrl"});
     Set(m.materials, materials, materials);

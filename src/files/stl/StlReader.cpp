@@ -3,6 +3,7 @@
 #include "files/Document.h"
 #include "files/FileIo.h"
 #include "files/ImportPipeline.h"
+#include "files/TextScan.h"
 #include "platform/Frame.h"
 #include "platform/Material.h"
 #include "platform/MeshBuilder.h"
@@ -11,8 +12,6 @@
 #include "scene/Ui.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -25,66 +24,6 @@ namespace {
 
 constexpr size_t kBinaryHeader = 84;
 constexpr size_t kBinaryTriangle = 50;
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-// The first word of a line and the rest after it, trimmed.
-std::string_view FirstWord(std::string_view line, std::string_view& rest)
-{
-    size_t end = 0;
-    while (end < line.size() && !IsBlank(line[end]))
-        ++end;
-    rest = Trim(line.substr(end));
-    return line.substr(0, end);
-}
-
-bool IsKeyword(std::string_view word, std::string_view keyword)
-{
-    if (word.size() != keyword.size())
-        return false;
-    for (size_t i = 0; i < word.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(word[i])) != keyword[i])
-            return false;
-    return true;
-}
-
-// Three finite numbers separated by blanks, read without the locale.
-bool ReadTriple(std::string_view text, float out[3])
-{
-    const char* at = text.data();
-    const char* end = text.data() + text.size();
-    for (int i = 0; i < 3; ++i) {
-        while (at < end && IsBlank(*at))
-            ++at;
-        if (at < end && *at == '+')
-            ++at;  // from_chars takes no plus sign
-        const auto [next, error] = std::from_chars(at, end, out[i]);
-        if (error != std::errc() || !std::isfinite(out[i]))
-            return false;
-        at = next;
-        // The number ends the field: "1.5x" is not a number.
-        if (at < end && !IsBlank(*at))
-            return false;
-    }
-    return true;
-}
-
-uint32_t ColorByte(float channel)
-{
-    return static_cast<uint32_t>(std::clamp(channel, 0.0f, 1.0f) * 255.0f);
-}
 
 float ReadFloat(const uint8_t* at)
 {
@@ -129,6 +68,8 @@ private:
     MaterialPtr colorMaterial_;
     uint32_t colorFace_ = 0;
     MeshObject solid_;
+    // Root space to the solid's frame: points and normals are mapped into it.
+    Matrix4 toSolid_;
     std::vector<int> corners_;
     const char* status_ = nullptr;
     int solids_ = 0;
@@ -154,6 +95,7 @@ void StlReader::StartSolid(const std::string& name)
     FinishSolid();
     status_ = nullptr;
     solid_ = CreateMeshObject(scene_, baseFrame_, name, progress_);
+    toSolid_ = solid_.frame->World().Inverse();
     ++solids_;
     solid_.mesh->ReserveSpace(2, 2, 2);
     corners_.clear();
@@ -174,7 +116,7 @@ bool StlReader::ReadColor(std::string_view line, std::string_view numbers)
         return true;
     Status(kStlAddingMaterial);
     float rgb[3];
-    if (!ReadTriple(numbers, rgb))
+    if (!ReadFloats(numbers, rgb, 3))
         return false;
     for (float& channel : rgb)
         channel = std::clamp(channel, 0.0f, 1.0f);
@@ -208,7 +150,7 @@ bool StlReader::AddCorner(const float xyz[3])
     if (corners_.size() >= static_cast<size_t>(kStlMaxFacetCorners))
         return false;
     const Vec3 point = ImportPoint({xyz[0], xyz[1], xyz[2]}, options_.scale, AxisConvention::NegateZ);
-    corners_.push_back(solid_.mesh->AddVertex(solid_.frame->InverseTransform(point)));
+    corners_.push_back(solid_.mesh->AddVertex(toSolid_.TransformPoint(point)));
     return true;
 }
 
@@ -220,7 +162,7 @@ void StlReader::AddNormal(const float xyz[3])
     // Normals keep their third coordinate: they are replaced by generated
     // ones when the solid ends.
     const float s = options_.scale;
-    solid_.mesh->AddNormal(solid_.frame->InverseTransform({s * xyz[0], s * xyz[1], s * xyz[2]}));
+    solid_.mesh->AddNormal(toSolid_.TransformPoint({s * xyz[0], s * xyz[1], s * xyz[2]}));
 }
 
 void StlReader::CloseFacet()
@@ -250,14 +192,10 @@ bool StlReader::ReadText(const uint8_t* data, size_t size)
     // Text has no NUL bytes: this is a binary file of the wrong length.
     if (text.find('\0') != std::string_view::npos)
         return false;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string_view::npos)
-            end = text.size();
-        const std::string_view line = Trim(text.substr(at, end - at));
-        at = end + 1;
-        progress_.Bytes(std::min<uint64_t>(at, size), size);
+    LineScanner lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        progress_.Bytes(lines.Consumed(), lines.Size());
         if (line.empty())
             continue;
         std::string_view rest;
@@ -271,10 +209,10 @@ bool StlReader::ReadText(const uint8_t* data, size_t size)
             if (!ReadColor(line, rest))
                 return false;
         } else if (IsKeyword(word, "vertex")) {
-            if (!ReadTriple(rest, xyz) || !AddCorner(xyz))
+            if (!ReadFloats(rest, xyz, 3) || !AddCorner(xyz))
                 return false;
         } else if (IsKeyword(word, "normal")) {
-            if (!ReadTriple(rest, xyz))
+            if (!ReadFloats(rest, xyz, 3))
                 return false;
             AddNormal(xyz);
         } else if (IsKeyword(word, "endloop")) {
