@@ -669,6 +669,10 @@ private:
             in_.Seek(sub.end);
         }
 
+        const Vec3 at = ImportPoint(position, options_.scale, AxisConvention::SwapYZ);
+        const Vec3 aim = ImportPoint(target, options_.scale, AxisConvention::SwapYZ);
+        if (!Finite(at) || !Finite(aim) || !Finite(aim - at))
+            return false;
         const LightType type = spot ? LightType::Spot : LightType::Point;
         FramePtr frame = scene_.NewObjectFrame();
         ObjectRecord* record = AttachRecord(*frame, std::make_unique<ObjectRecord>(corvid::kLight, objectName_));
@@ -679,13 +683,12 @@ private:
         LightPtr light = Light::Create(type, color.x, color.y, color.z);
         scene_.RegisterLight(light);
         frame->AddVisual(scene_.LightIcon(type));
-        const Vec3 at = ImportPoint(position, options_.scale, AxisConvention::SwapYZ);
         if (spot) {
             // Degrees to the cone angles, as the format's readers have always taken them.
             light->SetUmbra(hotspot * 3.0f * 0.0055555557f);
             light->SetPenumbra(falloff * 3.0f * 0.0055555557f);
             light->SetRange(range);
-            const Vec3 direction = ImportPoint(target, options_.scale, AxisConvention::SwapYZ) - at;
+            const Vec3 direction = aim - at;
             if (direction != Vec3{}) {
                 const Vec3 up = direction.z == 0.0f ? Vec3{0, 0, 1} : Vec3{0, direction.z, -direction.y};
                 frame->SetOrientation(scene_.Scene().get(), Normalize(direction), Normalize(up));
@@ -861,6 +864,12 @@ private:
         }
         if (!Sane(placement))
             return false;
+        // Points the pose throws beyond the floats are damage too.
+        for (const MeshBuilderPtr& mesh : frame->GetVisuals()) {
+            const Box box = mesh->GetBox().Transformed(placement);
+            if (!box.IsEmpty() && (!Finite(box.min) || !Finite(box.max)))
+                return false;
+        }
         frame->SetTransform(scene_.Scene().get(), placement);
         return true;
     }
