@@ -25,6 +25,7 @@ void Editor::NewScene()
     transport.Stop();
     tools.FinishGesture();
     scene.NewScene();
+    views.RestoreStandardViews();
     transport.Reset();
 }
 

@@ -8,11 +8,26 @@
 #include "render/ViewSet.h"
 #include "scene/SceneModel.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvid {
 
+FieldLimits FieldLimitsOf(Projection projection)
+{
+    return projection == Projection::Perspective ? FieldLimits{0.01f, 5.0f} : FieldLimits{0.01f, 10000.0f};
+}
+
 namespace {
+
+// Adds change to the view's field, held within its limits. A field found
+// outside them (or not a number) is brought back inside.
+void ChangeField(ViewRecord& view, float change)
+{
+    const FieldLimits limits = FieldLimitsOf(view.projection);
+    const float field = *view.field + change;
+    *view.field = std::isnan(field) ? limits.min : std::clamp(field, limits.min, limits.max);
+}
 
 // Pan: the point one unit in front of the camera, shifted on screen by the
 // last step, moves the view root (perspective) or the camera itself
@@ -93,7 +108,7 @@ bool Dolly(ViewRecord& view, const MouseState& m)
     const float rate = m.leftDown ? 0.1f : 0.01f;
     const float dy = static_cast<float>(m.dy);
     if (view.projection == Projection::Orthographic) {
-        *view.field += -dy * rate;
+        ChangeField(view, -dy * rate);
         return true;
     }
     view.camera->AddTranslation(Combine::Before, {0, 0, dy * rate});
@@ -110,7 +125,7 @@ bool Widen(ViewRecord& view, const MouseState& m)
 {
     if (view.projection != Projection::Perspective || (!m.leftDown && !m.rightDown))
         return false;
-    *view.field -= static_cast<float>(m.dy) * (m.leftDown ? 0.01f : 0.001f);
+    ChangeField(view, -static_cast<float>(m.dy) * (m.leftDown ? 0.01f : 0.001f));
     return true;
 }
 

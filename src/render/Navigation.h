@@ -2,9 +2,20 @@
 // The mouse state the viewports keep for navigation and the tools, and the
 // navigation modes 1..6 that move the view cameras.
 
+#include "platform/Device.h"
+
 namespace corvid {
 
 class ViewSet;
+
+// The field values navigation keeps a view within. A perspective field is
+// the picture's half-width at distance 1 (0.01 is about 1 degree across, 5
+// about 157 degrees); an orthographic one its half-width in scene units, up
+// to the distance of the back plane.
+struct FieldLimits {
+    float min = 0.0f, max = 0.0f;
+};
+FieldLimits FieldLimitsOf(Projection projection);
 
 // The navigation modes among the tool modes (tools/ToolMode.h).
 enum NavigationMode : int {

@@ -48,12 +48,28 @@ Vec3 OrientationAngles(const Vec3& direction, const Vec3& up)
     return {heading * kDegrees, elevation * kDegrees, bank * kDegrees};
 }
 
-ObjectInfo DescribeObject(const Frame& frame, const Frame& scene, const MeshBuilder* mesh, const std::string& name,
-                          const std::string& kindName)
+PatchPlace PatchPlaceOf(const ObjectRecord& record)
+{
+    PatchPlace place;
+    if (record.kind == kPatch || record.kind == kControlPoint)
+        place.patchType = record.patchType;
+    if (record.kind == kControlPoint) {
+        place.row = record.cpRow;
+        place.column = record.cpColumn;
+    }
+    return place;
+}
+
+ObjectInfo DescribeObject(const Frame& frame, const Frame& scene, const MeshBuilder* mesh,
+                          const ObjectRecord& record)
 {
     ObjectInfo info;
-    info.name = name;
-    info.kindName = kindName;
+    info.name = record.name;
+    info.kindName = KindDisplayName(record.kind);
+    const PatchPlace place = PatchPlaceOf(record);
+    info.patchType = FormatInteger(place.patchType);
+    info.controlPointRow = FormatInteger(place.row);
+    info.controlPointColumn = FormatInteger(place.column);
     const Vec3 p = frame.GetPosition(&scene);
     info.positionX = FormatReal(p.x);
     info.positionY = FormatReal(p.y);
@@ -84,8 +100,7 @@ void ViewSet::RefreshObjectInfo()
         ClearObjectInfo();
         return;
     }
-    objectInfo = DescribeObject(*scene_.SelectedFrame(), *scene_.Scene(), scene_.CurrentVisual().get(), record->name,
-                                KindDisplayName(record->kind));
+    objectInfo = DescribeObject(*scene_.SelectedFrame(), *scene_.Scene(), scene_.CurrentVisual().get(), *record);
     ui().Notify(Notification::PanelsChanged);
 }
 

@@ -9,6 +9,8 @@
 
 namespace corvid {
 
+struct ObjectRecord;
+
 struct ObjectInfo {
     std::string name;
     std::string kindName;
@@ -20,6 +22,12 @@ struct ObjectInfo {
     std::string heading, elevation, bank;
     std::string sizeX, sizeY, sizeZ;  // extents of the current visual's box
     std::string faceCount, vertexCount, normalCount;
+    // The patch family of a patch or control point ("0" on a patch object,
+    // "3001" / "3003" on its points), "-1" for every other kind.
+    std::string patchType;
+    // A control point's own place in its patch's grid; "-1" for every other
+    // kind.
+    std::string controlPointRow, controlPointColumn;
 
     bool IsEmpty() const { return name.empty() && kindName.empty() && positionX.empty(); }
 };
@@ -31,9 +39,18 @@ std::string FormatInteger(int value);
 // heading, elevation, bank in degrees from a direction and up vector.
 Vec3 OrientationAngles(const Vec3& direction, const Vec3& up);
 
-// The texts for frame (placed relative to scene) showing mesh (may be null:
-// the size and counts stay empty).
-ObjectInfo DescribeObject(const Frame& frame, const Frame& scene, const MeshBuilder* mesh, const std::string& name,
-                          const std::string& kindName);
+// What the status texts show of a record besides its name and kind: the
+// patch family of patches and control points (else -1), and a control
+// point's row and column in its grid (else -1).
+struct PatchPlace {
+    int patchType = -1;
+    int row = -1, column = -1;
+};
+PatchPlace PatchPlaceOf(const ObjectRecord& record);
+
+// The texts for frame (placed relative to scene) with its record, showing
+// mesh (may be null: the size and counts stay empty).
+ObjectInfo DescribeObject(const Frame& frame, const Frame& scene, const MeshBuilder* mesh,
+                          const ObjectRecord& record);
 
 } // namespace corvid

@@ -160,7 +160,7 @@ bool ViewSet::Pick(int x, int y)
 
     // The selection handoff: the innermost frame, what it carries, the face
     // under the cursor and one of its vertices.
-    const LightPtr light = frame->GetLights().empty() ? nullptr : frame->GetLights().back();
+    const LightPtr light = ObjectLightOf(*frame);
     scene_.SetSelection(frame, visual, light);
     pickDetails.pickPosition = hit->position;
     pickDetails.objectPosition = frame->GetPosition(scene_.Scene().get());
@@ -189,9 +189,10 @@ bool ViewSet::Pick(int x, int y)
 
     pickDetails.kind = record->kind;
     pickDetails.kindName = KindDisplayName(record->kind);
-    pickDetails.controlPointIndex = (record->kind == kPatch || record->kind == kControlPoint)
-                                   ? record->cpRow * record->cpColumns + record->cpColumn
-                                   : -1;
+    const PatchPlace place = PatchPlaceOf(*record);
+    pickDetails.patchType = place.patchType;
+    pickDetails.controlPointRow = place.row;
+    pickDetails.controlPointColumn = place.column;
     if (markersEnabled)
         scene_.MarkerFrame()->SetTraversalOptions(kRenderEnable);
     FitSelectionMarker();

@@ -67,7 +67,9 @@ struct PickDetails {
     Vec3 vertexNormal;
     int kind = 0;
     std::string kindName;
-    int controlPointIndex = -1;  // for patches and control points, else -1
+    int patchType = -1;           // for patches and control points, else -1
+    int controlPointRow = -1;     // a control point's row and column in its
+    int controlPointColumn = -1;  // patch's grid, else -1
 };
 
 } // namespace corvid

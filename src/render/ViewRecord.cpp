@@ -21,6 +21,15 @@ void ViewRecord::UseStandardView(int slot)
     camera = cameras[s];
     field = &fields[s];
     projection = projections[s];
+    if (slot != kViewObject)
+        standardView = slot;
+}
+
+void ViewRecord::CheckView(int command)
+{
+    menu.Check(viewCommand, false);
+    menu.Check(command, true);
+    viewCommand = command;
 }
 
 int InitialStandardView(int viewport)
@@ -38,13 +47,22 @@ void CreateStandardViews(ViewRecord& view, int viewport, Frame& world, const Fra
 {
     view.viewRoot = Frame::Create(&world);
     view.pivot = Frame::Create(view.viewRoot.get());
-    view.pivot->SetOrientation(view.viewRoot.get(), {0.0f, -0.25f, 1.0f}, {0.0f, 1.0f, 0.25f});
+    // The perspective camera looks along the pivot's z axis from behind it,
+    // so orbiting turns the pivot and dollying slides the camera.
+    view.cameras[kViewPerspective] = Frame::Create(view.pivot.get());
+    for (int slot = kViewTop; slot <= kViewBack; ++slot)
+        view.cameras[static_cast<size_t>(slot)] = Frame::Create(&world);
+    ResetStandardViews(view, viewport, world, scene);
+}
 
-    // The perspective camera looks along the pivot's z axis from 30 units
-    // behind it, so orbiting turns the pivot and dollying slides the camera.
-    FramePtr perspective = Frame::Create(view.pivot.get());
+void ResetStandardViews(ViewRecord& view, int viewport, const Frame& world, const Frame& scene)
+{
+    view.viewRoot->SetTransform(&world, Matrix4::Identity());
+    view.pivot->SetTransform(view.viewRoot.get(), Matrix4::Identity());
+    view.pivot->SetOrientation(view.viewRoot.get(), {0.0f, -0.25f, 1.0f}, {0.0f, 1.0f, 0.25f});
+    FramePtr perspective = view.cameras[kViewPerspective];
+    perspective->SetTransform(view.pivot.get(), Matrix4::Identity());
     perspective->SetPosition(view.pivot.get(), {0.0f, 0.0f, -30.0f});
-    view.cameras[kViewPerspective] = perspective;
 
     struct Preset {
         int slot;
@@ -59,16 +77,17 @@ void CreateStandardViews(ViewRecord& view, int viewport, Frame& world, const Fra
         {kViewBack, {0, 0, 100}, {0, 0, -1}, {0, 1, 0}},
     };
     for (const Preset& p : presets) {
-        FramePtr camera = Frame::Create(&world);
-        camera->SetPosition(&scene, p.position);
-        camera->SetOrientation(&scene, p.direction, p.up);
-        view.cameras[static_cast<size_t>(p.slot)] = camera;
+        Frame& camera = *view.cameras[static_cast<size_t>(p.slot)];
+        camera.SetPosition(&scene, p.position);
+        camera.SetOrientation(&scene, p.direction, p.up);
     }
+    view.cameras[kViewObject].reset();
+    view.fields = kStandardFields;
 
-    int slot = InitialStandardView(viewport);
+    const int slot = InitialStandardView(viewport);
     view.UseStandardView(slot);
     if (viewport >= 1 && viewport <= 4)
-        view.viewCommand = kViewCommands[static_cast<size_t>(viewport - 1)][static_cast<size_t>(slot)];
+        view.CheckView(kViewCommands[static_cast<size_t>(viewport - 1)][static_cast<size_t>(slot)]);
 }
 
 } // namespace corvid

@@ -34,6 +34,9 @@ constexpr int kFillPointsPart = 0, kFillWireframePart = 64, kFillSolidPart = 128
 constexpr int kShadeFlatPart = 0, kShadeGouraudPart = 1, kShadePhongPart = 2;
 constexpr int kLightOffPart = 0, kLightOnPart = 8;
 
+// The field values the standard views start with, by slot.
+constexpr std::array<float, kStandardViewCount> kStandardFields{0.5f, 20, 20, 20, 20, 20, 20, 0.5f};
+
 struct ViewRecord {
     ViewRecord() = default;
     // A record is referred to by address (the field reference, the windows,
@@ -74,11 +77,14 @@ struct ViewRecord {
     // StandardView slot. Slot 7 refers to an object, user camera or user
     // light frame and owns nothing.
     std::array<FramePtr, kStandardViewCount> cameras;
-    std::array<float, kStandardViewCount> fields{0.5f, 20, 20, 20, 20, 20, 20, 0.5f};
+    std::array<float, kStandardViewCount> fields = kStandardFields;
     std::array<Projection, kStandardViewCount> projections{
         Projection::Perspective,  Projection::Orthographic, Projection::Orthographic, Projection::Orthographic,
         Projection::Orthographic, Projection::Orthographic, Projection::Orthographic, Projection::Perspective};
     int viewCommand = 0;  // the view item checked in the menu
+    // The standard view (slot 0..6) shown last, where the view goes back to
+    // when the object, camera or light it looks through leaves the scene.
+    int standardView = kViewPerspective;
 
     unsigned Quality() const { return static_cast<unsigned>(fill + shade + light); }
     float Field() const { return *field; }
@@ -87,12 +93,20 @@ struct ViewRecord {
     bool IsViewport() const { return index >= kViewport1 && index <= kViewport4; }
     // Makes slot the view's current standard view (camera, field, projection).
     void UseStandardView(int slot);
+    // Checks the menu item of command (a standard view of viewport n's menu,
+    // or a user camera or light entry) in place of the one checked before.
+    void CheckView(int command);
 };
 
 // Builds the view root, pivot and the seven standard cameras of a viewport
 // record under world, placed relative to scene, and selects its initial view:
 // VIEWPORT_1 Perspective, 2 Left, 3 Top, 4 Front.
 void CreateStandardViews(ViewRecord& view, int viewport, Frame& world, const Frame& scene);
+// Puts the standard cameras, the view root and the pivot of a record made by
+// CreateStandardViews back where they started, with their first field
+// values, forgets the object looked through and selects the initial view
+// again (its menu item checked).
+void ResetStandardViews(ViewRecord& view, int viewport, const Frame& world, const Frame& scene);
 
 // The initial standard view of viewport 1..4.
 int InitialStandardView(int viewport);

@@ -11,6 +11,12 @@ namespace corvid {
 ViewSet::ViewSet(SceneModel& scene, MenuModel& mainMenu) : scene_(scene), mainMenu_(mainMenu)
 {
     createDefaultViews();
+    scene_.onObjectsRemoved = [this] { LeaveRemovedCameras(); };
+}
+
+ViewSet::~ViewSet()
+{
+    scene_.onObjectsRemoved = nullptr;
 }
 
 Ui& ViewSet::ui()

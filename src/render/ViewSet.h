@@ -31,6 +31,7 @@ public:
     // active) and greys the "Viewport n Menu ..." items of mainMenu that
     // layout kind 1 does not use. Both must outlive the view set.
     ViewSet(SceneModel& scene, MenuModel& mainMenu);
+    ~ViewSet();
     ViewSet(const ViewSet&) = delete;
     ViewSet& operator=(const ViewSet&) = delete;
 
@@ -143,6 +144,14 @@ public:
     // Pick, then drop the selection again when it is a light, a camera or a
     // control point.
     bool PickObjectOnly(int x, int y);
+    // Objects have left the scene: a viewport looking through one of them
+    // (Object, User Camera, User Light) goes back to the standard view it
+    // showed last, with its menu's check mark; the active camera and the
+    // camera light follow. The scene model calls this itself.
+    void LeaveRemovedCameras();
+    // New Scene: every viewport's standard cameras, view root and pivot go
+    // back to their presets and the viewport to its initial view.
+    void RestoreStandardViews();
 
     // --- pick, mouse, marker and information panel state ------------------------------
     // What the last pick found besides the selected frame, visual and light.

@@ -45,9 +45,7 @@ bool ViewSet::ViewCommand(int n, int command)
         ActivateView(n);
         FitSelectionMarker();
         RenderAllViews();
-        view.menu.Check(view.viewCommand, false);
-        view.menu.Check(command, true);
-        view.viewCommand = command;
+        view.CheckView(command);
         return true;
     }
 
@@ -60,8 +58,7 @@ bool ViewSet::ViewCommand(int n, int command)
         frame = scene_.UserLight(command - kLightMenuBase);
     if (!frame)
         return false;
-    view.menu.Check(view.viewCommand, false);
-    view.viewCommand = command;
+    view.CheckView(command);
     view.cameras[kViewObject] = frame;
     view.UseStandardView(kViewObject);
     activeViewport = n;
@@ -69,6 +66,41 @@ bool ViewSet::ViewCommand(int n, int command)
     HideSelectionMarker();
     RenderAllViews();
     return true;
+}
+
+void ViewSet::LeaveRemovedCameras()
+{
+    const Frame& world = *scene_.World();
+    bool left = false;
+    for (int n = 1; n <= 4; ++n) {
+        ViewRecord& view = Viewport(n);
+        FramePtr& looked = view.cameras[kViewObject];
+        if (!looked || world.IsAncestorOf(looked.get()))
+            continue;
+        const bool lookingThrough = view.camera == looked;
+        looked.reset();
+        if (!lookingThrough)
+            continue;
+        view.UseStandardView(view.standardView);
+        view.CheckView(kViewCommands[static_cast<size_t>(n - 1)][static_cast<size_t>(view.standardView)]);
+        left = true;
+    }
+    if (!left)
+        return;
+    // The active camera (and the camera light riding on it) is the active
+    // view's camera again, whichever view it was. The operation that removed
+    // the objects is not over yet: the picture is asked for, not drawn here.
+    ActivateView(activeViewport);
+    FitSelectionMarker();
+    ui().Notify(Notification::RedrawRequested);
+}
+
+void ViewSet::RestoreStandardViews()
+{
+    for (int n = 1; n <= 4; ++n)
+        ResetStandardViews(Viewport(n), n, *scene_.World(), *scene_.Scene());
+    ActivateView(activeViewport);
+    FitSelectionMarker();
 }
 
 } // namespace corvid

@@ -31,6 +31,12 @@ std::string FormatName(const char* pattern, int counter)
 
 } // namespace
 
+LightPtr ObjectLightOf(const Frame& frame)
+{
+    const auto& lights = frame.GetLights();
+    return lights.empty() ? nullptr : lights.back();
+}
+
 SceneModel::SceneModel(Ui& ui)
     : ui_(ui)
     , context_(std::make_shared<SceneContext>())
@@ -99,7 +105,8 @@ void SceneModel::buildSceneAuxiliaries()
 void SceneModel::SetActiveCamera(const FramePtr& camera)
 {
     context_->activeCamera = camera;
-    if (cameraLightOn_ && camera)
+    // A frame outside the scene would take the light out of it.
+    if (cameraLightOn_ && camera && inScene(*camera))
         camera->AddChild(cameraLightFrame_);
 }
 
@@ -182,8 +189,7 @@ void SceneModel::Select(FramePtr frame)
     selectedFrame_ = frame;
     if (!frame->GetVisuals().empty())
         currentVisual_ = frame->GetVisuals().front();
-    if (!frame->GetLights().empty())
-        pickedLight_ = frame->GetLights().front();
+    pickedLight_ = ObjectLightOf(*frame);
     hasSelection_ = true;
 }
 
@@ -464,6 +470,7 @@ void SceneModel::DeleteObjectTree(FramePtr frame)
         history_.Clear();
         dirty_ = true;
         ui_.Notify(Notification::TreeChanged);
+        objectsRemoved();
         return;
     }
     releaseLookAt(frame);
@@ -474,6 +481,13 @@ void SceneModel::DeleteObjectTree(FramePtr frame)
     reparent(frame, nullptr);
     unregisterTree(*frame);
     ui_.Notify(Notification::TreeChanged);
+    objectsRemoved();
+}
+
+void SceneModel::objectsRemoved()
+{
+    if (onObjectsRemoved)
+        onObjectsRemoved();
 }
 
 FramePtr SceneModel::frameOf(const ObjectRecord* record) const
@@ -624,17 +638,22 @@ void SceneModel::ReplayMoves(const std::vector<FrameMove>& moves, bool forward)
         for (auto it = moves.rbegin(); it != moves.rend(); ++it)
             place(*it, it->fromParent, it->fromNext);
 
+    bool removed = false;
     for (const FrameMove& move : moves) {
-        if (inScene(*move.frame))
+        if (inScene(*move.frame)) {
             registerTree(move.frame);
-        else
+        } else {
             unregisterTree(*move.frame);
+            removed = true;
+        }
     }
     for (const FrameMove& move : moves)
         if (inScene(*move.frame))
             if (const ObjectRecord* record = RecordOf(move.frame.get()); record && !record->treeItem)
                 insertTreeItem(move.frame);
     ui_.Notify(Notification::TreeChanged);
+    if (removed)
+        objectsRemoved();
 }
 
 void SceneModel::RestoreSelection(const SelectionState& selection)
@@ -755,7 +774,8 @@ void SceneModel::NewScene()
     props.fogDensity = 0.0f;
     ui_.Notify(Notification::FogPanelChanged);
 
-    // The picture goes with the scene; the display switches stay.
+    // The picture goes with the scene; the grid and the light symbols show
+    // again.
     settings_->fogChangeBoth = false;
     settings_->backgroundImageOn = false;
     settings_->backgroundImageName.clear();
@@ -763,6 +783,8 @@ void SceneModel::NewScene()
     props.background = {0, 0, 0, 1};
     props.backgroundImage = nullptr;
 
+    settings_->renderGrid = true;
+    SetRenderLights(true);
     buildSceneAuxiliaries();
     if (ObjectRecord* worldRecord = RecordOf(world_.get()))
         if (worldRecord->treeItem) {
@@ -773,6 +795,7 @@ void SceneModel::NewScene()
     RegisterObject(scene_);
     dirty_ = false;
     history_.MarkSaved();
+    objectsRemoved();
     ui_.Notify(Notification::RedrawRequested);
 }
 

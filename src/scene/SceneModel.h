@@ -31,6 +31,11 @@ constexpr int kMaxUserLights = 1000;
 constexpr int kCameraMenuBase = 2222;
 constexpr int kLightMenuBase = 3333;
 
+// The light a frame's object stands for when it carries several: the last
+// one added. Picking, the Objects List and the light settings all take this
+// one. Null for a frame without lights.
+LightPtr ObjectLightOf(const Frame& frame);
+
 // Default-name counters. Each starts at 0 with the program, is read for a name
 // and then incremented, and is never reset (not by New Scene either).
 struct NameCounters {
@@ -95,8 +100,14 @@ public:
     void SetCameraLightOn(bool on);
 
     // Empties the scene (keeping SCENE itself), the material list and the
-    // animation, and restarts the camera and light menu numbering.
+    // animation, and restarts the camera and light menu numbering. The grid
+    // and the light symbols are shown again.
     void NewScene();
+
+    // Called after objects have left the scene: a deletion, New Scene, or an
+    // undo or redo that takes objects out. Whoever looks through frames of
+    // the scene (the views) lets go of those that went.
+    std::function<void()> onObjectsRemoved;
 
     // --- records and registration ---------------------------------------------
     // Gives an object frame (which already has its record) an interpolator
@@ -280,6 +291,7 @@ private:
     // Drops the items of frame's subtree from the Objects List.
     void removeTreeItems(Frame& frame);
     void afterHierarchyChange();
+    void objectsRemoved();
 
     Ui& ui_;
     std::shared_ptr<SceneContext> context_;

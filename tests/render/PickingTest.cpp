@@ -56,7 +56,8 @@ TEST_F(PickTest, TheInnermostFrameOfTheHitPathIsSelected)
     EXPECT_EQ(scene.CurrentVisual(), inner->GetVisuals().front());
     EXPECT_EQ(views.pickDetails.kind, kObject);
     EXPECT_EQ(views.pickDetails.kindName, "Object");
-    EXPECT_EQ(views.pickDetails.controlPointIndex, -1);
+    EXPECT_EQ(views.pickDetails.patchType, -1);
+    EXPECT_EQ(views.pickDetails.controlPointRow, -1);
     EXPECT_EQ(views.pickDetails.faceCount, 6);
     EXPECT_EQ(views.pickDetails.vertexCount, 8);
     EXPECT_EQ(views.pickDetails.x, kCentreX);
