@@ -195,12 +195,25 @@ std::optional<std::string> PatchParametersProblem(int patchType, const PatchFami
         return "A patch needs at least 2 rows and 2 columns.";
     if (p.stepsX < 1 || p.stepsZ < 1)
         return "A patch needs at least 1 step per span.";
-    if (PatchSizesOf(patchType, p).controlColumns > kPatchRowPoints)
+    const int extra = patchType == kPatchCatmullRom ? 2 : 1;
+    if (static_cast<long long>(p.columns) + extra > kPatchRowPoints)
         return "A patch row can hold at most " + std::to_string(kPatchRowPoints) +
                " control points: use fewer columns.";
-    // Keeps the vertex count within an int.
-    if (static_cast<long long>(p.rows) * p.stepsX * kPatchRowPoints * p.stepsZ > 100000000LL)
-        return "This patch would have too many vertices: use fewer rows or steps.";
+    if (static_cast<long long>(p.rows) + extra > kPatchRowPoints)
+        return "A patch column can hold at most " + std::to_string(kPatchRowPoints) +
+               " control points: use fewer rows.";
+    // Every cell is one face, so the vertices bound the faces too. Counted in
+    // 64 bits, each side alone first, so nothing here overflows.
+    const long long vertexRows = static_cast<long long>(p.rows - 1) * p.stepsX + 1;
+    const long long vertexColumns = static_cast<long long>(p.columns - 1) * p.stepsZ + 1;
+    if (vertexRows > kMaxPatchSurfaceVertices || vertexColumns > kMaxPatchSurfaceVertices ||
+        vertexRows * vertexColumns > kMaxPatchSurfaceVertices) {
+        const bool countable = vertexRows <= kMaxPatchSurfaceVertices && vertexColumns <= kMaxPatchSurfaceVertices;
+        const std::string count = countable ? std::to_string(vertexRows * vertexColumns) + " surface vertices"
+                                            : "too many surface vertices";
+        return "This patch would have " + count + "; a patch surface may have at most " +
+               std::to_string(kMaxPatchSurfaceVertices) + " vertices: use fewer rows, columns or steps.";
+    }
     return std::nullopt;
 }
 
@@ -356,6 +369,67 @@ FramePtr CreatePatch(SceneModel& scene, PatchParameters& patches, int patchType,
     return patch;
 }
 
+namespace {
+
+void CollectPatchPoints(const FramePtr& frame, bool withChildren, std::vector<PatchPointStart>& out)
+{
+    const ObjectRecord* record = RecordOf(frame.get());
+    if (record && record->kind == kPatch)
+        for (const FramePtr& group : frame->GetChildren())
+            for (const FramePtr& point : group->GetChildren())
+                if (const ObjectRecord* r = RecordOf(point.get()); r && r->kind == kControlPoint)
+                    out.push_back({point, frame, point->GetPosition(frame.get())});
+    if (withChildren)
+        for (const FramePtr& child : frame->GetChildren())
+            CollectPatchPoints(child, true, out);
+}
+
+// Puts every vertex of group's control net (B-spline) where its point is.
+void FollowPointsWithNet(SceneModel& scene, const Frame& group)
+{
+    const Frame* netFrame = nullptr;
+    for (const FramePtr& child : group.GetChildren())
+        if (!RecordOf(child.get()) && !child->GetVisuals().empty())
+            netFrame = child.get();
+    if (!netFrame)
+        return;
+    const MeshBuilderPtr& net = netFrame->GetVisuals().front();
+    scene.History().Touch<MeshAspect>(net);
+    for (const FramePtr& point : group.GetChildren()) {
+        const ObjectRecord* r = RecordOf(point.get());
+        if (!r || r->kind != kControlPoint)
+            continue;
+        const int vertex = r->cpRow * (r->cpColumns + 1) + r->cpColumn;
+        if (r->cpRow >= 0 && r->cpColumn >= 0 && r->cpColumn <= r->cpColumns && vertex < net->GetVertexCount())
+            net->SetVertex(vertex, point->GetPosition(netFrame));
+    }
+}
+
+} // namespace
+
+std::vector<PatchPointStart> PatchPointsOf(const FramePtr& frame, bool withChildren)
+{
+    std::vector<PatchPointStart> out;
+    if (frame)
+        CollectPatchPoints(frame, withChildren, out);
+    return out;
+}
+
+void ScalePatchPoints(SceneModel& scene, const std::vector<PatchPointStart>& points, const Vec3& factors)
+{
+    std::vector<const Frame*> groups;
+    for (const PatchPointStart& start : points) {
+        scene.History().Touch<TransformAspect>(start.point);
+        const Vec3& p = start.inPatch;
+        start.point->SetPosition(start.patch.get(), {p.x * factors.x, p.y * factors.y, p.z * factors.z});
+        if (const Frame* group = start.point->GetParent();
+            group && std::find(groups.begin(), groups.end(), group) == groups.end())
+            groups.push_back(group);
+    }
+    for (const Frame* group : groups)
+        FollowPointsWithNet(scene, *group);
+}
+
 bool ReevaluatePatch(SceneModel& scene, PatchParameters& patches, Frame& controlPoint, PatchRegion region)
 {
     const ObjectRecord* record = RecordOf(&controlPoint);
@@ -393,15 +467,17 @@ bool ReevaluatePatch(SceneModel& scene, PatchParameters& patches, Frame& control
                 break;
             }
 
-    // Every control point's position relative to the group; the points are
-    // the group's children, so that is their own translation.
+    // Every control point's position in the patch frame, where the surface
+    // is: the group may have moved within the patch (an origin move shifts
+    // it back by as much as the patch frame went).
     PatchControlGrid& grid = patches.buffer;
     grid.Resize(s.controlRows);
+    const Matrix4 groupToPatch = group->GetLocalTransform();
     for (const FramePtr& child : group->GetChildren()) {
         const ObjectRecord* r = RecordOf(child.get());
         if (r && r->kind == kControlPoint && r->cpRow >= 0 && r->cpRow < s.controlRows && r->cpColumn >= 0 &&
             r->cpColumn < s.controlColumns)
-            grid.At(r->cpRow, r->cpColumn) = child->GetLocalTransform().GetTranslation();
+            grid.At(r->cpRow, r->cpColumn) = groupToPatch.TransformPoint(child->GetLocalTransform().GetTranslation());
     }
 
     const std::vector<AxisSample> rows = AxisSamples(type, p.rows - 1, p.stepsX);

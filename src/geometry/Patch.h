@@ -38,8 +38,11 @@ namespace corvid {
 
 class SceneModel;
 
-// The most control points a row of the evaluation buffer holds.
+// The most control points a row of the evaluation buffer holds; a column
+// holds as many.
 constexpr int kPatchRowPoints = 100;
+// The most vertices a patch surface may have (it has fewer faces).
+constexpr long long kMaxPatchSurfaceVertices = 1000000;
 
 // The creation parameters of one family.
 struct PatchFamilyParameters {
@@ -81,7 +84,9 @@ PatchSizes PatchSizesOf(int patchType, const PatchFamilyParameters& parameters);
 
 // Why parameters of family patchType cannot make a patch, or nothing when
 // they can: fewer than 2 rows or columns, fewer than 1 step, more control
-// points in a row than the evaluation buffer holds, or an unknown family.
+// points in a row or a column than the evaluation buffer holds in a row, a
+// surface of more than kMaxPatchSurfaceVertices vertices (the message names
+// the limit), or an unknown family. Checked before anything is allocated.
 std::optional<std::string> PatchParametersProblem(int patchType, const PatchFamilyParameters& parameters);
 
 // The surface of a control grid, row-major, V x U points.
@@ -106,6 +111,26 @@ FramePtr CreatePatch(SceneModel& scene, PatchParameters& patches, int patchType,
 // The control net of a patch's control group (B-spline), or null.
 MeshBuilderPtr ControlNetOf(const Frame& group);
 
+// A control point and where it stood in its patch's frame when a mesh
+// scale of the patch began.
+struct PatchPointStart {
+    FramePtr point;
+    FramePtr patch;
+    Vec3 inPatch;
+};
+
+// The control points a mesh scale of frame reshapes: those of frame when it
+// is a patch and, with children, those of every patch below it, each with
+// where it stands now.
+std::vector<PatchPointStart> PatchPointsOf(const FramePtr& frame, bool withChildren);
+
+// A mesh scale has multiplied the surfaces' vertices by factors (in each
+// patch's own axes, about its origin): puts each point at factors times
+// where it started, and the control nets with them, so that every surface
+// is still what its control points give and a point moved next re-shapes it
+// without a seam.
+void ScalePatchPoints(SceneModel& scene, const std::vector<PatchPointStart>& points, const Vec3& factors);
+
 enum class PatchRegion {
     // Only the surface vertices (and normals) the moved point bears on. The
     // rest of the grid must be where the surface was last evaluated with,
@@ -116,8 +141,9 @@ enum class PatchRegion {
 };
 
 // After controlPoint has moved: updates its vertex of the control net,
-// copies the group's control points into the evaluation buffer and
-// re-samples the surface in place, then its normals. The grid sizes and
+// copies the group's control points into the evaluation buffer (mapped into
+// the patch frame, where the surface is) and re-samples the surface in
+// place, then its normals. The grid sizes and
 // steps come from the point's record. False (nothing changed) for a frame
 // that is not the control point of a well-formed 3001 / 3003 patch; type 3002
 // is one of those.
