@@ -195,11 +195,13 @@ private:
             }
             if (open_.empty())
                 return true;  // the main chunk is done; what follows it is not ours
+            // A null id ends the walk as the file's end would, whatever
+            // length follows it (zeros padding a file, say).
+            if (open_.back().end - in_.Position() >= 2 && Cursor::Load16(in_.Here()) == kNull)
+                return true;
             ChunkHeader chunk;
             if (!readHeader(chunk, open_.back().end))
                 return false;
-            if (chunk.id == kNull)
-                return true;
             if (!dispatch(chunk))
                 return false;
         }

@@ -450,6 +450,21 @@ TEST_F(ThreeDsReadTest, NamesAreCutAt255Characters)
     EXPECT_TRUE(Find(ws.scene, std::string(255, 'n')));
 }
 
+TEST_F(ThreeDsReadTest, ANullChunkEndsTheFileAsItsEndWould)
+{
+    // Zeros after the mesh data, inside the main chunk: the walk ends there.
+    Hand3ds h;
+    h.begin(0x4D4D).begin(0x3D3D).begin(0x4000).str("Tri").begin(0x4100).points({0, 0, 0, 1, 0, 0, 0, 1, 0});
+    h.faces({0, 1, 2, 0}).end().end().end().end();
+    for (int i = 0; i < 10; ++i)
+        h.u8(0);
+    h.begin(0x4000).str("Never").end();
+    h.end();
+    ASSERT_TRUE(Read(h.bytes));
+    EXPECT_TRUE(ws.ui.messages.empty());
+    EXPECT_TRUE(Find(ws.scene, "Tri"));
+}
+
 TEST_F(ThreeDsReadTest, TheStatusLinesFollowTheImport)
 {
     ASSERT_TRUE(Read(PlainTriangle()));
