@@ -5,6 +5,7 @@
 #include "app/Editor.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace corvid {
 
@@ -34,11 +35,21 @@ std::string ColorDepthProblem(int depth)
     }
 }
 
+void StartupPlatform::WriteDiagnostic(const std::string& line)
+{
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 bool CheckMachine(StartupPlatform& platform, Ui& ui)
 {
     // Linux passes the platform check; only the renderer and the desktop
     // can stop the program here.
-    std::string warning = OpenGlWarning(platform.ProbeOpenGl());
+    const std::optional<GlVersion> version = platform.ProbeOpenGl();
+    if (!version) {
+        const std::string why = platform.ProbeDiagnostic();
+        platform.WriteDiagnostic("corvid: OpenGL probe failed: " + (why.empty() ? std::string("no reason given") : why));
+    }
+    std::string warning = OpenGlWarning(version);
     if (!warning.empty()) {
         ui.ShowMessage(warning);
         return false;
@@ -87,10 +98,15 @@ bool InitializeMainWindow(Editor& editor, StartupPlatform& platform, const Start
     }
 
     ui.SetStartupStatus("Enumerating ZBuffer Formats ...");
-    for (DriverRecord& driver : table)
-        if (auto formats = platform.ZBufferFormats(driver))
-            for (const ZFormatInfo& format : *formats)
-                driver.AddZFormat(format.bits, format.format);
+    for (DriverRecord& driver : table) {
+        const auto formats = platform.ZBufferFormats(driver);
+        if (!formats) {
+            ui.ShowMessage("Enum ZBuffer Formats Error\n " + driver.name);
+            continue;
+        }
+        for (const ZFormatInfo& format : *formats)
+            driver.AddZFormat(format.bits, format.format);
+    }
     editor.views.SetDriverTable(std::move(table));
 
     ui.SetStartupStatus("Enumerating Display Modes ...");

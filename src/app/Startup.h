@@ -64,6 +64,11 @@ public:
     // --- checks before the Editor exists ---
     // The OpenGL version the display offers; nothing when there is none.
     virtual std::optional<GlVersion> ProbeOpenGl() = 0;
+    // Why the last ProbeOpenGl found nothing, in one line; empty when it
+    // does not know.
+    virtual std::string ProbeDiagnostic() { return {}; }
+    // Writes one line for a developer (the program's stderr), not a dialog.
+    virtual void WriteDiagnostic(const std::string& line);
     // Bits per pixel of the desktop.
     virtual int DesktopColorDepth() = 0;
     // The splash window: shown centred after the checks, gone at the end.
@@ -90,6 +95,7 @@ public:
 
 // Steps before the Editor: the OpenGL check and the desktop colour depth,
 // then the splash window. False (after its message) when the program must end.
+// A probe that found no OpenGL also writes its one-line diagnostic.
 bool CheckMachine(StartupPlatform& platform, Ui& ui);
 
 // The warning for an OpenGL older than required (or none), e.g.
@@ -110,6 +116,8 @@ struct StartupOptions {
 // The main-window initialisation: enumeration, drivers, base directory, tool
 // windows, viewports, display modes, main window shown, command-line scene.
 // False when no renderer was found (nothing after the enumeration is done).
+// A renderer whose depth formats cannot be queried is reported ("Enum
+// ZBuffer Formats Error" and its name) and kept, without depth formats.
 bool InitializeMainWindow(Editor& editor, StartupPlatform& platform, const StartupOptions& options);
 
 // The first size of VIEWPORT_1: closes the splash, builds view 1's device,

@@ -30,7 +30,7 @@ void PrepareQtForOpenGl()
 EditorShell::EditorShell()
     : ui_(std::make_unique<QtUi>())
     , platform_(std::make_unique<QtStartupPlatform>(*ui_))
-    , factory_(std::make_unique<GlDeviceFactory>())
+    , factory_(std::make_unique<GlDeviceFactory>(ui_.get()))
 {
 }
 

@@ -5,18 +5,35 @@
 #include "platform/headless/HeadlessRenderer.h"
 #include "render/DriverRecord.h"
 #include "render/ViewWindow.h"
+#include "scene/Ui.h"
 
 #include <QApplication>
 #include <QOpenGLContext>
 
 namespace corvid {
 
-GlDeviceFactory::GlDeviceFactory() = default;
+GlDeviceFactory::GlDeviceFactory(Ui* ui)
+    : ui_(ui)
+{
+}
+
 GlDeviceFactory::~GlDeviceFactory() = default;
 
 std::unique_ptr<Device> GlDeviceFactory::CreateDevice(const DeviceRequest& request)
 {
     lastError_.clear();
+    std::unique_ptr<Device> device = createDevice(request);
+    if (!device && ui_) {
+        if (lastError_.empty())
+            lastError_ = "the renderer gave no reason";
+        const std::string renderer = request.driver ? request.driver->name : std::string("OpenGL");
+        ui_->ShowMessage("Cannot create the view's device on " + renderer + "\n " + lastError_);
+    }
+    return device;
+}
+
+std::unique_ptr<Device> GlDeviceFactory::createDevice(const DeviceRequest& request)
+{
     if (!request.window) {
         lastError_ = "the view has no window";
         return nullptr;

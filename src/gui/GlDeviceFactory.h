@@ -1,7 +1,8 @@
 #pragma once
 // Makes the view devices: an OpenGL device in the viewport widget's own
 // context for the display's renderer, or a device on the headless renderer
-// whose picture the widget reads back.
+// whose picture the widget reads back. A device that cannot be made is
+// reported through the Ui with the renderer's reason.
 
 #include "render/DeviceFactory.h"
 
@@ -11,6 +12,7 @@
 namespace corvid {
 
 class HeadlessRenderer;
+class Ui;
 
 // The keys of the two renderers in DriverRecord::key.
 constexpr const char* kDisplayRendererKey = "display";
@@ -18,7 +20,8 @@ constexpr const char* kHeadlessRendererKey = "headless";
 
 class GlDeviceFactory final : public DeviceFactory {
 public:
-    GlDeviceFactory();
+    // ui shows why a device could not be made; null keeps it quiet.
+    explicit GlDeviceFactory(Ui* ui = nullptr);
     ~GlDeviceFactory() override;
 
     std::unique_ptr<Device> CreateDevice(const DeviceRequest& request) override;
@@ -28,6 +31,9 @@ public:
     const std::string& LastError() const { return lastError_; }
 
 private:
+    std::unique_ptr<Device> createDevice(const DeviceRequest& request);
+
+    Ui* ui_ = nullptr;
     std::shared_ptr<HeadlessRenderer> headless_;  // made on first use
     std::string lastError_;
 };

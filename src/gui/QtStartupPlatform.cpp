@@ -99,6 +99,11 @@ std::optional<GlVersion> QtStartupPlatform::ProbeOpenGl()
     return GlVersion{display_->major, display_->minor};
 }
 
+std::string QtStartupPlatform::ProbeDiagnostic()
+{
+    return display_ ? display_->error : std::string();
+}
+
 int QtStartupPlatform::DesktopColorDepth()
 {
     return CurrentDesktopColorDepth();
@@ -127,8 +132,11 @@ std::optional<std::vector<RendererInfo>> QtStartupPlatform::EnumerateRenderers()
 {
     if (!display_)
         ProbeOpenGl();
-    if (!headless_)
+    if (!headless_) {
         headless_ = ProbeOpenGL();
+        if (!headless_->ok)
+            WriteDiagnostic("corvid: headless OpenGL probe failed: " + headless_->error);
+    }
     // The headless renderer comes first so that, with both present, the
     // default driver (the second of two) is the display's.
     std::vector<RendererInfo> renderers;

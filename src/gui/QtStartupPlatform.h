@@ -25,6 +25,7 @@ public:
     void SetMainWindow(MainWindow* window) { window_ = window; }
 
     std::optional<GlVersion> ProbeOpenGl() override;
+    std::string ProbeDiagnostic() override;
     int DesktopColorDepth() override;
     void ShowSplash() override;
     void CloseSplash() override;

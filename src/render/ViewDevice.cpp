@@ -136,11 +136,12 @@ bool ViewSet::buildViewDevice(ViewRecord& view, bool mayFallBack)
     view.window->MakeCurrent();
     std::unique_ptr<Device> device = deviceFactory ? deviceFactory->CreateDevice(request) : nullptr;
     if (!device) {
-        // Driver 1 is the fall-back; it is tried once, and never when it is
-        // the driver that just failed or when there is no second driver.
-        if (mayFallBack && view.driverIndex != 1 && drivers.size() > 1) {
-            view.driverIndex = 1;
-            view.driver = drivers[1];
+        // Driver 1 is the fall-back, and driver 0 when driver 1 is the one
+        // that failed (with two drivers it is the default); it is tried once.
+        if (mayFallBack && drivers.size() > 1) {
+            const int other = view.driverIndex == 1 ? 0 : 1;
+            view.driverIndex = other;
+            view.driver = drivers[static_cast<size_t>(other)];
             return buildViewDevice(view, false);
         }
         // Leave the other views drawable; this one has no device and is

@@ -22,6 +22,8 @@ struct LoggingUi : ScriptedUi {
 struct FakePlatform : StartupPlatform {
     FakePlatform(CallLog& l, Editor* e) : log(l), editor(e) {}
     std::optional<GlVersion> ProbeOpenGl() override { return gl; }
+    std::string ProbeDiagnostic() override { return "no context: " + probeError; }
+    void WriteDiagnostic(const std::string& line) override { log.push_back("diagnostic " + line); }
     int DesktopColorDepth() override { return depth; }
     void ShowSplash() override { log.push_back("splash"); }
     void CloseSplash() override { log.push_back("close splash"); }
@@ -45,6 +47,7 @@ struct FakePlatform : StartupPlatform {
     CallLog& log;
     Editor* editor;
     std::optional<GlVersion> gl = GlVersion{4, 6};
+    std::string probeError = "EGL_BAD_ACCESS";
     int depth = 32;
     std::optional<std::vector<RendererInfo>> renderers;
     std::map<std::string, std::vector<ZFormatInfo>> zFormats;
@@ -91,7 +94,9 @@ TEST(MachineCheck, OldOpenGlAndUnusableDesktopsEndTheProgramBeforeTheSplash)
         {GlVersion{3, 3}, 16, "splash"},
         {GlVersion{2, 1}, 32, "message (WARNING: OpenGL 2.1 found) Please Install OpenGL 3.3"},
         {GlVersion{3, 2}, 24, "message (WARNING: OpenGL 3.2 found) Please Install OpenGL 3.3"},
-        {std::nullopt, 32, "message (WARNING: OpenGL not installed) Please Install OpenGL 3.3"},
+        {std::nullopt, 32,
+         "diagnostic corvid: OpenGL probe failed: no context: EGL_BAD_ACCESS\n"
+         "message (WARNING: OpenGL not installed) Please Install OpenGL 3.3"},
         {GlVersion{4, 6}, 24, "message Must run in 16 or 32 bit color depth"},
         {GlVersion{4, 6}, 8, "message Must run in 16 or 32 bit color depth"},
         {GlVersion{4, 6}, 15, "message Unknown color depth"},
@@ -103,7 +108,10 @@ TEST(MachineCheck, OldOpenGlAndUnusableDesktopsEndTheProgramBeforeTheSplash)
         platform.gl = c.gl;
         platform.depth = c.depth;
         EXPECT_EQ(CheckMachine(platform, ui), c.outcome == "splash") << c.outcome;
-        EXPECT_EQ(log, CallLog{c.outcome});
+        std::string lines;
+        for (const std::string& entry : log)
+            lines += (lines.empty() ? "" : "\n") + entry;
+        EXPECT_EQ(lines, c.outcome);
     }
 }
 
@@ -115,7 +123,8 @@ TEST_F(StartupTest, StatusLinesComeInOrderAndDriversAreRecorded)
     options.commandLineFile = "scene.cvd";
     ASSERT_TRUE(InitializeMainWindow(editor, platform, options));
     EXPECT_EQ(log, (CallLog{"status Enumerating Devices ...", "status Enumerating ZBuffer Formats ...",
-                            "zformats display", "zformats soft", "zformats egl", "status Enumerating Display Modes ...",
+                            "zformats display", "zformats soft", "zformats egl",
+                            "message Enum ZBuffer Formats Error\n egl", "status Enumerating Display Modes ...",
                             "status Checking registry ...", "title Corvid 1.0", "status Setting up main menu ...",
                             "status Getting desktop information ...", "status Initializing tool window ...",
                             "create tool", "status Initializing Sphere window ...", "create sphere",
@@ -153,4 +162,64 @@ TEST_F(StartupTest, TheDriverTableHoldsOneToFiveRenderers)
     platform.renderers = std::nullopt;
     EXPECT_FALSE(InitializeMainWindow(editor, platform, options));
     EXPECT_EQ(log, (CallLog{"status Enumerating Devices ...", "close splash", "message Enum Devices Error"}));
+}
+
+// The two renderers as the editor lists them: the headless one first, so
+// that the default (the second of two) is the display's.
+TEST_F(StartupTest, WhenTheDefaultRendererFailsTheViewIsBuiltOnTheOther)
+{
+    platform.renderers = std::vector{Renderer("headless", {16, 32}), Renderer("display", {32})};
+    platform.zFormats = {{"headless", {{16, 1}, {24, 2}}}, {"display", {{16, 3}, {24, 4}}}};
+    ASSERT_TRUE(InitializeMainWindow(editor, platform, options));
+    ASSERT_EQ(editor.views.Viewport(1).driver.key, "display");
+
+    factory.failing = {1};
+    log.clear();
+    FinishStartup(editor, platform);
+    ViewRecord& view = editor.views.Viewport(1);
+    ASSERT_TRUE(view.device) << "no picture: the fall-back never reached the headless renderer";
+    EXPECT_EQ(view.driverIndex, 0);
+    EXPECT_EQ(view.driver.key, "headless");
+    EXPECT_EQ(log, (CallLog{"close splash", "clear v1", "render v1", "update v1", "present v1"}));
+    // Tried once each: a failing fall-back does not go round in circles.
+    factory.failing = {0, 1};
+    factory.requests.clear();
+    EXPECT_FALSE(editor.views.BuildViewDevice(view));
+    EXPECT_EQ(factory.requests.size(), 2u);
+}
+
+// Whatever the machine offers, every view starts on a renderer the table
+// holds, and view 1's first device is asked of that renderer.
+TEST_F(StartupTest, EveryViewStartsOnARendererTheTableHolds)
+{
+    for (int count = 1; count <= 6; ++count) {
+        SCOPED_TRACE(std::to_string(count) + " renderers");
+        std::vector<RendererInfo> renderers;
+        for (int i = 0; i < count; ++i)
+            renderers.push_back(Renderer("r" + std::to_string(i), {32}));
+        platform.renderers = renderers;
+        platform.zFormats.clear();
+        for (const RendererInfo& r : renderers)
+            platform.zFormats[r.key] = {{16, 1}};
+        ScriptedUi quiet;
+        Editor fresh(quiet);
+        fresh.views.deviceFactory = &factory;
+        platform.editor = &fresh;
+        ASSERT_TRUE(InitializeMainWindow(fresh, platform, options));
+        ASSERT_LE(fresh.views.drivers.size(), 5u);
+        for (int v : {kFullScreenView, kViewport1, kViewport2, kViewport3, kViewport4}) {
+            const ViewRecord& view = fresh.views.records[v];
+            ASSERT_GE(view.driverIndex, 0);
+            ASSERT_LT(view.driverIndex, static_cast<int>(fresh.views.drivers.size()));
+            EXPECT_EQ(view.driver.key, fresh.views.drivers[static_cast<size_t>(view.driverIndex)].key);
+        }
+        factory.requests.clear();
+        FinishStartup(fresh, platform);
+        ASSERT_EQ(factory.requests.size(), 1u);
+        EXPECT_EQ(factory.requests[0].driver->key, fresh.views.Viewport(1).driver.key);
+        EXPECT_TRUE(fresh.views.Viewport(1).device);
+        for (int n = 1; n <= 4; ++n)
+            fresh.views.Viewport(n).window = nullptr;
+    }
+    platform.editor = &editor;
 }

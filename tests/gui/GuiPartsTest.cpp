@@ -14,6 +14,9 @@
 #include "gui/ToolButtons.h"
 #include "tools/ToolMode.h"
 #include "gui/FileFilter.h"
+#include "gui/GlDeviceFactory.h"
+#include "render/DriverRecord.h"
+#include "render/ViewWindow.h"
 #include "gui/HelpFile.h"
 #include "gui/ImportOptionsDialog.h"
 #include "gui/MenuBuilder.h"
@@ -419,6 +422,37 @@ private slots:
         hooks.readColorDepth = [] { return CurrentDesktopColorDepth(); };
         QCOMPARE(HandleDisplayChange(editor, CurrentDesktopColorDepth(), hooks), DisplayChangeResult::DevicesRebuilt);
         QVERIFY(ui.questions.empty());
+    }
+
+    void aDeviceThatCannotBeMadeIsReportedWithTheRenderersReason()
+    {
+        // A window with no OpenGL context behind it.
+        struct NoContextWindow : ViewWindow {
+            Size ClientSize() const override { return {64, 48}; }
+            void MakeCurrent() override {}
+            void Present(Device&, const Rect&) override {}
+            void SetGeometry(const Rect&) override {}
+            void SetVisible(bool) override {}
+        } window;
+        DriverRecord display;
+        display.SetNames("Display (llvmpipe)", "OpenGL 4.5");
+        display.key = kDisplayRendererKey;
+        DeviceRequest request;
+        request.driver = &display;
+        request.width = 64;
+        request.height = 48;
+        request.window = &window;
+
+        ScriptedUi ui;
+        GlDeviceFactory factory(&ui);
+        QVERIFY(!factory.CreateDevice(request));
+        QCOMPARE(ui.messages, (std::vector<std::string>{
+                                  "Cannot create the view's device on Display (llvmpipe)\n "
+                                  "the viewport window has no OpenGL context"}));
+        request.window = nullptr;
+        QVERIFY(!factory.CreateDevice(request));
+        QCOMPARE(ui.messages.back(), std::string("Cannot create the view's device on Display (llvmpipe)\n "
+                                                 "the view has no window"));
     }
 
     void commandLineRefusesWhatItCannotUse()

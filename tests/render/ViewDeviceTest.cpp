@@ -35,7 +35,7 @@ TEST_F(ViewTest, DetailLevelShrinksThePictureNotTheWindow)
     EXPECT_EQ(windows[0].presented.at(0), (Rect{0, 0, 100, 100}));
 }
 
-TEST_F(ViewTest, AFailingDriverFallsBackToDriverOneOnce)
+TEST_F(ViewTest, AFailingDriverFallsBackToDriverOneOrFromItToDriverZeroOnce)
 {
     struct Case {
         const char* name;
@@ -46,7 +46,8 @@ TEST_F(ViewTest, AFailingDriverFallsBackToDriverOneOnce)
     } cases[] = {
         {"default fails, driver 1 works", 2, {2}, {2, 1}, true},
         {"both fail: no second fall-back", 2, {1, 2}, {2, 1}, false},
-        {"driver 1 itself fails: no retry", 1, {1}, {1}, false},
+        {"driver 1 itself fails: driver 0", 1, {1}, {1, 0}, true},
+        {"driver 1 and driver 0 fail: no second fall-back", 1, {0, 1}, {1, 0}, false},
         {"nothing fails", 2, {}, {2}, true},
     };
     for (const auto& c : cases) {
