@@ -122,16 +122,16 @@ TEST_F(CliTest, UsageErrorsExitTwoAndWriteNothing)
     }
 
     // A file type that no reader or writer takes, named with the types there are.
-    std::filesystem::copy_file(file, Path("scene.obj"));
-    const std::string obj = Path("scene.obj");
+    std::filesystem::copy_file(file, Path("scene.xyz"));
+    const std::string xyz = Path("scene.xyz");
     for (const auto& [args, verb] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"info", obj}, "read"}, {{"render", obj, "-o", bmp}, "read"}, {{"convert", obj, out}, "read"},
-             {{"convert", file, Path("x.obj")}, "write"}, {{"save-demo", Path("demo")}, "write"}}) {
+             {{"info", xyz}, "read"}, {{"render", xyz, "-o", bmp}, "read"}, {{"convert", xyz, out}, "read"},
+             {{"convert", file, Path("x.xyz")}, "write"}, {{"save-demo", Path("demo")}, "write"}}) {
         const CliResult result = Run(args);
         EXPECT_EQ(result.code, 2) << result.err;
-        EXPECT_TRUE(Contains(result.err, "corvid-cli can " + verb + " (it " + verb + "s .cvd)")) << result.err;
+        EXPECT_TRUE(Contains(result.err, "corvid-cli can " + verb + " (it " + verb + "s .cvd")) << result.err;
     }
-    for (const char* written : {"out.cvd", "out.bmp", "x.obj", "demo"})
+    for (const char* written : {"out.cvd", "out.bmp", "x.xyz", "demo"})
         EXPECT_FALSE(std::filesystem::exists(Path(written))) << written;
 }
 

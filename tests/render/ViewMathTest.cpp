@@ -63,13 +63,6 @@ TEST(RenderOutputBox, FourThreeIsThreeHundredHighWiderIsFourHundredWide)
         EXPECT_EQ(Str(RenderOutputBox({800, 600}, c.width, c.height)), c.box) << c.name;
 }
 
-TEST(Drivers, DefaultIndexByCount)
-{
-    const int expected[] = {-1, 0, 1, 2, 2, 2, 2};
-    for (int count = 0; count < 7; ++count)
-        EXPECT_EQ(DefaultDriverIndex(count), expected[count]) << count << " drivers";
-}
-
 TEST(Drivers, ZDepthFallBackOrder)
 {
     struct Case {

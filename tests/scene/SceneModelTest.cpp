@@ -4,6 +4,9 @@
 #include "platform/Material.h"
 #include "scene/ObjectKind.h"
 
+#include <set>
+#include <string>
+
 using namespace corvid;
 using corvid::testing::SceneTest;
 
@@ -29,17 +32,32 @@ TEST_F(SceneTest, RootsAreRecordedAndRegistered)
     EXPECT_EQ(sceneRecord->keyList->type, kObjectKeyListType);
 }
 
-TEST(KindNames, DisplayTable)
+TEST_F(SceneTest, WhatTheSceneMakesShowsTheNameOfItsKind)
 {
     struct Case {
-        int kind;
+        FramePtr frame;
         const char* name;
-    } cases[] = {{kEmpty, "Empty"}, {kObject, "Object"}, {kLight, "Light"}, {kCamera, "Camera"},
-                 {kPatch, "Unknown"}, {kControlPoint, "Control Point"}, {kGrid, "Grid"},
-                 {kWrapField, "Wrap field"}, {kPointer, "Pointer"}, {kObjectOrigin, "Object origin"},
-                 {kShadow, "Shadow"}, {kBaseFrame, "Unknown"}, {kMeshRecordTag, "Unknown"}, {-5, "Unknown"}};
-    for (const auto& c : cases)
-        EXPECT_STREQ(KindDisplayName(c.kind), c.name) << c.kind;
+    } cases[] = {{scene.Scene(), "Empty"},
+                 {MakeSphere(), "Object"},
+                 {scene.CreateCamera(), "Camera"},
+                 {scene.CreateLight(LightType::Spot, {}), "Light"},
+                 {scene.CreateLight(LightType::Ambient, {}), "Light"}};
+    for (const Case& c : cases) {
+        const ObjectRecord* record = RecordOf(c.frame.get());
+        ASSERT_TRUE(record) << c.name;
+        EXPECT_STREQ(KindDisplayName(record->kind), c.name) << record->name;
+    }
+    // The status panel tells every named kind apart; codes that are no
+    // object kind have no name of their own.
+    std::set<std::string> names;
+    for (int kind = kMeshRecordTag; kind <= kShadow; ++kind) {
+        const std::string name = KindDisplayName(kind);
+        if (name != "Unknown") {
+            EXPECT_TRUE(names.insert(name).second) << name << " names two kinds";
+        }
+    }
+    EXPECT_STREQ(KindDisplayName(kMeshRecordTag), "Unknown");
+    EXPECT_STREQ(KindDisplayName(0), "Unknown");
 }
 
 TEST_F(SceneTest, DefaultNamesCountAcrossScenes)

@@ -57,16 +57,26 @@ TEST_F(InputTest, TheTopLeftCornerOpensTheMenuInsteadOfARightDrag)
     EXPECT_EQ(ui.viewportMenus[1].x, 0);
 }
 
-TEST_F(InputTest, MovesKeepTheLastStepAndTheDragDistance)
+TEST_F(InputTest, EachMoveActsOnTheStepSinceTheMoveBefore)
 {
-    tools.mode = kModeFieldActive;
-    tools.ViewportMouseDown(1, MouseButton::Left, 100, 100);
-    tools.ViewportMouseMove(1, 130, 140);
-    EXPECT_EQ(views.mouse.dx, -30);
-    EXPECT_EQ(views.mouse.dy, -40);
-    EXPECT_FLOAT_EQ(views.mouse.d, std::sqrt(30.0f * 30.0f + 40.0f * 40.0f + 300.0f * 300.0f));
-    EXPECT_EQ(views.mouse.lastX, 130);
-    EXPECT_EQ(views.mouse.lastY, 140);
+    // A drag made of several moves ends where one move to the same place
+    // ends: no step is counted twice or lost.
+    tools.mode = kModeDollyActive;
+    const FramePtr camera = View(1).cameras[kViewPerspective];
+    auto dolly = [&](std::vector<int> ys) {
+        camera->SetPosition(View(1).pivot.get(), {0, 0, -30});
+        tools.ViewportMouseDown(1, MouseButton::Left, 200, 500);
+        for (int y : ys)
+            tools.ViewportMouseMove(1, 200, y);
+        tools.ViewportMouseUp(1, MouseButton::Left, 200, ys.back());
+        return camera->GetPosition(View(1).pivot.get()).z;
+    };
+    const float once = dolly({450});
+    EXPECT_LT(once, -30.0f + 10.0f);
+    EXPECT_GT(once, -30.0f) << "an upward drag moves the camera towards its pivot";
+    EXPECT_NEAR(dolly({490, 470, 450}), once, 1e-4f);
+    EXPECT_NEAR(dolly({520, 420, 450}), once, 1e-4f) << "there and back again";
+    EXPECT_NEAR(dolly({500, 500, 450, 450}), once, 1e-4f) << "moves that go nowhere";
 }
 
 TEST_F(InputTest, PressingInAnotherViewportActivatesIt)
