@@ -69,6 +69,7 @@ ObjectInfoPanel::ObjectInfoPanel(QWidget* parent)
            {"heading", "elevation", "bank"});
     triple("Size", size_, {"infoSizeX", "infoSizeY", "infoSizeZ"}, {"x", "y", "z"});
     triple("Mesh", counts_, {"infoFaces", "infoVertices", "infoNormals"}, {"faces", "vertices", "normals"});
+    triple("Patch", patch_, {"infoPatchType", "infoPatchRow", "infoPatchColumn"}, {"type", "row", "column"});
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(4, 1);
 }
@@ -82,11 +83,13 @@ void ObjectInfoPanel::Show(const ObjectInfo& info)
     const std::array<const std::string*, 3> orientation{&info.heading, &info.elevation, &info.bank};
     const std::array<const std::string*, 3> size{&info.sizeX, &info.sizeY, &info.sizeZ};
     const std::array<const std::string*, 3> counts{&info.faceCount, &info.vertexCount, &info.normalCount};
+    const std::array<const std::string*, 3> patch{&info.patchType, &info.controlPointRow, &info.controlPointColumn};
     for (size_t i = 0; i < 3; ++i) {
         set(position_[i], *position[i]);
         set(orientation_[i], *orientation[i]);
         set(size_[i], *size[i]);
         set(counts_[i], *counts[i]);
+        set(patch_[i], *patch[i]);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The object information panel: name, kind, position, orientation, size and
-// mesh counts of the selected object, as the editor formats them.
+// The object information panel: name, kind, position, orientation, size,
+// mesh counts and patch type (with a control point's row and column) of the
+// selected object, as the editor formats them.
 
 #include <QWidget>
 
@@ -29,6 +30,8 @@ public:
     const std::array<QLabel*, 3>& SizeLabels() const { return size_; }
     // faces, vertices, normals.
     const std::array<QLabel*, 3>& CountLabels() const { return counts_; }
+    // patch type, control point row and column.
+    const std::array<QLabel*, 3>& PatchLabels() const { return patch_; }
 
 private:
     QLabel* name_ = nullptr;
@@ -37,6 +40,7 @@ private:
     std::array<QLabel*, 3> orientation_{};
     std::array<QLabel*, 3> size_{};
     std::array<QLabel*, 3> counts_{};
+    std::array<QLabel*, 3> patch_{};
 };
 
 } // namespace corvid
