@@ -1,6 +1,7 @@
 #include "app/FileTypes.h"
 
 #include "files/3ds/ThreeDsFile.h"
+#include "files/dxf/DxfFile.h"
 #include "files/obj/ObjFile.h"
 #include "files/scene/SceneFile.h"
 #include "files/stl/StlFile.h"
@@ -30,6 +31,8 @@ const std::array kTypes{
              "Wavefront .obj ...", 0, nullptr},
     FileType{"*.slp", ".slp", "ProEngineer (*.slp)|*slp||", nullptr, ImportStl, nullptr, false, kCmdImportSlp,
              "ProEngineer .slp ...", 0, nullptr},
+    FileType{"*.dxf", ".dxf", "Dxf (*.dxf)|*dxf||", nullptr, ImportDxf, nullptr, false, kCmdImportDxf,
+             "AutoCad R13 .dxf ...", 0, nullptr},
     FileType{"*.stl", ".stl", "Stereolithography (*.stl)|*.stl||", nullptr, ImportStl, nullptr, false,
              kCmdImportStl, "Stereolithography .stl ...", 0, nullptr},
 };

@@ -19,6 +19,7 @@ constexpr int kCmdImportPrj = 32957;
 constexpr int kCmdImportVrml = 32827;
 constexpr int kCmdImportObj = 32829;
 constexpr int kCmdImportSlp = 32954;
+constexpr int kCmdImportDxf = 32828;
 constexpr int kCmdImportStl = 32958;
 constexpr int kCmdExport3ds = 32914;
 constexpr int kCmdExportVrml = 33066;
