@@ -429,6 +429,8 @@ private:
             return false;
         const float power = shininess ? *shininess * 100.0f : creationPower;
         const float alpha = 1.0f - transparency;
+        if (!std::isfinite(power) || !std::isfinite(alpha))
+            return false;
         auto record = std::make_unique<MaterialRecord>();
         record->id = ++scene_.materialIdCounter;
         record->name = kMaterialPrefix + std::to_string(record->id);
