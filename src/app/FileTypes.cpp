@@ -1,6 +1,7 @@
 #include "app/FileTypes.h"
 
 #include "files/3ds/ThreeDsFile.h"
+#include "files/cob/CobFile.h"
 #include "files/dxf/DxfFile.h"
 #include "files/obj/ObjFile.h"
 #include "files/scene/SceneFile.h"
@@ -27,6 +28,8 @@ const std::array kTypes{
              kCmdImport3ds, "3D Studio 4 .3ds ...", kCmdExport3ds, "3D Studio 4 .3ds ..."},
     FileType{"*.prj", ".prj", "3D Studio (*.prj)|*.prj||", nullptr, Import3ds, nullptr, false, kCmdImportPrj,
              "3D Studio .prj ...", 0, nullptr},
+    FileType{"*.cob", ".cob", "TrueSpace (*.cob)|*.cob||", nullptr, ImportCob, nullptr, false, kCmdImportCob,
+             "TrueSpace .cob ...", 0, nullptr},
     FileType{"*.obj", ".obj", "WaveFront (*.obj)|*.obj||", nullptr, ImportObj, nullptr, false, kCmdImportObj,
              "Wavefront .obj ...", 0, nullptr},
     FileType{"*.slp", ".slp", "ProEngineer (*.slp)|*slp||", nullptr, ImportStl, nullptr, false, kCmdImportSlp,

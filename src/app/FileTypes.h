@@ -17,6 +17,7 @@ constexpr int kCmdAutoDetect = 32786;
 constexpr int kCmdImport3ds = 32785;
 constexpr int kCmdImportPrj = 32957;
 constexpr int kCmdImportVrml = 32827;
+constexpr int kCmdImportCob = 32787;
 constexpr int kCmdImportObj = 32829;
 constexpr int kCmdImportSlp = 32954;
 constexpr int kCmdImportDxf = 32828;

@@ -182,7 +182,7 @@ TEST_F(DxfReaderTest, InsertionsCopyEveryPartOfTheirBlock)
     const FramePtr last = Objects().back();
     const Vec3 corner = last->Transform(Vertex(*last->GetVisuals()[0], 0));
     const Vec3 insertion = last->Transform({0, 0, 0});
-    EXPECT_NEAR(std::abs(corner.y - insertion.y), 8.0f, 1e-4f);
+    EXPECT_NEAR(corner.y - insertion.y, 8.0f, 1e-4f);  // counter-clockwise, as drawings turn
     EXPECT_NEAR(corner.x - insertion.x, 0.0f, 1e-4f);
 }
 
