@@ -7,9 +7,11 @@
 #include "gui/MainWindow.h"
 #include "gui/QtStartupPlatform.h"
 #include "gui/QtUi.h"
+#include "gui/ToolCursors.h"
 #include "gui/ToolWindows.h"
 #include "app/Editor.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTimer>
 #include <QSurfaceFormat>
@@ -49,6 +51,8 @@ bool EditorShell::Start(const ShellOptions& options)
     editor_->views.deviceFactory = factory_.get();
 
     window_ = std::make_unique<MainWindow>(*editor_, *ui_);
+    // The viewports' cursors follow the tool mode; gone with the window.
+    qApp->installEventFilter(new ToolCursorTracker(*editor_, window_.get()));
     ui_->SetDialogParent(window_.get());
     platform_->SetMainWindow(window_.get());
     window_->onViewport1FirstResize = [this] {

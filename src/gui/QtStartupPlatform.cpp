@@ -115,6 +115,8 @@ void QtStartupPlatform::ShowSplash()
         return;
     splash_ = new SplashWindow;
     ui_.SetSplash(splash_);
+    // Busy from the splash until the first picture is up.
+    ui_.SetBusy(true);
     splash_->ShowCentred();
 }
 
@@ -123,6 +125,7 @@ void QtStartupPlatform::CloseSplash()
     if (!splash_)
         return;
     ui_.SetSplash(nullptr);
+    ui_.SetBusy(false);
     splash_->hide();
     splash_->deleteLater();
     splash_ = nullptr;

@@ -11,7 +11,9 @@
 #include "gui/AppIcon.h"
 #include "gui/CommandLine.h"
 #include "gui/DesktopDepth.h"
+#include "gui/QtStartupPlatform.h"
 #include "gui/ToolButtons.h"
+#include "gui/ToolCursors.h"
 #include "tools/ToolMode.h"
 #include "gui/FileFilter.h"
 #include "gui/GlDeviceFactory.h"
@@ -453,6 +455,57 @@ private slots:
         QVERIFY(!factory.CreateDevice(request));
         QCOMPARE(ui.messages.back(), std::string("Cannot create the view's device on Display (llvmpipe)\n "
                                                  "the view has no window"));
+    }
+
+    void viewportCursorsFollowTheToolMode()
+    {
+        ScriptedUi ui;
+        Editor editor(ui);
+        QWidget viewport, other;
+        ToolCursorTracker tracker(editor, nullptr, [&viewport](QObject* o) { return o == &viewport; });
+        qApp->installEventFilter(&tracker);
+        auto enter = [](QWidget& widget) {
+            QEvent event(QEvent::Enter);
+            QCoreApplication::sendEvent(&widget, &event);
+            return widget.cursor();
+        };
+        const QCursor pick = ToolCursor(ToolCursorKind::Pick), create = ToolCursor(ToolCursorKind::Create);
+        QCOMPARE(pick.shape(), Qt::BitmapCursor);
+        QCOMPARE(pick.hotSpot(), QPoint(15, 15));
+        QVERIFY(pick.pixmap().toImage() != create.pixmap().toImage());
+
+        editor.tools.mode = kModeMove;
+        QCOMPARE(enter(viewport).pixmap().cacheKey(), pick.pixmap().cacheKey());
+        editor.tools.mode = kModeSphere;
+        QCOMPARE(enter(viewport).pixmap().cacheKey(), create.pixmap().cacheKey());
+        editor.tools.mode = kModePan;
+        QCOMPARE(enter(viewport).shape(), Qt::SizeAllCursor);
+        QVERIFY(!other.testAttribute(Qt::WA_SetCursor));
+        enter(other);
+        QVERIFY2(!other.testAttribute(Qt::WA_SetCursor), "only viewports take the tool's cursor");
+        qApp->removeEventFilter(&tracker);
+
+        // Every button's tool has the cursor of what it does.
+        for (const ToolEntry& tool : NavigationTools())
+            QVERIFY2(CursorKindOf(tool.mode) != ToolCursorKind::Pick && CursorKindOf(tool.mode) != ToolCursorKind::Create,
+                     tool.name);
+        for (const auto* tools : {&ObjectTools(), &HierarchyTools()})
+            for (const ToolEntry& tool : *tools)
+                QVERIFY2(CursorKindOf(tool.mode) == ToolCursorKind::Pick, tool.name);
+        for (int mode : {kModeSphere, kModeCone, kModeCamera, kModeBSplinePatch, kModeSpotLight, kModeAmbientLight})
+            QCOMPARE(CursorKindOf(mode), ToolCursorKind::Create);
+    }
+
+    void startUpShowsTheBusyCursorUntilTheSplashGoes()
+    {
+        QtUi ui;
+        QtStartupPlatform platform(ui);
+        QVERIFY(!QApplication::overrideCursor());
+        platform.ShowSplash();
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        platform.CloseSplash();
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     void commandLineRefusesWhatItCannotUse()
