@@ -1,0 +1,29 @@
+// Feeds arbitrary bytes to the polygon-object (.cob) reader. A damaged file
+// must end the import with a message, never with a crash, a hang or an
+// allocation the bytes cannot pay for; what was read must show.
+#include "FuzzWorkspace.h"
+
+#include "files/cob/CobFile.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+// Nothing can lie below /dev/null: texture lookups miss without touching a
+// real folder.
+constexpr const char* kNoFolder = "/dev/null/corvid-fuzz";
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace corvid;
+    fuzzing::Workspace workspace;
+    Document doc = workspace.doc();
+    ImportOptions options;
+    options.addMaterials = true;
+    options.addTextures = true;
+    options.winding = size % 2 == 0 ? 0 : 1;
+    const bool read = ReadCobBytes(doc, data, size, options, kNoFolder);
+    if (!read && workspace.ui.messages == 0)
+        std::abort();  // a refused file must say so
+    workspace.views.RenderAllViews();
+    return 0;
+}
