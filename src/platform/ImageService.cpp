@@ -486,6 +486,16 @@ bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std
     return fail(code);
 }
 
+// The image's pixels as RGB, alpha dropped.
+std::vector<uint8_t> RgbOf(const Image& image)
+{
+    const size_t pixels = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+    std::vector<uint8_t> rgb(pixels * 3);
+    for (size_t i = 0; i < pixels; ++i)
+        std::memcpy(&rgb[i * 3], &image.rgba[i * 4], 3);
+    return rgb;
+}
+
 void AppendBytes(void* context, void* data, int size)
 {
     auto* out = static_cast<std::vector<uint8_t>*>(context);
@@ -563,11 +573,7 @@ bool WriteResizedBmp(const Image& image, const std::string& path, int width, int
     if (!IsValidImage(image) || path.empty() || !CheckSize(width, height, ImageLimits{}, nullptr))
         return false;
 
-    const size_t srcPixels = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
-    std::vector<uint8_t> rgb(srcPixels * 3);
-    for (size_t i = 0; i < srcPixels; ++i)
-        std::memcpy(&rgb[i * 3], &image.rgba[i * 4], 3);
-
+    std::vector<uint8_t> rgb = RgbOf(image);
     std::vector<uint8_t> scaled;
     if (width == image.width && height == image.height) {
         scaled = std::move(rgb);
@@ -592,10 +598,7 @@ bool WriteImageFile(const Image& image, const std::string& path, ImageFileType t
     }
     if (!CheckSize(image.width, image.height, ImageLimits{}, error))
         return false;
-    const size_t pixels = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
-    std::vector<uint8_t> rgb(pixels * 3);
-    for (size_t i = 0; i < pixels; ++i)
-        std::memcpy(&rgb[i * 3], &image.rgba[i * 4], 3);
+    const std::vector<uint8_t> rgb = RgbOf(image);
     std::vector<uint8_t> file;
     const bool encoded =
         type == ImageFileType::Png

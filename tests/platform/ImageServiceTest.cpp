@@ -52,6 +52,27 @@ Bytes Rgb(const Image& img)
     return out;
 }
 
+// Runs write with files limited to limit bytes (a disk that fills up), the
+// limit lifted again afterwards.
+template <typename Write>
+bool WithFileSizeLimit(rlim_t limit, Write write)
+{
+    rlimit saved{};
+    if (getrlimit(RLIMIT_FSIZE, &saved) != 0)
+        return true;  // reads as "written": the caller's check fails
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    if (setrlimit(RLIMIT_FSIZE, &small) != 0) {
+        std::signal(SIGXFSZ, oldHandler);
+        return true;
+    }
+    const bool written = write();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    return written;
+}
+
 Bytes ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -348,15 +369,7 @@ TEST(ImageWrite, FailedWriteLeavesTheOldFile)
     WriteBytes(target, old);
 
     // Let the "disk fill up" after 4 KiB: the 48 KiB picture cannot be written.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteResizedBmp(Pattern(4, 4), target, 128, 128);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    const bool written = WithFileSizeLimit(4096, [&] { return WriteResizedBmp(Pattern(4, 4), target, 128, 128); });
 
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadBytes(target), old);
@@ -396,15 +409,8 @@ TEST(ImageWrite, PicturesAreWrittenAsTheTypeAskedForOrNotAtAll)
     EXPECT_FALSE(WriteImageFile(Image{}, dir / "empty.png", ImageFileType::Png, &error));
     EXPECT_EQ(error, "the picture has no pixels");
 
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteImageFile(Pattern(32, 32), dir / "big.bmp", ImageFileType::Bmp, &error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    const bool written =
+        WithFileSizeLimit(64, [&] { return WriteImageFile(Pattern(32, 32), dir / "big.bmp", ImageFileType::Bmp, &error); });
     EXPECT_FALSE(written);
     EXPECT_EQ(error, "File too large");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 3)
