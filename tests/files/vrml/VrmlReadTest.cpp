@@ -125,6 +125,22 @@ TEST(VrmlReadTest, FileOfOursCutAnywhereIsRefused)
     }
 }
 
+TEST(VrmlReadTest, CarriageReturnLineEndsAreRead)
+{
+    Workspace source;
+    MakeMeshObject(source.scene, "T", nullptr, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}, {});
+    Document doc = source.doc();
+    std::string text;
+    for (char c : WriteVrmlText(doc, {}, "/dev/null/crlf.wrl", {.copyFiles = false, .time = 0})) {
+        if (c == '\n')
+            text += '\r';
+        text += c;
+    }
+    Workspace ws;
+    ASSERT_TRUE(ReadText(ws, text));
+    EXPECT_EQ(TopObjects(ws.scene, kObject).size(), 1u);
+}
+
 TEST(VrmlReadTest, CommentsQuotesAndLooseFacesAreRead)
 {
     const std::string text = std::string(kOurHeader) +

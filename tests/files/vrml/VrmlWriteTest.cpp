@@ -179,6 +179,21 @@ TEST(VrmlWriteTest, LightsFogAndBackgroundFollowTheirSwitches)
     EXPECT_EQ(Write(ws).find("Url"), std::string::npos);
 }
 
+TEST(VrmlWriteTest, LastPickedObjectComesWithWhatHangsUnderIt)
+{
+    Workspace ws;
+    MaterialPtr m = MakeMaterial(ws.scene, "M", {1, 1, 1}, 10, 1);
+    const std::vector<Vec3> triangle = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    FramePtr picked = MakeMeshObject(ws.scene, "Picked", nullptr, triangle, {{0, 1, 2}}, {m});
+    MakeMeshObject(ws.scene, "Child", picked, triangle, {{0, 1, 2}}, {m});
+    MakeMeshObject(ws.scene, "Other", nullptr, triangle, {{0, 1, 2}}, {m});
+    ws.scene.Select(picked);
+    ImportOptions options;
+    options.lastPickedOnly = true;
+    EXPECT_EQ(Count(Write(ws, options), "\t\tShape {\n"), 2u);
+    EXPECT_EQ(Count(Write(ws), "\t\tShape {\n"), 3u);
+}
+
 TEST(VrmlWriteTest, UnwritableFileIsReportedAndNothingIsLeft)
 {
     Workspace ws;
