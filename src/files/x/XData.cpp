@@ -319,7 +319,7 @@ public:
             case Tok::Name: {
                 auto object = std::make_unique<XObject>();
                 object->type = std::move(token.text);
-                if (!ParseObject(*object, 1))
+                if (object->type.empty() || !ParseObject(*object, 1))
                     return false;
                 document_.objects.push_back(std::move(object));
                 break;

@@ -77,21 +77,34 @@ private:
 };
 
 // Face lists as the mesh and its normals store them: per face a corner
-// count and that many indices below limit.
-bool ReadFaceList(NumberCursor& in, size_t limit, std::vector<std::vector<int>>& faces)
+// count and that many indices below limit. Kept flat: face f's corners are
+// corners[start[f]] up to corners[start[f + 1]].
+struct FaceList {
+    std::vector<size_t> start{0};
+    std::vector<int> corners;
+
+    size_t Count() const { return start.size() - 1; }
+    size_t Corners(size_t face) const { return start[face + 1] - start[face]; }
+    const int* Face(size_t face) const { return corners.data() + start[face]; }
+};
+
+bool ReadFaceList(NumberCursor& in, size_t limit, FaceList& faces)
 {
     size_t count;
     if (!in.Count(1, count))
         return false;
-    faces.resize(count);
-    for (std::vector<int>& face : faces) {
+    faces.start.reserve(count + 1);
+    for (size_t f = 0; f < count; ++f) {
         size_t corners;
         if (!in.Count(1, corners))
             return false;
-        face.resize(corners);
-        for (int& index : face)
+        for (size_t c = 0; c < corners; ++c) {
+            int index;
             if (!in.Index(limit, index))
                 return false;
+            faces.corners.push_back(index);
+        }
+        faces.start.push_back(faces.corners.size());
     }
     return true;
 }
@@ -215,12 +228,13 @@ private:
         for (Vec3& p : points)
             if (!in.Vec(p))
                 return false;
-        std::vector<std::vector<int>> faces;
+        FaceList faces;
         if (!ReadFaceList(in, vertexCount, faces))
             return false;
 
         std::vector<Vec3> normals;
-        std::vector<std::vector<int>> normalFaces;
+        FaceList normalFaces;
+        bool withNormals = false;
         if (const XObject* meshNormals = FirstChild(object, "MeshNormals")) {
             NumberCursor normalsIn(meshNormals->numbers);
             size_t normalCount;
@@ -232,29 +246,29 @@ private:
                     return false;
             if (!ReadFaceList(normalsIn, normalCount, normalFaces))
                 return false;
-            if (normalFaces.size() != faces.size())
-                normalFaces.clear();  // normals that do not match the faces are not used
+            // Normals that do not match the faces are not used.
+            withNormals = normalFaces.Count() == faces.Count();
         }
 
         MeshBuilder& mesh = *(loaded.mesh = MeshBuilder::Create());
         mesh.ReserveSpace(static_cast<int>(vertexCount), static_cast<int>(normals.size()),
-                          static_cast<int>(faces.size()));
+                          static_cast<int>(faces.Count()));
         for (const Vec3& p : points)
             mesh.AddVertex(p);
         for (const Vec3& n : normals)
             mesh.AddNormal(n);
         // The file's faces by number, to the mesh's (-1: fewer than three corners).
-        std::vector<int> meshFace(faces.size(), -1);
-        for (size_t f = 0; f < faces.size(); ++f) {
-            const std::vector<int>& corners = faces[f];
-            if (corners.size() < 3)
+        std::vector<int> meshFace(faces.Count(), -1);
+        for (size_t f = 0; f < faces.Count(); ++f) {
+            const size_t corners = faces.Corners(f);
+            if (corners < 3)
                 continue;
-            if (!Spend(corners.size()))
+            if (!Spend(corners))
                 return false;
-            const bool withNormals = !normalFaces.empty() && normalFaces[f].size() == corners.size();
+            const int* normal = withNormals && normalFaces.Corners(f) == corners ? normalFaces.Face(f) : nullptr;
             meshFace[f] = mesh.CreateFace();
-            for (size_t c = 0; c < corners.size(); ++c)
-                mesh.AddVertexAndNormalIndexed(meshFace[f], corners[c], withNormals ? normalFaces[f][c] : -1);
+            for (size_t c = 0; c < corners; ++c)
+                mesh.AddVertexAndNormalIndexed(meshFace[f], faces.Face(f)[c], normal ? normal[c] : -1);
         }
 
         if (const XObject* coordinates = FirstChild(object, "MeshTextureCoords")) {
