@@ -20,6 +20,7 @@
 #include "app/Editor.h"
 #include "app/Startup.h"
 #include "files/FileIo.h"
+#include "tools/ToolHints.h"
 
 #include <algorithm>
 
@@ -38,6 +39,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -54,6 +56,8 @@ namespace {
 constexpr int kToolColumnWidth = 208;
 constexpr int kSamplerSize = 150;
 constexpr int kNarrowestDock = 150;
+// The least height the docks keep below the viewports.
+constexpr int kShortestDock = 90;
 
 // The part of the main window the viewports share; the core places them.
 class ViewportAreaWidget final : public QWidget {
@@ -154,6 +158,12 @@ MainWindow::MainWindow(Editor& editor, QtUi& ui)
     setCentralWidget(central);
     createDocks();
 
+    toolHint_ = new QLabel(this);
+    toolHint_->setObjectName("toolHint");
+    statusBar()->addWidget(toolHint_, 1);
+    connect(tools_, &ToolButtons::ModeShown, this, [this] { refreshToolHint(); });
+    refreshToolHint();
+
     watchScreens();
 }
 
@@ -217,26 +227,56 @@ void MainWindow::createDocks()
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    // The docks give way to the viewports in a narrow window (at most a third
-    // of its width) and grow back to their width when it widens again; a
-    // width the person chose within that stays.
-    if (treeDock_->isFloating() || infoDock_->isFloating())
-        return;
-    const int most = std::max(kNarrowestDock, width() / 3);
-    int wanted = 0;
-    if (treeDock_->width() > most) {
-        wanted = most;
-        docksNarrowed_ = true;
-    } else if (docksNarrowed_) {
-        wanted = std::min(most, dockWidth_);
-        docksNarrowed_ = wanted < dockWidth_;
-    }
     // After the layout has taken the new size: asked for inside the resize,
     // a wider dock loses to the central widget's share.
+    QMetaObject::invokeMethod(this, [this] { placeDocks(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::placeDocks()
+{
+    // The viewports keep at least half the window's width. The docks stand
+    // at the right while that leaves them a usable width (narrowed as far
+    // as needed, and back to their width when the window widens again; a
+    // width the person chose within that stays); in a narrower window they
+    // go below the viewports, side by side, where they take at most what
+    // leaves the viewports half the window's height.
+    if (treeDock_->isFloating() || infoDock_->isFloating())
+        return;
+    const int spareWidth = width() - kToolColumnWidth - width() / 2;
+    const Qt::DockWidgetArea area = spareWidth >= kNarrowestDock ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea;
+    if (dockWidgetArea(treeDock_) != area || dockWidgetArea(infoDock_) != area) {
+        const Qt::Orientation along = area == Qt::RightDockWidgetArea ? Qt::Vertical : Qt::Horizontal;
+        // Out of the old area first, so that it closes behind them.
+        const std::array<QDockWidget*, 5> docks{treeDock_, infoDock_, objectPropertiesDock_, lightDock_, animationDock_};
+        for (QDockWidget* dock : docks)
+            removeDockWidget(dock);
+        addDockWidget(area, treeDock_, along);
+        addDockWidget(area, infoDock_, along);
+        for (QDockWidget* tab : {objectPropertiesDock_, lightDock_, animationDock_})
+            tabifyDockWidget(infoDock_, tab);
+        for (QDockWidget* dock : docks)
+            dock->show();
+        infoDock_->raise();
+        docksNarrowed_ = true;  // sized below
+    }
+    if (area == Qt::BottomDockWidgetArea) {
+        // What the viewports and the docks share, less half the window.
+        const int shared = centralWidget()->height() + treeDock_->height();
+        const int tall = std::max(kShortestDock, shared - height() / 2);
+        if (std::abs(treeDock_->height() - tall) > 1)
+            resizeDocks({treeDock_, infoDock_}, {tall, tall}, Qt::Vertical);
+        return;
+    }
+    int wanted = 0;
+    if (treeDock_->width() > spareWidth) {
+        wanted = spareWidth;
+        docksNarrowed_ = true;
+    } else if (docksNarrowed_) {
+        wanted = std::min(spareWidth, dockWidth_);
+        docksNarrowed_ = wanted < dockWidth_;
+    }
     if (wanted > 0)
-        QMetaObject::invokeMethod(
-            this, [this, wanted] { resizeDocks({treeDock_, infoDock_}, {wanted, wanted}, Qt::Horizontal); },
-            Qt::QueuedConnection);
+        resizeDocks({treeDock_, infoDock_}, {wanted, wanted}, Qt::Horizontal);
 }
 
 ObjectTreeWidget* MainWindow::ObjectsList() const
@@ -249,6 +289,8 @@ void MainWindow::onNotified(int what)
     switch (static_cast<Notification>(what)) {
     case Notification::SelectionChanged:
     case Notification::PanelsChanged:
+        // Gestures made in stages say what the next move or click does.
+        refreshToolHint();
         info_->Show(editor_.views.objectInfo);
         objectProperties_->Refresh();
         lightProperties_->Refresh();
@@ -431,6 +473,13 @@ void MainWindow::viewportAreaResized()
 {
     const QPoint origin = area_->mapTo(this, QPoint(0, 0));
     editor_.views.MainWindowResized({origin.x(), origin.y(), area_->width(), area_->height()});
+}
+
+void MainWindow::refreshToolHint()
+{
+    const QString hint = QString::fromStdString(ToolHint(editor_.tools.mode, editor_.tools.stage));
+    if (toolHint_ && toolHint_->text() != hint)
+        toolHint_->setText(hint);
 }
 
 void MainWindow::refreshMenus()

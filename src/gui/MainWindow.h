@@ -15,6 +15,7 @@
 
 class QAction;
 class QDockWidget;
+class QLabel;
 class QMenu;
 class QTimer;
 class QToolBar;
@@ -78,6 +79,8 @@ public:
     // The menu-bar action with this command id, or null.
     QAction* FindMenuAction(int command) const;
     QAction* ViewportSetupAction() const { return viewportSetup_; }
+    // The status bar's line: what the current tool does with the mouse.
+    QLabel* ToolHintLabel() const { return toolHint_; }
 
     // Runs a main-menu command (ignored when its item is greyed).
     void RunCommand(int command);
@@ -107,6 +110,9 @@ private:
     void createDocks();
     void onNotified(int what);
     void viewportAreaResized();
+    void refreshToolHint();
+    // Keeps the viewports at least half the window (MainWindow.cpp).
+    void placeDocks();
     void refreshMenus();
     void refreshMenu(QMenu& menu);
     void openHelp();
@@ -136,6 +142,7 @@ private:
     int dockWidth_ = 0;           // the docks' width in a wide window
     bool docksNarrowed_ = false;   // narrowed by a narrow window, to grow back
     ObjectInfoPanel* info_ = nullptr;
+    QLabel* toolHint_ = nullptr;
     QWidget* area_ = nullptr;
     std::array<ViewportWidget*, 4> viewports_{};
     std::vector<QMenu*> menus_;

@@ -197,6 +197,7 @@ long ObjectTreeWidget::InsertItem(const Frame& frame, const QString& name, int i
     // The core holds frames through shared pointers; the const is the port's.
     entries_[handle] = Entry{item, const_cast<Frame&>(frame).weak_from_this()};
     byFrame_[&frame] = handle;
+    followSelection();
     --quiet_;
     return handle;
 }
@@ -221,6 +222,8 @@ void ObjectTreeWidget::RemoveItem(long handle)
     ++quiet_;
     forget(item);
     delete item;
+    // Qt moved the current row to a neighbour of the one removed.
+    followSelection();
     --quiet_;
 }
 
@@ -289,10 +292,23 @@ void ObjectTreeWidget::DeleteItem(QTreeWidgetItem* item)
 
 void ObjectTreeWidget::ShowSelection(const Frame* frame)
 {
-    ++quiet_;
-    if (QTreeWidgetItem* item = ItemOf(frame)) {
-        setCurrentItem(item);
+    selection_.reset();
+    if (frame)
+        selection_ = const_cast<Frame*>(frame)->weak_from_this();
+    followSelection();
+    if (QTreeWidgetItem* item = currentItem())
         scrollToItem(item);
+}
+
+void ObjectTreeWidget::followSelection()
+{
+    const FramePtr frame = selection_.lock();
+    QTreeWidgetItem* item = frame ? ItemOf(frame.get()) : nullptr;
+    if (currentItem() == item && (!item || item->isSelected()) && (item || selectedItems().isEmpty()))
+        return;
+    ++quiet_;
+    if (item) {
+        setCurrentItem(item);
     } else {
         setCurrentItem(nullptr);
         clearSelection();
@@ -346,6 +362,10 @@ void ObjectTreeWidget::onCurrentItemChanged(QTreeWidgetItem* current)
         return;
     if (FramePtr frame = FrameOf(current); frame && actions.select)
         actions.select(frame);
+    // A refused choice (WORLD, SCENE, an object without a mesh) leaves the
+    // selection where it was: so does the highlight, once the click that
+    // moved it is over.
+    QMetaObject::invokeMethod(this, [this] { followSelection(); }, Qt::QueuedConnection);
 }
 
 void ObjectTreeWidget::onItemChanged(QTreeWidgetItem* item, int column)

@@ -73,8 +73,12 @@ public:
     // The context menu of the last right click (null before the first).
     QMenu* ContextMenu() const { return contextMenu_; }
 
-    // Makes frame's item the current one without selecting anything in the
-    // core (the core did); null or unlisted clears the current item.
+    // Makes frame's item the current and highlighted one without selecting
+    // anything in the core (the core did); null or unlisted clears both. The
+    // list keeps following that frame: when rows come and go (a drop, a
+    // copy, an undo) or the core refuses an item the person chose, the
+    // highlight goes back to it, so Delete and a label edit always act on
+    // the object the core has selected.
     void ShowSelection(const Frame* frame);
     // Sets one item's box (no action runs).
     void SetChecked(long handle, bool checked);
@@ -99,6 +103,8 @@ private:
     void onCurrentItemChanged(QTreeWidgetItem* current);
     void onItemChanged(QTreeWidgetItem* item, int column);
     void forget(QTreeWidgetItem* item);
+    // Puts the current item and the highlight back on the selection shown.
+    void followSelection();
     void setCheck(QTreeWidgetItem* item, const Frame& frame);
     // Marks the item a drop would go to (null: none).
     void markDropTarget(QTreeWidgetItem* item);
@@ -110,6 +116,7 @@ private:
     int quiet_ = 0;  // > 0 while the widget itself changes rows
     QMenu* contextMenu_ = nullptr;
     long dropTarget_ = 0;
+    std::weak_ptr<Frame> selection_;  // what the core last said is selected
 };
 
 } // namespace corvid

@@ -372,6 +372,32 @@ void DrawTool(QPainter& p, int mode)
             AllBadge(p);
         break;
     }
+    case kModeCentreActive:
+    case kModeCentreAll:
+        // Cross-hairs on a small block.
+        p.drawEllipse(QPointF(12, 12), 8.5, 8.5);
+        for (const QLineF& tick : {QLineF(12, 1, 12, 6), QLineF(12, 18, 12, 23), QLineF(1, 12, 6, 12), QLineF(18, 12, 23, 12)})
+            p.drawLine(tick);
+        p.setBrush(ink.lighter(150));
+        p.drawRect(QRectF(9.5, 9.5, 5, 5));
+        if (mode == kModeCentreAll)
+            AllBadge(p);
+        break;
+    case kModeFrameActive:
+    case kModeFrameAll: {
+        // A block filling the corners of a picture.
+        const QPointF corners[4][3] = {{{2, 8}, {2, 2}, {8, 2}},
+                                       {{16, 2}, {22, 2}, {22, 8}},
+                                       {{22, 16}, {22, 22}, {16, 22}},
+                                       {{8, 22}, {2, 22}, {2, 16}}};
+        for (const auto& corner : corners)
+            p.drawPolyline(corner, 3);
+        p.setBrush(ink.lighter(150));
+        p.drawRect(QRectF(6, 6, 12, 12));
+        if (mode == kModeFrameAll)
+            AllBadge(p);
+        break;
+    }
     case kModeMove:
         FourArrows(p, {12, 12}, 10.5);
         p.setBrush(ink.lighter(150));
@@ -524,6 +550,17 @@ const std::vector<ToolEntry>& NavigationTools()
     return tools;
 }
 
+const std::vector<ToolEntry>& ViewOperationTools()
+{
+    static const std::vector<ToolEntry> tools{
+        {kModeCentreActive, "Centre the view on an object"},
+        {kModeCentreAll, "Centre all views on an object"},
+        {kModeFrameActive, "Fill the view with an object"},
+        {kModeFrameAll, "Fill all views with an object"},
+    };
+    return tools;
+}
+
 const std::vector<ToolEntry>& ObjectTools()
 {
     static const std::vector<ToolEntry> tools{
@@ -593,7 +630,10 @@ ToolButtons::ToolButtons(Editor& editor, QWidget* parent)
         grid->setColumnStretch(kColumns, 1);
         column->addLayout(grid);
     };
-    addGroup("View", NavigationTools());
+    // The view tools that work on a clicked object follow the navigation.
+    std::vector<ToolEntry> viewTools = NavigationTools();
+    viewTools.insert(viewTools.end(), ViewOperationTools().begin(), ViewOperationTools().end());
+    addGroup("View", viewTools);
     addGroup("Object", ObjectTools());
     addGroup("Hierarchy", HierarchyTools());
 

@@ -25,6 +25,8 @@ struct ToolEntry {
 
 // The tools the column offers, in groups.
 const std::vector<ToolEntry>& NavigationTools();
+// Centre or fill the active view, or every view, on a clicked object.
+const std::vector<ToolEntry>& ViewOperationTools();
 const std::vector<ToolEntry>& ObjectTools();
 const std::vector<ToolEntry>& HierarchyTools();
 

@@ -87,6 +87,11 @@ ToolFormWidget::ToolFormWidget(Editor& editor, const ToolForm& form, QWidget* pa
             auto* list = new QComboBox(this);
             for (const std::string& choice : field.choices)
                 list->addItem(QString::fromStdString(choice));
+            // Never narrower than its longest choice: in a narrow column the
+            // form puts it under its label instead.
+            list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            list->setMinimumWidth(list->sizeHint().width());
+            list->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
             connect(list, &QComboBox::currentIndexChanged, this, [this, i](int index) { commit(i, index); });
             widget = list;
             break;
@@ -94,7 +99,7 @@ ToolFormWidget::ToolFormWidget(Editor& editor, const ToolForm& form, QWidget* pa
         }
         widget->setObjectName(QString::fromStdString(field.key));
         widget->setToolTip(QString::fromStdString(field.hint));
-        if (field.kind != FieldKind::Toggle)
+        if (field.kind == FieldKind::Integer || field.kind == FieldKind::Real)
             FitToColumn(widget);
         rows->addRow(QString::fromStdString(field.label), widget);
         widgets_.push_back(widget);

@@ -7,12 +7,13 @@
 #include "platform/gl/GlDevice.h"
 #include "render/Navigation.h"
 #include "app/Editor.h"
+#include "scene/Records.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QOpenGLContext>
-#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
@@ -34,6 +35,14 @@ std::optional<MouseButton> ButtonOf(Qt::MouseButton button)
 
 const ColorRGBA kEdgeDark{0.08f, 0.08f, 0.09f, 1.0f};
 const ColorRGBA kEdgeLight{0.47f, 0.47f, 0.5f, 1.0f};
+// The active viewport's edge, kActiveEdge pixels wide.
+const ColorRGBA kEdgeActive{1.0f, 0.67f, 0.16f, 1.0f};
+constexpr int kActiveEdge = 2;
+
+const char* const kLabelStyle = "QLabel { color: #f0f0f0; background: rgba(40, 40, 46, 190);"
+                                " border: 1px solid #8a8a92; font-size: 11px; padding: 1px 4px; }";
+const char* const kActiveLabelStyle = "QLabel { color: #1a1a1a; background: rgba(255, 171, 41, 235);"
+                                      " border: 1px solid #ffd080; font-size: 11px; padding: 1px 4px; }";
 
 // The user camera or light entries as a popup of the viewport menu.
 MenuItem UserPopup(const char* title, const std::vector<UserMenuEntry>& entries, int checkedCommand)
@@ -60,22 +69,17 @@ ViewportWidget::ViewportWidget(Editor& editor, QtUi& ui, int number, QWidget* pa
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
 
-    corner_ = new QToolButton(this);
-    corner_->setObjectName("viewportMenuButton");
-    corner_->setText(QString::number(number));
-    corner_->setGeometry(0, 0, kCornerSize, kCornerSize);
-    corner_->setAutoRaise(true);
-    corner_->setFocusPolicy(Qt::NoFocus);
-    corner_->setToolTip(QString("Viewport %1 menu").arg(number));
-    corner_->setStyleSheet("QToolButton { color: #f0f0f0; background: rgba(70, 70, 78, 200); border: 1px solid #8a8a92;"
-                           " font-size: 11px; padding: 0px; }"
-                           "QToolButton:hover { background: rgba(110, 110, 125, 230); }");
-    // Through the editor, which makes this view the active one first: the
-    // menu's render states apply to the active view.
-    connect(corner_, &QToolButton::clicked, this, [this] { editor_.tools.ShowViewportMenu(number_); });
+    // Only a sign: every press goes to the viewport, where a right press in
+    // the corner square opens the menu and a left one starts the tool.
+    label_ = new QLabel(this);
+    label_->setObjectName("viewLabel");
+    label_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label_->setStyleSheet(kLabelStyle);
+    label_->move(0, 0);
 
     menu_ = new QMenu(this);
     editor_.views.Viewport(number_).window = this;
+    refreshLabel();
 }
 
 ViewportWidget::~ViewportWidget()
@@ -130,6 +134,7 @@ void ViewportWidget::Present(Device& device, const Rect& target)
     else
         pending_ = device.ReadPixels();
     ++presentCount_;
+    refreshLabel();
     update();
 }
 
@@ -145,6 +150,41 @@ void ViewportWidget::SetGeometry(const Rect& rect)
 void ViewportWidget::SetVisible(bool visible)
 {
     setVisible(visible);
+}
+
+QString ViewportWidget::ViewName() const
+{
+    const ViewRecord& view = editor_.views.Viewport(number_);
+    const int command = view.viewCommand;
+    for (const auto* entries : {&ui_.UserCameraEntries(), &ui_.UserLightEntries()})
+        for (const UserMenuEntry& entry : *entries)
+            if (entry.command == command)
+                return QString::fromStdString(entry.text);
+    const MenuItem* item = view.menu.Find(command);
+    QString name = item ? QString::fromStdString(item->text) : QString();
+    if (command == kViewCommands[static_cast<size_t>(number_ - 1)][kViewObject])
+        if (const ObjectRecord* record = view.camera ? RecordOf(view.camera.get()) : nullptr)
+            name += ": " + QString::fromStdString(record->name);
+    return name;
+}
+
+bool ViewportWidget::IsActiveViewport() const
+{
+    return editor_.views.activeViewport == number_;
+}
+
+void ViewportWidget::refreshLabel()
+{
+    const QString text = QString("%1  %2").arg(number_).arg(ViewName());
+    const bool active = IsActiveViewport();
+    if (label_->text() == text && labelActive_ == active)
+        return;
+    label_->setText(text);
+    label_->setStyleSheet(active ? kActiveLabelStyle : kLabelStyle);
+    labelActive_ = active;
+    label_->adjustSize();
+    // Never smaller than the corner square the menu opens from.
+    label_->resize(std::max(label_->width(), kCornerSize), std::max(label_->height(), kCornerSize));
 }
 
 void ViewportWidget::ShowPopupMenu()
@@ -251,10 +291,19 @@ void ViewportWidget::paintGL()
     auto fill = [fullHeight](int x, int y, int w, int h, const ColorRGBA& c) {
         FillFramebufferRect(fullHeight, x, y, w, h, c.r, c.g, c.b);
     };
-    fill(0, 0, fullWidth, 1, kEdgeDark);
-    fill(0, 0, 1, fullHeight, kEdgeDark);
-    fill(0, fullHeight - 1, fullWidth, 1, kEdgeLight);
-    fill(fullWidth - 1, 0, 1, fullHeight, kEdgeLight);
+    if (IsActiveViewport()) {
+        fill(0, 0, fullWidth, kActiveEdge, kEdgeActive);
+        fill(0, 0, kActiveEdge, fullHeight, kEdgeActive);
+        fill(0, fullHeight - kActiveEdge, fullWidth, kActiveEdge, kEdgeActive);
+        fill(fullWidth - kActiveEdge, 0, kActiveEdge, fullHeight, kEdgeActive);
+    } else {
+        fill(0, 0, fullWidth, 1, kEdgeDark);
+        fill(0, 0, 1, fullHeight, kEdgeDark);
+        fill(0, fullHeight - 1, fullWidth, 1, kEdgeLight);
+        fill(fullWidth - 1, 0, 1, fullHeight, kEdgeLight);
+    }
+    // Outside the paint: the label is a widget of its own.
+    QMetaObject::invokeMethod(this, [this] { refreshLabel(); }, Qt::QueuedConnection);
 }
 
 void ViewportWidget::mousePressEvent(QMouseEvent* event)
@@ -293,8 +342,8 @@ void ViewportWidget::mouseReleaseEvent(QMouseEvent* event)
 
 void ViewportWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Delete) {
-        editor_.tools.ViewportKeyDown(number_, kKeyDelete);
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Escape) {
+        editor_.tools.ViewportKeyDown(number_, event->key() == Qt::Key_Delete ? kKeyDelete : kKeyEscape);
         event->accept();
         return;
     }

@@ -2,9 +2,12 @@
 // One of the four viewport windows. The core draws the view into its device
 // (a framebuffer of the widget's own context, possibly smaller than the
 // widget at a lower detail level); the widget stretches that picture over
-// itself when it paints. The square at the top-left corner opens the
-// viewport's popup menu. Mouse buttons, moves and keys go to the editor in
-// window pixels (device pixels of the widget).
+// itself when it paints. Its top-left corner names its view (Perspective,
+// Top, Camera 2...), and the active viewport wears a highlighted label and
+// edge. A right press in the corner square opens the viewport's popup menu
+// (the editor decides that, as for any press). Mouse buttons, moves and keys
+// (Delete, Escape) go to the editor in window pixels (device pixels of the
+// widget).
 
 #include "platform/ImageService.h"
 #include "render/ViewWindow.h"
@@ -15,8 +18,8 @@
 #include <memory>
 #include <optional>
 
+class QLabel;
 class QMenu;
-class QToolButton;
 
 namespace corvid {
 
@@ -49,7 +52,13 @@ public:
     QPoint ToWindowPixels(const QPointF& position) const;
     // The popup menu as last built; null before the first ShowPopupMenu.
     QMenu* PopupMenu() const { return menu_; }
-    QToolButton* CornerButton() const { return corner_; }
+    // The label in the corner: the viewport's number and its view's name.
+    QLabel* ViewLabel() const { return label_; }
+    // The name of the view the viewport looks through, as its menu calls
+    // it ("Perspective", "Camera 2"; "Object: <name>" for an object).
+    QString ViewName() const;
+    // True while this is the active viewport (its label and edge say so).
+    bool IsActiveViewport() const;
 
     // Pictures handed over by the core since the widget was made.
     int PresentCount() const { return presentCount_; }
@@ -68,11 +77,14 @@ protected:
 
 private:
     void runMenuCommand(int command);
+    // Brings the corner label up to date with the view and the activation.
+    void refreshLabel();
 
     Editor& editor_;
     QtUi& ui_;
     const int number_;
-    QToolButton* corner_ = nullptr;
+    QLabel* label_ = nullptr;
+    bool labelActive_ = false;
     QMenu* menu_ = nullptr;
     bool resizedOnce_ = false;
     bool renderQueued_ = false;

@@ -45,6 +45,23 @@ void EditHistory::End()
         finishStep();
 }
 
+bool EditHistory::Abandon()
+{
+    if (restoring_ || depth_ == 0 || !open_)
+        return false;
+    std::unique_ptr<Step> step = std::move(open_);
+    depth_ = 0;
+    touched_.clear();
+    restoring_ = true;
+    for (auto it = step->changes.rbegin(); it != step->changes.rend(); ++it)
+        (*it)->Restore(scene_, false);
+    scene_.ReplayMoves(step->moves, false);
+    scene_.RestoreSelection(step->before);
+    restoring_ = false;
+    changed();
+    return true;
+}
+
 void EditHistory::addChange(std::unique_ptr<Change> change)
 {
     open_->changes.push_back(std::move(change));

@@ -118,6 +118,11 @@ public:
         End();
     }
     bool Recording() const { return depth_ > 0; }
+    // Closes the open step however deep, putting back everything it changed
+    // so far (as an undo would) and keeping nothing of it: the steps to undo
+    // and redo and the saved state stay as they were. A cancelled gesture.
+    // False when no step is open.
+    bool Abandon();
     // True while an undo or redo puts things back: nothing is recorded then.
     bool Restoring() const { return restoring_; }
 

@@ -306,13 +306,12 @@ void Press(Tools& tools, CreationState& state, bool left, bool first, int x, int
 {
     const int mode = tools.mode;
     if (!left) {
+        // (A right press during a creation cancels it before reaching here.)
         if (first && !state.Pending() &&
             (mode == kModeSphere || mode == kModeCylinder || mode == kModeCone)) {
             if (Create(tools, state, mode, false))
                 Settle(tools, state);
             Redraw(tools);
-        } else if (state.Pending() && IsSuperquadric(mode)) {
-            Settle(tools, state);
         }
         return;
     }

@@ -48,9 +48,10 @@
 // A right press with no creation in progress makes a sphere, cylinder or
 // cone at the insertion point as it stands at its unit size and registers it
 // at once, so it can be keyed and deleted like any other object. During a
-// superellipsoid or supertoroid creation a right press registers the object
-// as it is and ends the gesture. A creation cut short by choosing another
-// tool is registered by that tool's first press (Settle).
+// creation, at any stage, a right press cancels it as Escape does
+// (Tools::CancelGesture): the object goes and the edit history is as before
+// the gesture. A creation cut short by choosing another tool is registered
+// by that tool's first press (Settle).
 //
 // Tools::stage follows the stages: 0 idle, 1 the button sizes,
 // 2 and on the later stages.

@@ -20,10 +20,9 @@ bool Tools::SelectFromTree(FramePtr frame)
         return false;
     scene_.Select(frame);
     // The panel and the marker show an object chosen in the tree just as
-    // one picked in a viewport.
-    views_.RefreshObjectInfo();
-    views_.FitSelectionMarker();
-    ui().Notify(Notification::SelectionChanged);
+    // one picked in a viewport; the move-axis markers wait for a pick.
+    moveMarkers_.Hide();
+    showSelection();
     views_.RenderAllViews();
     return true;
 }
@@ -34,8 +33,7 @@ bool Tools::RenameFromTree(FramePtr frame, const std::string& text)
     // The tree control keeps the label it edited.
     if (!scene_.Rename(frame, text))
         return false;
-    if (frame == scene_.SelectedFrame())
-        views_.RefreshObjectInfo();
+    showSelection();
     return true;
 }
 
@@ -49,6 +47,9 @@ bool Tools::DropInTree(FramePtr dragged, FramePtr target)
         ui().Beep();
         return false;
     }
+    // The dropped object now moves with its new parent: the panel shows
+    // where that puts it, and the list its row again.
+    showSelection();
     views_.RenderAllViews();
     return true;
 }
@@ -70,9 +71,8 @@ bool Tools::DeleteFromTree(FramePtr frame)
     }
     scene_.DeleteObjectTree(frame);
     scene_.ClearSelection();
-    views_.HideSelectionMarker();
-    views_.ClearObjectInfo();
-    ui().Notify(Notification::SelectionChanged);
+    moveMarkers_.Hide();
+    showSelection();
     views_.RenderAllViews();
     return true;
 }

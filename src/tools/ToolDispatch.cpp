@@ -23,6 +23,7 @@
 #include "scene/Records.h"
 #include "tools/ToolMode.h"
 #include "tools/TransformTools.h"
+#include "tools/ViewTools.h"
 
 namespace corvid {
 
@@ -84,18 +85,86 @@ bool Tools::FinishGesture()
 {
     if (drag_.AnyButton())
         return false;
+    const bool settled = placement_.Pending() || creation_.Pending();
     if (placement_.Pending())
         placement::Settle(*this, placement_);
     if (creation_.Pending())
         creation::Settle(*this, creation_);
     stage = 0;
     endGesture();
+    if (settled)
+        showSelection();  // the object just listed is the one selected
     return true;
+}
+
+bool Tools::CancelGesture()
+{
+    if (drag_.cancelled || (!gestureOpen_ && !drag_.AnyButton()))
+        return false;
+    // What the gesture made outside the edit history: the pivot tool's
+    // gizmo and the patch tools' box (a frame without a record).
+    auto removeFrame = [](const FramePtr& frame) {
+        if (frame)
+            if (Frame* parent = frame->GetParent())
+                parent->DeleteChild(frame.get());
+    };
+    removeFrame(drag_.pivotGizmo);
+    if (drag_.frame && !RecordOf(drag_.frame.get()))
+        removeFrame(drag_.frame);
+    // What the press picked stays selected when it is still there; an
+    // object made by the gesture leaves with the step that brought it in.
+    const FramePtr picked = scene_.SelectedFrame();
+    const MeshBuilderPtr pickedVisual = scene_.CurrentVisual();
+    const LightPtr pickedLight = scene_.PickedLight();
+    creation_ = CreationState{};
+    placement_ = PlacementState{};
+    stage = 0;
+    drag_.Reset();
+    drag_.cancelled = drag_.AnyButton();
+    if (gestureOpen_) {
+        gestureOpen_ = false;
+        scene_.History().Abandon();
+    }
+    if (picked && scene_.Scene()->IsAncestorOf(picked.get()))
+        scene_.SetSelection(picked, pickedVisual, pickedLight);
+    showSelection();
+    views_.RenderAllViews();
+    return true;
+}
+
+void Tools::showSelection()
+{
+    // The marker shows whenever something is selected, however it was
+    // selected (a pick, a new object, the Objects List, a cancel).
+    if (scene_.HasSelection() && scene_.SelectedFrame() && views_.markersEnabled && scene_.MarkerFrame())
+        scene_.MarkerFrame()->SetTraversalOptions(kRenderEnable);
+    views_.ShowSelection();
+    moveMarkers_.Fit(views_);
+}
+
+void Tools::FitMarkers()
+{
+    views_.FitSelectionMarker();
+    moveMarkers_.Fit(views_);
 }
 
 void Tools::Press(MouseButton button, int x, int y)
 {
     ToolDragState& drag = drag_;
+    const bool left = button == MouseButton::Left;
+    if (drag.cancelled) {
+        // A button pressed while a cancelled gesture still holds another.
+        (left ? drag.left : drag.right) = true;
+        return;
+    }
+    // A right press while a primitive is being made takes it back, as
+    // Escape does.
+    if (!left && creation_.Pending() && creation_.mode == mode) {
+        CancelGesture();
+        drag.right = true;
+        drag.cancelled = true;
+        return;
+    }
     const bool first = !drag.AnyButton();
     if (first) {
         // A press in a viewport stops a playback where it is.
@@ -113,7 +182,6 @@ void Tools::Press(MouseButton button, int x, int y)
         endGesture();
     }
     beginGesture();
-    const bool left = button == MouseButton::Left;
     (left ? drag.left : drag.right) = true;
     drag.pressX = drag.lastX = x;
     drag.pressY = drag.lastY = y;
@@ -227,6 +295,15 @@ void Tools::Press(MouseButton button, int x, int y)
             BeginPatchGesture(*this, drag, mode == kModeBSplinePatch ? kPatchBSpline : kPatchCatmullRom);
         }
         break;
+    case kModeCentreActive:
+    case kModeCentreAll:
+    case kModeFrameActive:
+    case kModeFrameAll:
+        if (picks && views_.Pick(x, y)) {
+            RunViewOperation(views_, mode);
+            FitMarkers();
+        }
+        break;
     case kModeShadow:
         if (picks) {
             // The light is the one selected before this click.
@@ -262,13 +339,26 @@ void Tools::Press(MouseButton button, int x, int y)
     // at frame 0 (once: the start flags).
     if (first && transport_.animation().IsAnimating())
         transport_.animation().RecordStartKeys(scene_.SelectedFrame());
-    ui().Notify(Notification::PanelsChanged);
+    // A pick hides the move-axis markers; the tools that move what they
+    // picked show them on it again.
+    if (picks) {
+        if (ShowsMoveMarkers(mode))
+            moveMarkers_.Show(views_);
+        else
+            moveMarkers_.Hide();
+    }
+    showSelection();
     views_.RenderAllViews();
 }
 
 void Tools::Drag(int x, int y)
 {
     ToolDragState& drag = drag_;
+    if (drag.cancelled) {
+        drag.lastX = x;
+        drag.lastY = y;
+        return;
+    }
     if (drag.AnyButton()) {
         switch (mode) {
         case kModeMove:
@@ -321,6 +411,11 @@ void Tools::Release(MouseButton button, int x, int y)
     drag.lastY = y;
     if (!wasDown)
         return;  // a release without its press (the press went to another window)
+    if (drag.cancelled) {
+        drag.cancelled = !last;
+        views_.RenderAllViews();
+        return;
+    }
 
     switch (mode) {
     case kModeAttach:
@@ -375,6 +470,7 @@ void Tools::Release(MouseButton button, int x, int y)
             transport_.animation().RecordCurrentKeys(scene_.SelectedFrame());
         drag.Reset();
         endGesture();
+        showSelection();
     }
     views_.RenderAllViews();
 }

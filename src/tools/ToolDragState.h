@@ -49,6 +49,9 @@ struct ToolDragState {
     Vec3 pivot;
     FramePtr pivotGizmo;
 
+    // Escape cancelled the gesture: the buttons still down do nothing more.
+    bool cancelled = false;
+
     bool AnyButton() const { return left || right; }
     // Forgets everything the gesture held on to (not the buttons).
     void Reset()

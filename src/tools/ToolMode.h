@@ -11,8 +11,14 @@ enum ToolMode : int {
     kModeNone = 0,
 
     // Navigation (kModePan .. kModeFieldAll, render/Navigation.h): 1 to 6.
-    // View operations on the picked object.
+    // View operations on the picked object (tools/ViewTools.h): centre the
+    // active view on it, centre every viewport, frame it in the active view,
+    // frame it in every viewport.
     kModeViewFirst = 7,
+    kModeCentreActive = 7,
+    kModeCentreAll = 8,
+    kModeFrameActive = 9,
+    kModeFrameAll = 10,
     kModeViewLast = 10,
 
     // Transform and selection tools.

@@ -15,6 +15,7 @@
 #include "platform/Fwd.h"
 #include "scene/SceneModel.h"
 #include "tools/CreationGestures.h"
+#include "tools/MoveMarkers.h"
 #include "tools/PlacementGestures.h"
 #include "tools/ToolDragState.h"
 
@@ -28,6 +29,9 @@ class ViewSet;
 class ViewWindow;
 
 enum class MouseButton { Left, Right };
+
+// The key code of Escape as the viewports pass it on (Delete: kKeyDelete).
+constexpr int kKeyEscape = 27;
 
 class Tools {
 public:
@@ -65,6 +69,12 @@ public:
     // primitive being shaped): registers what it made and closes its step
     // of the edit history. False while a button is down.
     bool FinishGesture();
+    // Escape: cancels the gesture in progress (a drag, an object still being
+    // sized, placed or aimed), putting back everything as it was at its first
+    // press; the edit history is left as if it never happened. The buttons
+    // still down do nothing more until they are released. False when no
+    // gesture was in progress.
+    bool CancelGesture();
 
     // --- viewport input (ViewportInput.cpp) ------------------------------------------
     // The viewport windows call these with window pixels; they scale them to
@@ -74,7 +84,8 @@ public:
     void ViewportMouseDown(int n, MouseButton button, int windowX, int windowY);
     void ViewportMouseMove(int n, int windowX, int windowY);
     void ViewportMouseUp(int n, MouseButton button, int windowX, int windowY);
-    // The Delete key (and any other key the viewports pass on).
+    // The Delete key, Escape (CancelGesture) and any other key the viewports
+    // pass on.
     void ViewportKeyDown(int n, int key);
     // The main menu's "Viewport n Menu ..." items: activates viewport n as a
     // left press would and opens its popup menu at its top-left corner.
@@ -95,12 +106,19 @@ public:
     // neither. The box is set to match.
     bool SetShownFromTree(FramePtr frame, bool shown);
 
+    // Fits the selection marker and the move-axis markers to the selection
+    // and the active view.
+    void FitMarkers();
+
     // The tool gesture in progress (buttons, positions, state at the press).
     const ToolDragState& Gesture() const { return drag_; }
     // The camera or light a placement tool is making, until it is registered.
     const PlacementState& Placement() const { return placement_; }
     // The primitive a creation tool is making, until it is registered.
     const CreationState& Creation() const { return creation_; }
+    // The move-axis markers the move, rotate, copy and pivot tools show on
+    // the object they picked.
+    const MoveMarkers& Markers() const { return moveMarkers_; }
 
 private:
     void activateForInput(int n);
@@ -108,6 +126,9 @@ private:
     // no button is down and nothing waits to be finished.
     void beginGesture();
     void endGesture();
+    // After a press or release: the information panel, the marker and the
+    // Objects List show the selection as the gesture left it.
+    void showSelection();
 
     SceneModel& scene_;
     ViewSet& views_;
@@ -115,6 +136,7 @@ private:
     ToolDragState drag_;
     PlacementState placement_;
     CreationState creation_;
+    MoveMarkers moveMarkers_;
     // The viewport window that took the last press (input code only).
     ViewWindow* pressedWindow_ = nullptr;
     bool gestureOpen_ = false;

@@ -146,7 +146,7 @@ Vec3 ScaledSize(const Box& box, const Matrix4& transform)
 
 void Redraw(Tools& tools)
 {
-    tools.views().FitSelectionMarker();
+    tools.FitMarkers();
     tools.views().RefreshObjectInfo();
     tools.ui().Notify(Notification::PanelsChanged);
     tools.views().RenderAllViews();

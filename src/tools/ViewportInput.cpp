@@ -38,8 +38,8 @@ void Tools::activateForInput(int n)
     if (window != pressedWindow_) {
         // Another window: the camera light has followed its camera.
         pressedWindow_ = window;
+        FitMarkers();
         views_.RenderAllViews();
-        views_.FitSelectionMarker();
     }
 }
 
@@ -66,8 +66,11 @@ void Tools::ViewportMouseDown(int n, MouseButton button, int windowX, int window
     views_.mouse.d = kDragDepth;
 
     if (IsNavigationMode(mode)) {
-        if (mode == kModePan && button == MouseButton::Left)
+        if (mode == kModePan && button == MouseButton::Left) {
             views_.Pick(x, y);
+            moveMarkers_.Hide();
+            showSelection();
+        }
         return;
     }
     Press(button, x, y);
@@ -106,13 +109,19 @@ void Tools::ViewportMouseUp(int n, MouseButton button, int windowX, int windowY)
         views_.mouse.rightDown = false;
     if (!IsNavigationMode(mode))
         Release(button, x, y);
-    if (button == MouseButton::Right)
+    if (button == MouseButton::Right) {
+        moveMarkers_.Hide();
         views_.RenderAllViews();
+    }
 }
 
 void Tools::ViewportKeyDown(int n, int key)
 {
     (void)n;
+    if (key == kKeyEscape) {
+        CancelGesture();
+        return;
+    }
     if (key != kKeyDelete || !scene_.HasSelection() || !scene_.SelectedFrame() || !FinishGesture())
         return;
     if (transport_.Playing())
@@ -123,9 +132,8 @@ void Tools::ViewportKeyDown(int n, int key)
     const FramePtr doomed = scene_.SelectedFrame();
     scene_.ClearSelection();
     scene_.DeleteObjectTree(doomed);
-    views_.HideSelectionMarker();
-    views_.ClearObjectInfo();
-    ui().Notify(Notification::SelectionChanged);
+    moveMarkers_.Hide();
+    showSelection();
     views_.RenderAllViews();
 }
 

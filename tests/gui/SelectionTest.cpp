@@ -139,8 +139,8 @@ private slots:
     void toolButtonsChooseTheToolMode()
     {
         ToolButtons* tools = window_->Tools();
-        const std::vector<int> expected{1,   2,   3,   4,   5,   6,   100, 101, 102, 103, 104, 105,
-                                        106, 107, 108, 115, 116, 117, 400, 401, 402, 403, 404, 700};
+        const std::vector<int> expected{1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  100, 101, 102, 103,
+                                        104, 105, 106, 107, 108, 115, 116, 117, 400, 401, 402, 403, 404, 700};
         QCOMPARE(tools->Modes(), expected);
         QSet<QString> tips;
         QSet<qint64> iconKeys;
@@ -426,11 +426,11 @@ private slots:
         QCOMPARE(editor_->views.Viewport(1).viewCommand, camera.command);
         QCOMPARE(editor_->scene.ActiveCamera(), FindObject(editor_->scene.Scene(), "Camera 0"));
 
-        // The corner button makes its viewport the active one before the
-        // menu opens.
+        // A right press in another viewport's corner makes it the active one
+        // before the menu opens.
         editor_->views.ChooseLayout(2);
         editor_->views.ActivateView(1);
-        QTest::mouseClick(window_->Viewport(3)->CornerButton(), Qt::LeftButton);
+        QTest::mouseClick(window_->Viewport(3), Qt::RightButton, {}, QPoint(8, 8));
         QTRY_VERIFY(window_->Viewport(3)->PopupMenu()->isVisible());
         QCOMPARE(editor_->views.activeViewport, 3);
         window_->Viewport(3)->PopupMenu()->close();
@@ -470,6 +470,106 @@ private slots:
         QTest::mouseClick(viewport1(), Qt::RightButton, {}, at);
         QVERIFY(shell_->Ui().LightSettingsText().startsWith("<b>Point light</b>"));
         QVERIFY(!editor_->views.mouse.rightDown);
+    }
+
+    void theHighlightStaysOnTheSelectionThroughADrop()
+    {
+        const FramePtr cylinder = FindObject(editor_->scene.Scene(), "Cylinder 0");
+        const FramePtr toroid = FindObject(editor_->scene.Scene(), "SuperToroid 0");
+        const FramePtr ellipsoid = FindObject(editor_->scene.Scene(), "SuperEllipsoid 0");
+        QVERIFY(cylinder && toroid && ellipsoid);
+        // The person clicks the cylinder's row, then drops it on the toroid
+        // (the row after the cylinder's is the superellipsoid's).
+        QTreeWidgetItem* row = tree_->ItemOf(cylinder.get());
+        QTest::mouseClick(tree_->viewport(), Qt::LeftButton, {}, tree_->visualItemRect(row).center());
+        QCOMPARE(editor_->scene.SelectedFrame(), cylinder);
+        const Frame* scene = editor_->scene.Scene().get();
+        const Vec3 before = cylinder->GetPosition(scene);
+        QVERIFY(tree_->DropItem(row, tree_->ItemOf(toroid.get())));
+        QCoreApplication::processEvents();
+        QCOMPARE(editor_->scene.SelectedFrame(), cylinder);
+        QCOMPARE(currentText(), QString("Cylinder 0"));
+        QCOMPARE(tree_->selectedItems(), QList<QTreeWidgetItem*>({tree_->ItemOf(cylinder.get())}));
+        // The panel names it and shows where riding on the toroid puts it.
+        ObjectInfoPanel* info = window_->InfoPanel();
+        QCOMPARE(info->NameLabel()->text(), QString("Cylinder 0"));
+        const Vec3 after = cylinder->GetPosition(scene);
+        QVERIFY(after.x != before.x || after.y != before.y || after.z != before.z);
+        QCOMPARE(info->PositionLabels()[0]->text(), QString::asprintf("%f", after.x));
+        QCOMPARE(info->PositionLabels()[1]->text(), QString::asprintf("%f", after.y));
+
+        // A rename shows in the panel at once.
+        tree_->currentItem()->setText(0, "Column");
+        QCOMPARE(info->NameLabel()->text(), QString("Column"));
+
+        // Delete takes the selected object, not its old neighbour.
+        tree_->setFocus();
+        QTest::keyClick(tree_, Qt::Key_Delete);
+        QCOMPARE(FindObject(editor_->scene.Scene(), "Column"), nullptr);
+        QVERIFY(FindObject(editor_->scene.Scene(), "SuperEllipsoid 0"));
+        QVERIFY(!editor_->scene.HasSelection());
+        QCOMPARE(tree_->currentItem(), nullptr);
+        QVERIFY(tree_->selectedItems().isEmpty());
+        QCOMPARE(info->NameLabel()->text(), QString());
+    }
+
+    void aRefusedItemLeavesTheHighlightOnTheSelection()
+    {
+        const FramePtr ellipsoid = FindObject(editor_->scene.Scene(), "SuperEllipsoid 0");
+        tree_->setCurrentItem(tree_->ItemOf(ellipsoid.get()));
+        QCOMPARE(editor_->scene.SelectedFrame(), ellipsoid);
+        // SCENE cannot be selected: the highlight goes back, and Delete acts
+        // on the selection.
+        QTreeWidgetItem* scene = tree_->ItemOf(editor_->scene.Scene().get());
+        QTest::mouseClick(tree_->viewport(), Qt::LeftButton, {}, tree_->visualItemRect(scene).center());
+        QTRY_COMPARE(currentText(), QString("SuperEllipsoid 0"));
+        QCOMPARE(tree_->selectedItems(), QList<QTreeWidgetItem*>({tree_->ItemOf(ellipsoid.get())}));
+        QCOMPARE(editor_->scene.SelectedFrame(), ellipsoid);
+    }
+
+    void copiesAndRightPressCreationsAreHighlighted()
+    {
+        const FramePtr cube = FindObject(editor_->scene.Scene(), "Cube 1");
+        window_->Tools()->Button(kModeCopy)->click();
+        QTest::mouseClick(viewport1(), Qt::LeftButton, {}, onScreen(*cube));
+        const FramePtr copy = editor_->scene.SelectedFrame();
+        QVERIFY(copy && copy != cube);
+        QCOMPARE(tree_->FrameOf(tree_->currentItem()), copy);
+        QCOMPARE(tree_->selectedItems(), QList<QTreeWidgetItem*>({tree_->ItemOf(copy.get())}));
+
+        editor_->tools.mode = kModeSphere;
+        QTest::mouseClick(viewport1(), Qt::RightButton, {}, QPoint(viewport1()->width() / 2, viewport1()->height() - 40));
+        const FramePtr sphere = editor_->scene.SelectedFrame();
+        QVERIFY(sphere && sphere != copy);
+        QCOMPARE(currentText(), QString::fromStdString(RecordOf(sphere.get())->name));
+        QCOMPARE(tree_->FrameOf(tree_->currentItem()), sphere);
+        QCOMPARE(window_->InfoPanel()->NameLabel()->text(), currentText());
+    }
+
+    void choosingInTheListShowsTheMarkerWithNothingSelectedBefore()
+    {
+        window_->Tools()->Button(kModeMove)->click();
+        QTest::mouseClick(viewport1(), Qt::LeftButton, {}, QPoint(viewport1()->width() - 30, 30));
+        QVERIFY(!editor_->scene.HasSelection());
+        int before = viewport1()->PresentCount();
+        QTRY_VERIFY(viewport1()->PresentCount() >= before);
+        const QImage plain = viewport1()->grabFramebuffer();
+
+        // A round object: the marker's corner stands clear of its surface.
+        const FramePtr ellipsoid = FindObject(editor_->scene.Scene(), "SuperEllipsoid 0");
+        before = viewport1()->PresentCount();
+        tree_->setCurrentItem(tree_->ItemOf(ellipsoid.get()));
+        QCOMPARE(editor_->scene.SelectedFrame(), ellipsoid);
+        QVERIFY(editor_->scene.MarkerFrame()->IsRenderEnabled());
+        QVERIFY(viewport1()->rect().contains(onScreen(*ellipsoid)));
+        QTRY_VERIFY(viewport1()->PresentCount() > before);
+        const QImage marked = viewport1()->grabFramebuffer();
+        // The marker's lines are drawn where the picture was plain before.
+        int changed = 0;
+        for (int y = 24; y < plain.height() - 24; ++y)
+            for (int x = 24; x < plain.width() - 24; ++x)
+                changed += plain.pixel(x, y) != marked.pixel(x, y) ? 1 : 0;
+        QVERIFY2(changed > 20, qPrintable(QString("%1 pixels changed").arg(changed)));
     }
 };
 

@@ -279,7 +279,7 @@ TEST_F(CreationTest, SuperellipsoidIsSizedShapedStretchedThenRegistered)
     EXPECT_EQ(NameOf(shape), "SuperEllipsoid 0");
 }
 
-TEST_F(CreationTest, SupertoroidTakesFourStagesAndARightPressEndsItEarly)
+TEST_F(CreationTest, SupertoroidTakesFourStagesAndARightPressTakesItBack)
 {
     tools.mode = kModeSuperToroid;
     Gesture(kCentreX, kCentreY, kCentreX + 20, kCentreY);
@@ -302,11 +302,14 @@ TEST_F(CreationTest, SupertoroidTakesFourStagesAndARightPressEndsItEarly)
     EXPECT_GT(tools.Creation().toroid.tubeRadius, 0.2f);
     for (const Vec3& v : second->GetVisuals().at(0)->GetVertices())
         EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
+    EXPECT_EQ(NameOf(second), "SuperToroid 1");
     Press(kCentreX, kCentreY, MouseButton::Right);
     Release(kCentreX, kCentreY, MouseButton::Right);
-    EXPECT_TRUE(Registered(second));
+    EXPECT_FALSE(Registered(second));
+    EXPECT_FALSE(scene.Scene()->IsAncestorOf(second.get()));
     EXPECT_EQ(tools.stage, 0);
-    EXPECT_EQ(NameOf(second), "SuperToroid 1");
+    EXPECT_TRUE(Registered(torus));
+    EXPECT_TRUE(TreeMismatch().empty()) << TreeMismatch();
 }
 
 TEST_F(CreationTest, ChoosingAnotherToolMidCreationRegistersTheObject)
