@@ -34,6 +34,9 @@ constexpr const char* kThreeDsWriteError =
 // %s: the object's name.
 constexpr const char* kThreeDsMeshTooLargeFormat =
     "Object %s has more than 65535 vertices or triangles:\n a 3DS file cannot hold it.\n Nothing was written.";
+// %s: the object's name.
+constexpr const char* kThreeDsNotFiniteFormat =
+    "Object %s lies beyond the coordinates a 3DS file can hold.\n Nothing was written.";
 constexpr const char* kThreeDsTooManyNodes =
     "The scene has more than 65534 objects, lights and groups:\n a 3DS file cannot hold them.\n Nothing was written.";
 
@@ -67,7 +70,8 @@ struct ThreeDsWriteSettings {
 
 // The file's bytes for the scene (or the last picked object with
 // options.lastPickedOnly). False, with the message shown and bytes left
-// empty, when the scene does not fit the format's 16-bit counts.
+// empty, when the scene does not fit the format's 16-bit counts or an
+// object's coordinates are not finite numbers.
 bool Write3dsBytes(Document& document, const ImportOptions& options, const std::string& folder,
                    std::vector<uint8_t>& bytes, const ThreeDsWriteSettings& settings = {});
 

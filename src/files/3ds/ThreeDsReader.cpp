@@ -175,7 +175,7 @@ public:
         open_.push_back(main);
         const bool read = walk();
         finishMesh();
-        if (!read)
+        if (!read || !everythingFinite())
             return false;
         FinishImport(scene_, base, progress_);
         return true;
@@ -205,6 +205,26 @@ private:
             if (!dispatch(chunk))
                 return false;
         }
+    }
+
+    // Every object stands where the floats reach, its points too: poses
+    // and links can move an object after it was placed (a parent posed
+    // after its child was linked, say), so this is checked at the end.
+    bool everythingFinite() const
+    {
+        for (const Entry& entry : entries_) {
+            if (!entry.frame || entry.frame == scene_.Scene())
+                continue;
+            const Matrix4 placement = entry.frame->GetTransform(scene_.Scene().get());
+            if (!Sane(placement))
+                return false;
+            for (const MeshBuilderPtr& mesh : entry.frame->GetVisuals()) {
+                const Box box = mesh->GetBox().Transformed(placement);
+                if (!box.IsEmpty() && (!Finite(box.min) || !Finite(box.max)))
+                    return false;
+            }
+        }
+        return true;
     }
 
     // A header at the position, whose chunk lies inside limit and is at
@@ -787,6 +807,20 @@ private:
         return skip(chunk);
     }
 
+    // Puts frame where placement (relative to SCENE) says. False, with the
+    // frame left where it was, when it cannot hold it: a parent whose axes
+    // all but vanish turns a placement under it into numbers beyond the
+    // floats.
+    bool place(Frame& frame, const Matrix4& placement)
+    {
+        const Matrix4 before = frame.GetLocalTransform();
+        frame.SetTransform(scene_.Scene().get(), placement);
+        if (Sane(frame.GetLocalTransform()) && Sane(frame.GetTransform(scene_.Scene().get())))
+            return true;
+        frame.AddTransform(Combine::Replace, before);
+        return false;
+    }
+
     int depthOf(const Frame* frame) const
     {
         int depth = 0;
@@ -839,8 +873,8 @@ private:
                 if (target && target != frame && depthOf(target.get()) < kMaxDepth) {
                     // The object keeps where it stands.
                     const Matrix4 placement = frame->GetTransform(scene_.Scene().get());
-                    if (scene_.MoveUnder(frame, target))
-                        frame->SetTransform(scene_.Scene().get(), placement);
+                    if (scene_.MoveUnder(frame, target) && !place(*frame, placement))
+                        return false;
                 }
             }
 
@@ -864,16 +898,7 @@ private:
         } else {
             return true;
         }
-        if (!Sane(placement))
-            return false;
-        // Points the pose throws beyond the floats are damage too.
-        for (const MeshBuilderPtr& mesh : frame->GetVisuals()) {
-            const Box box = mesh->GetBox().Transformed(placement);
-            if (!box.IsEmpty() && (!Finite(box.min) || !Finite(box.max)))
-                return false;
-        }
-        frame->SetTransform(scene_.Scene().get(), placement);
-        return true;
+        return Sane(placement) && place(*frame, placement);
     }
 
     SceneModel& scene_;

@@ -16,6 +16,7 @@
 #include "scene/Ui.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -67,6 +68,11 @@ constexpr size_t kMaxName = 255;
 Vec3 FileAxes(const Vec3& p)
 {
     return {p.x, p.z, p.y};
+}
+
+bool Finite(const Vec3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
 uint8_t ColorByte(float component)
@@ -205,6 +211,15 @@ private:
         }
     }
 
+    // Shows format with the object's name; false.
+    bool refuse(const char* format, const std::string& name)
+    {
+        std::string text = format;
+        text.replace(text.find("%s"), 2, name);
+        scene_.ui().ShowMessage(text);
+        return false;
+    }
+
     bool collectMesh(const Frame& frame, const ObjectRecord& record, const MeshBuilder& mesh, uint16_t parent)
     {
         // Counted before anything is kept, so a mesh too large is refused
@@ -213,24 +228,24 @@ private:
         const int faceCount = mesh.GetFaceCount();
         for (int f = 0; f < faceCount; ++f)
             triangles += static_cast<size_t>(std::max(mesh.GetFaceVertexCount(f) - 2, 0));
-        if (static_cast<size_t>(mesh.GetVertexCount()) > kMaxCount || triangles > kMaxCount) {
-            std::string text = kThreeDsMeshTooLargeFormat;
-            text.replace(text.find("%s"), 2, record.name);
-            scene_.ui().ShowMessage(text);
-            return false;
-        }
+        if (static_cast<size_t>(mesh.GetVertexCount()) > kMaxCount || triangles > kMaxCount)
+            return refuse(kThreeDsMeshTooLargeFormat, record.name);
         Object& object = objects_.emplace_back();
         object.name = uniqueName(record.name);
 
         const Matrix4 toScene = frame.GetTransform(scene_.Scene().get());
         const std::vector<Vec3>& vertices = mesh.GetVertices();
         object.points.resize(vertices.size());
+        bool finite = true;
         for (size_t i = 0; i < vertices.size(); ++i) {
             Vec3 v = vertices[i];
             if (v.x >= 10000000.0f || v.x <= -10000000.0f)
                 v = v * 0.0000001f;
             object.points[i] = FileAxes(toScene.TransformPoint(v));
+            finite = finite && Finite(object.points[i]);
         }
+        if (!finite)
+            return refuse(kThreeDsNotFiniteFormat, record.name);
         object.uvs.resize(vertices.size());
         const std::vector<Vec2>& uvs = mesh.GetTextureCoordinateList();
         for (size_t i = 0; i < vertices.size() && i < uvs.size(); ++i)
@@ -308,6 +323,8 @@ private:
             return false;
         const Matrix4 toScene = frame.GetTransform(scene_.Scene().get());
         const Vec3 position = toScene.GetTranslation();
+        if (!Finite(position))
+            return refuse(kThreeDsNotFiniteFormat, RecordOf(&frame)->name);
         entry.position = FileAxes(position);
         entry.color = light.GetColor();
         const LightType type = light.GetType();

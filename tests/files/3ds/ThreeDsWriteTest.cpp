@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 
 namespace corvid::testing {
 namespace {
@@ -205,6 +206,22 @@ TEST(ThreeDsWriteTest, AMeshBeyondSixteenBitCountsIsRefusedBeforeAnythingIsWritt
     EXPECT_NE(ws.ui.messages[0].find("Object Huge has more than 65535"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_FALSE(ws.ui.progressVisible);
+}
+
+TEST(ThreeDsWriteTest, AnObjectBeyondTheFloatsIsRefusedNotWrittenAsNumbersNoReaderTakes)
+{
+    TempFolder folder;
+    Workspace ws;
+    FramePtr far = Quad(ws.scene, "Far", {});
+    Matrix4 m = Matrix4::Identity();
+    m.SetTranslation({std::numeric_limits<float>::infinity(), 0, 0});
+    far->AddTransform(Combine::Replace, m);
+    Document doc = ws.doc();
+    const std::string path = folder.File("far.3ds");
+    EXPECT_FALSE(Export3ds(doc, path, {}));
+    ASSERT_EQ(ws.ui.messages.size(), 1u);
+    EXPECT_EQ(ws.ui.messages[0], "Object Far lies beyond the coordinates a 3DS file can hold.\n Nothing was written.");
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(ThreeDsWriteTest, AFileThatCannotBeCreatedSaysSo)
