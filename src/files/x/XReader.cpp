@@ -251,12 +251,13 @@ private:
         }
 
         MeshBuilder& mesh = *(loaded.mesh = MeshBuilder::Create());
-        mesh.ReserveSpace(static_cast<int>(vertexCount), static_cast<int>(normals.size()),
+        mesh.ReserveSpace(static_cast<int>(vertexCount), withNormals ? static_cast<int>(normals.size()) : 0,
                           static_cast<int>(faces.Count()));
         for (const Vec3& p : points)
             mesh.AddVertex(p);
-        for (const Vec3& n : normals)
-            mesh.AddNormal(n);
+        if (withNormals)
+            for (const Vec3& n : normals)
+                mesh.AddNormal(n);
         // The file's faces by number, to the mesh's (-1: fewer than three corners).
         std::vector<int> meshFace(faces.Count(), -1);
         for (size_t f = 0; f < faces.Count(); ++f) {
@@ -290,7 +291,7 @@ private:
             if (!LoadMaterialList(*list, meshFace, loaded.faceMaterials))
                 return false;
 
-        if (normals.empty())
+        if (!withNormals)
             FinishMeshObject(mesh);
         return true;
     }
@@ -336,7 +337,7 @@ private:
             return;
         const Vec3 size = box.Size();
         const float largest = std::max({size.x, size.y, size.z});
-        if (largest > 0.0f && std::isfinite(kXNormalisedSize / largest)) {
+        if (largest > 0.0f && std::isfinite(largest) && std::isfinite(kXNormalisedSize / largest)) {
             const float s = kXNormalisedSize / largest;
             mesh.Scale(s, s, s);
         }
