@@ -1,7 +1,6 @@
 #include "files/x/XData.h"
 
 #include "files/BinaryIo.h"
-#include "files/TextScan.h"
 
 #include <zlib.h>
 
@@ -491,7 +490,12 @@ bool IsFormat(const uint8_t* header, const char* format)
 
 bool SameXName(const std::string& a, const char* b)
 {
-    return IsKeyword(a, b) || a == b;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return i == a.size() && b[i] == '\0';
 }
 
 bool InflateXBlocks(const uint8_t* data, size_t size, size_t maxBytes, std::vector<uint8_t>& out)

@@ -311,8 +311,8 @@ TEST_F(XReaderTest, TemplatesCommentsAndUnknownObjectsAreReadPast)
                              "Gadget { }\n"
                              "# a comment between objects\n"
                              "Frame A { Thing { 5; } Frame B { } }\n"
-                             "Frame C {\n"
-                             "  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, "
+                             "FRAME C {\n"  // names in any case
+                             "  frameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, "
                              "+1.5e1,-2,0.25,1.0;; }\n"
                              "}\n"
                              // A mesh of zero size keeps its size.
