@@ -3,6 +3,7 @@
 // down, where the cursor was, and the state of the selection at the press so
 // that every drag step recomputes from it (a drag moved back undoes itself).
 
+#include "geometry/Patch.h"
 #include "platform/Fwd.h"
 #include "platform/Math.h"
 
@@ -38,6 +39,8 @@ struct ToolDragState {
     // Scale and stretch: the meshes and their vertices at the press.
     std::vector<MeshBuilderPtr> meshes;
     std::vector<std::vector<Vec3>> vertices;
+    // ...and the control points of the patches among them, which go along.
+    std::vector<PatchPointStart> patchPoints;
 
     // Attach / insert: the object picked on press. Look-at and shadow: what
     // was selected before the press picked.
@@ -60,6 +63,7 @@ struct ToolDragState {
         grabValid = false;
         meshes.clear();
         vertices.clear();
+        patchPoints.clear();
         source.reset();
         light.reset();
         pivotGizmo.reset();

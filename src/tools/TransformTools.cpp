@@ -334,6 +334,7 @@ bool BeginMeshScale(Tools& tools, ToolDragState& drag, bool withChildren)
     if (!drag.frame)
         return false;
     CollectMeshes(*drag.frame, withChildren, drag.meshes);
+    drag.patchPoints = PatchPointsOf(drag.frame, withChildren);
     for (const auto& mesh : drag.meshes) {
         tools.scene().History().Touch<MeshAspect>(mesh);
         drag.vertices.push_back(mesh->GetVertices());
@@ -365,6 +366,7 @@ void ScaleMeshes(Tools& tools, ToolDragState& drag, const Vec3& factors)
         }
         mesh.GenerateNormals(kNormalCrease, kGenerateNormalsUseCreaseAngle);
     }
+    ScalePatchPoints(tools.scene(), drag.patchPoints, factors);
     Redraw(tools);
 }
 
