@@ -873,8 +873,12 @@ private:
                 if (target && target != frame && depthOf(target.get()) < kMaxDepth) {
                     // The object keeps where it stands.
                     const Matrix4 placement = frame->GetTransform(scene_.Scene().get());
-                    if (scene_.MoveUnder(frame, target) && !place(*frame, placement))
+                    if (scene_.MoveUnder(frame, target) && !place(*frame, placement)) {
+                        // Back under SCENE, where it stood.
+                        scene_.MoveUnder(frame, scene_.Scene());
+                        frame->SetTransform(scene_.Scene().get(), placement);
                         return false;
+                    }
                 }
             }
 

@@ -323,8 +323,6 @@ private:
             return false;
         const Matrix4 toScene = frame.GetTransform(scene_.Scene().get());
         const Vec3 position = toScene.GetTranslation();
-        if (!Finite(position))
-            return refuse(kThreeDsNotFiniteFormat, RecordOf(&frame)->name);
         entry.position = FileAxes(position);
         entry.color = light.GetColor();
         const LightType type = light.GetType();
@@ -338,6 +336,9 @@ private:
             entry.falloff = light.GetPenumbra() * 630.0f * 0.09090909f;
             entry.range = light.GetRange();
         }
+        const Vec3 cone{entry.hotspot, entry.falloff, entry.range};
+        if (!Finite(entry.position) || !Finite(entry.target) || !Finite(cone))
+            return refuse(kThreeDsNotFiniteFormat, RecordOf(&frame)->name);
         usedNames_.insert(entry.name);
         node.name = entry.name;
         node.parent = parent;
