@@ -194,8 +194,12 @@ public:
                 return;
             token.text.assign(reinterpret_cast<const char*>(Here()), count);
             in_.Skip(count);
-            if (code == 2 && !in_.Skip(4))
-                return;
+            // A string's separator is written as 32 bits by some and as a
+            // token of its own by others; no token is 0, so a separator
+            // followed by two zero bytes is the 32-bit form.
+            if (code == 2 && in_.Left() >= 4 && (Here()[0] == 19 || Here()[0] == 20) && Here()[1] == 0 &&
+                Here()[2] == 0 && Here()[3] == 0)
+                in_.Skip(4);
             token.kind = code == 1 ? Tok::Name : Tok::String;
             return;
         case 3:  // one integer

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -256,8 +257,14 @@ TEST_F(XReaderTest, BinaryCompressedAndDoubleFormsGiveTheSameScene)
         const char* name;
         std::vector<uint8_t> bytes;
     };
+    // The string's separator as a token of its own, as some writers put it.
+    std::vector<uint8_t> separatorToken = binary;
+    const std::string texture = "maps\\Brick.bmp";
+    const auto at = std::search(separatorToken.begin(), separatorToken.end(), texture.begin(), texture.end());
+    separatorToken.erase(at + static_cast<long>(texture.size()) + 2, at + static_cast<long>(texture.size()) + 4);
     const Case cases[] = {
         {"binary", binary},
+        {"binary, string separator as a token", separatorToken},
         {"binary, 64-bit", Model(XForm::Binary, true)},
         {"text, 64-bit", Model(XForm::Text, true)},
         {"compressed text", CompressX(Model(XForm::Text), 32768)},
