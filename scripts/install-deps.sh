@@ -14,7 +14,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   xvfb xauth
   ccache
-  lib3ds-dev libassimp-dev assimp-utils zlib1g-dev
+  lib3ds-dev libassimp-dev assimp-utils zlib1g-dev libtinyobjloader-dev
 )
 
 missing=()
