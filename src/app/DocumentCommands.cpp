@@ -108,6 +108,25 @@ bool ReadChosenFile(Editor& editor, const FileType& type, const std::string& pat
     return ReadDocumentFile(editor, type, path, choice.options, choice.replaceScene);
 }
 
+// The options dialog for a chosen file (for the types that ask it), then
+// the read. Cancel reads nothing.
+bool ReadWithOptions(Editor& editor, const FileType& type, const std::string& path)
+{
+    if (!type.optionsDialog) {
+        ImportDialogResult merge;
+        merge.options = DefaultOptions(type, false);
+        merge.replaceScene = false;
+        return ReadChosenFile(editor, type, path, merge);
+    }
+    ImportDialogRequest request;
+    request.fileType = type.pattern;
+    request.fileName = FileNameOf(path);
+    const std::optional<ImportDialogResult> choice = editor.ui().AskImportOptions(request);
+    if (!choice)
+        return false;
+    return ReadChosenFile(editor, type, path, *choice);
+}
+
 void ShowScene(Editor& editor)
 {
     // The camera light rides on whichever camera the file left active.
@@ -238,13 +257,7 @@ bool LoadOrImport(Editor& editor, const FileType& type)
     if (!path)
         return false;
     folder.current = *path;
-    ImportDialogRequest request;
-    request.fileType = type.pattern;
-    request.fileName = FileNameOf(*path);
-    const std::optional<ImportDialogResult> choice = ui.AskImportOptions(request);
-    if (!choice)
-        return false;
-    return ReadChosenFile(editor, type, *path, *choice);
+    return ReadWithOptions(editor, type, *path);
 }
 
 bool SaveOrExport(Editor& editor, const FileType& type)
@@ -298,13 +311,7 @@ bool AutoDetectCommand(Editor& editor)
     const FileType* type = dot == std::string::npos ? nullptr : FileTypeForPattern("*" + name.substr(dot));
     if (!type || type->isScene || !type->read)
         return false;
-    ImportDialogRequest request;
-    request.fileType = type->pattern;
-    request.fileName = name;
-    const std::optional<ImportDialogResult> choice = ui.AskImportOptions(request);
-    if (!choice)
-        return false;
-    return ReadChosenFile(editor, *type, *path, *choice);
+    return ReadWithOptions(editor, *type, *path);
 }
 
 bool RunDocumentCommand(Editor& editor, int command)

@@ -6,6 +6,8 @@
 #include "files/obj/ObjFile.h"
 #include "files/scene/SceneFile.h"
 #include "files/stl/StlFile.h"
+#include "files/vrml/VrmlFile.h"
+#include "files/x/XFile.h"
 
 #include <array>
 
@@ -24,6 +26,8 @@ constexpr const char* kKnownFormatsFilter =
 const std::array kTypes{
     FileType{"*.cvd", ".cvd", "Corvid (*.cvd)|*.cvd||", "Corvid (*.cvd)|*.cvd||", LoadScene, SaveScene, true, 0,
              nullptr, 0, nullptr},
+    FileType{"*.x", ".x", "DirectX   (*.x)  |*.x||", nullptr, ImportX, nullptr, false, kCmdImportX, "DirectX .x ...",
+             0, nullptr, false},
     FileType{"*.3ds", ".3ds", "3D Studio (*.3ds)|*.3ds||", "3D Studio (*.3ds)|*.3ds||", Import3ds, Export3ds, false,
              kCmdImport3ds, "3D Studio 4 .3ds ...", kCmdExport3ds, "3D Studio 4 .3ds ..."},
     FileType{"*.prj", ".prj", "3D Studio (*.prj)|*.prj||", nullptr, Import3ds, nullptr, false, kCmdImportPrj,
@@ -34,6 +38,8 @@ const std::array kTypes{
              "Wavefront .obj ...", 0, nullptr},
     FileType{"*.slp", ".slp", "ProEngineer (*.slp)|*slp||", nullptr, ImportStl, nullptr, false, kCmdImportSlp,
              "ProEngineer .slp ...", 0, nullptr},
+    FileType{"*.wrl", ".wrl", "Vrml (*.wrl)|*wrl||", "VRML      (*.wrl)|*.wrl||", ImportVrml, ExportVrml, false,
+             kCmdImportVrml, "VRML 2.0 .wrl, own exports only ...", kCmdExportVrml, "VRML 2.0 .wrl ..."},
     FileType{"*.dxf", ".dxf", "Dxf (*.dxf)|*dxf||", nullptr, ImportDxf, nullptr, false, kCmdImportDxf,
              "AutoCad R13 .dxf ...", 0, nullptr},
     FileType{"*.stl", ".stl", "Stereolithography (*.stl)|*.stl||", nullptr, ImportStl, nullptr, false,

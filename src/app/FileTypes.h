@@ -14,6 +14,7 @@ struct Document;
 
 // The import and export commands of the main menu.
 constexpr int kCmdAutoDetect = 32786;
+constexpr int kCmdImportX = 32784;
 constexpr int kCmdImport3ds = 32785;
 constexpr int kCmdImportPrj = 32957;
 constexpr int kCmdImportVrml = 32827;
@@ -42,6 +43,9 @@ struct FileType {
     const char* importItem;
     int exportCommand;        // 0: no Export Geometry item
     const char* exportItem;
+    // Whether the import options dialog is asked; without it a file is
+    // merged with the dialog's starting choice.
+    bool optionsDialog = true;
 };
 
 // Every type, the scene file first, then in the order of the Import

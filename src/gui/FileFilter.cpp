@@ -1,5 +1,7 @@
 #include "gui/FileFilter.h"
 
+#include <algorithm>
+
 namespace corvid {
 
 namespace {
@@ -53,7 +55,11 @@ std::vector<FileFilterEntry> ParseFileFilter(const std::string& filter)
             break;  // the closing "||"
         FileFilterEntry entry;
         entry.description = description;
-        for (const std::string& pattern : Split(fields[i + 1], ';'))
+        // Patterns are separated by ';', and in some lists by ':' (no file
+        // name pattern holds either).
+        std::string patterns = fields[i + 1];
+        std::replace(patterns.begin(), patterns.end(), ':', ';');
+        for (const std::string& pattern : Split(patterns, ';'))
             if (std::string p = Trim(pattern); !p.empty())
                 entry.patterns.push_back(p);
         if (!entry.patterns.empty())

@@ -16,7 +16,7 @@ struct FileFilterEntry {
 };
 
 // The entries of a filter string, in order. Patterns of one entry are
-// separated by ';'. A description without a pattern is dropped.
+// separated by ';' or ':'. A description without a pattern is dropped.
 std::vector<FileFilterEntry> ParseFileFilter(const std::string& filter);
 
 // The Qt form of a filter string. Each description keeps its words; its own

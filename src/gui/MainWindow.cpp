@@ -2,6 +2,7 @@
 
 #include "gui/AnimationPanel.h"
 #include "gui/DesktopDepth.h"
+#include "gui/AboutBox.h"
 #include "gui/HelpFile.h"
 #include "gui/MenuBuilder.h"
 #include "gui/ObjectInfoPanel.h"
@@ -47,7 +48,6 @@
 
 namespace corvid {
 
-const char* const kWebAddress = "https://lumenworks.example/corvid";
 const char* const kHelpFileName = "Corvid.html";
 
 namespace {
@@ -384,15 +384,6 @@ void MainWindow::RunCommand(int command)
     case kCmdExit:
         close();
         break;
-    case kCmdNewScene:
-        NewSceneCommand(editor_);
-        break;
-    case kCmdLoad:
-        LoadCommand(editor_);
-        break;
-    case kCmdSaveSceneAs:
-        SaveSceneAsCommand(editor_);
-        break;
     case kCmdUndo:
         editor_.Undo();
         break;
@@ -406,15 +397,17 @@ void MainWindow::RunCommand(int command)
         openHelp();
         break;
     case kCmdAboutCorvid:
-        QMessageBox::about(this, "About Corvid", "<b>Corvid 1.0</b><p>A 3D scene editor.</p>");
+        ShowAboutCorvid(this);
         break;
     case kCmdAboutMaker:
-        QMessageBox::about(this, "About Lumenworks", "<b>Lumenworks</b><p>Makers of Corvid.</p>");
+        ShowAboutMaker(this);
         break;
     case kCmdWebLink:
-        QDesktopServices::openUrl(QUrl(kWebAddress));
+        QDesktopServices::openUrl(QUrl(kMakerWebAddress));
         break;
     default:
+        // New Scene, Load, Save Scene as, the imports, the exports, Auto-Detect.
+        RunDocumentCommand(editor_, command);
         break;
     }
     refreshMenus();
@@ -505,10 +498,10 @@ void MainWindow::refreshMenu(QMenu& menu)
 
 void MainWindow::openHelp()
 {
-    const QString directory = QString::fromStdString(editor_.helpDirectory);
-    const QString path = InstallHelpFile(directory, kHelpFileName);
-    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        ui_.ShowMessage("Cannot open the help file\n " + (path.isEmpty() ? directory + "/" + kHelpFileName : path).toStdString());
+    // Says why when the guide cannot be put in place or nothing can show it.
+    if (const std::string message = OpenHelpFile(QString::fromStdString(editor_.helpDirectory), kHelpFileName);
+        !message.empty())
+        ui_.ShowMessage(message);
 }
 
 void MainWindow::watchScreens()

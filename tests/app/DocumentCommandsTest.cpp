@@ -447,10 +447,33 @@ TEST_F(DocumentCommandsTest, TheFileMenuOffersOnlyFormatsThatCanBeReadOrWritten)
     // Auto-Detect's list names only what can be read, and every file.
     const std::string filter = AutoDetectFilter();
     EXPECT_TRUE(filter.ends_with("All Files (*.*)|*.*||")) << filter;
-    for (const char* absent : {"*.x"})
-        if (const FileType* type = FileTypeForPattern(absent); !type || !type->read) {
-            EXPECT_EQ(filter.find(std::string(absent) + "|"), std::string::npos) << absent << " in " << filter;
-        }
+    for (const char* pattern : {"*.x", "*.3ds", "*.prj", "*.cob", "*.obj", "*.slp", "*.wrl", "*.dxf", "*.stl"}) {
+        const FileType* type = FileTypeForPattern(pattern);
+        // In a pattern list of its own or of "Known Formats".
+        const bool listed = std::any_of(std::begin("|;:"), std::end("|;:") - 1, [&](char before) {
+            return filter.find(before + std::string(pattern) + "|") != std::string::npos ||
+                   filter.find(before + std::string(pattern) + ";") != std::string::npos ||
+                   filter.find(before + std::string(pattern) + ":") != std::string::npos;
+        });
+        EXPECT_EQ(listed, type && type->read) << pattern << " in " << filter;
+    }
+}
+
+TEST_F(DocumentCommandsTest, TheDirectXImportAsksNoOptions)
+{
+    editor.objectsDirectory = {folder.string(), folder.string()};
+    std::ofstream(File("tri.x")) << "xof 0303txt 0032\nMesh {\n 3;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 0.0;1.0;0.0;;\n"
+                                    " 1;\n 3;0,1,2;;\n}\n";
+    ui.files.push_back(File("tri.x"));
+    ASSERT_TRUE(RunDocumentCommand(editor, kCmdImportX));
+    EXPECT_EQ(ui.fileRequests.back().filter, "DirectX   (*.x)  |*.x||");
+    EXPECT_TRUE(ui.importRequests.empty());
+    EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
+    EXPECT_EQ(editor.UndoText(), "Undo Import tri.x");
+    // Auto-Detect reads it the same way.
+    ui.files.push_back(File("tri.x"));
+    EXPECT_TRUE(AutoDetectCommand(editor));
+    EXPECT_TRUE(ui.importRequests.empty());
 }
 
 TEST_F(DocumentCommandsTest, AutoDetectTellsTheFormatByTheExtensionAsWritten)
@@ -485,6 +508,19 @@ TEST_F(DocumentCommandsTest, AutoDetectTellsTheFormatByTheExtensionAsWritten)
     EXPECT_GT(editor.scene.Scene()->GetChildren().size(), 1u);
     // The camera light is back on the active camera.
     EXPECT_EQ(editor.scene.CameraLightFrame()->GetParent(), editor.scene.ActiveCamera().get());
+
+    // VRML both ways through the same commands.
+    const FileType* world = FileTypeForPattern("*.wrl");
+    ASSERT_TRUE(world && world->read && world->write);
+    ui.files.push_back(File("box"));
+    ASSERT_TRUE(RunDocumentCommand(editor, kCmdExportVrml));
+    ASSERT_TRUE(fs::exists(File("box.wrl")));
+    EXPECT_EQ(ui.fileRequests.back().filter, "VRML      (*.wrl)|*.wrl||");
+    merge.options = DefaultOptions(*world, false);
+    ui.files.push_back(File("box.wrl"));
+    ui.importResults.push_back(merge);
+    ASSERT_TRUE(AutoDetectCommand(editor));
+    EXPECT_EQ(editor.UndoText(), "Undo Import box.wrl");
 }
 
 } // namespace

@@ -124,12 +124,13 @@ private slots:
             "WaveFront (*.slp)|*.slp|VRML 2 (*.wrl)|*.wrl|AutoCAD 12/13 (*.dxf)|*.dxf|All Files (*.*)|*.*||";
         const auto entries = ParseFileFilter(known);
         QCOMPARE(entries.size(), size_t(9));
-        // Only ';' separates patterns; the colons stay inside one pattern.
-        QCOMPARE(entries[0].patterns,
-                 (std::vector<std::string>{"*.x", "*.3ds", "*.prj", "*.cob", "*.obj:*.slp:*.wrl:*.dxf"}));
+        // The colons separate patterns too: "Known Formats" shows .obj, .slp,
+        // .wrl and .dxf files.
+        QCOMPARE(entries[0].patterns, (std::vector<std::string>{"*.x", "*.3ds", "*.prj", "*.cob", "*.obj", "*.slp",
+                                                                "*.wrl", "*.dxf"}));
         QCOMPARE(entries[8].description, std::string("All Files (*.*)"));
         const std::string qt = ToQtFileFilter(known);
-        QVERIFY(qt.starts_with("Known Formats (*.x *.3ds *.prj *.cob *.obj:*.slp:*.wrl:*.dxf);;DirectX (*.x);;"));
+        QVERIFY(qt.starts_with("Known Formats (*.x *.3ds *.prj *.cob *.obj *.slp *.wrl *.dxf);;DirectX (*.x);;"));
         QVERIFY(qt.ends_with(";;All Files (*.*)"));
     }
 

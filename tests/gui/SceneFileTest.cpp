@@ -11,6 +11,7 @@
 #include "app/DisplayChange.h"
 #include "app/DocumentCommands.h"
 #include "app/Editor.h"
+#include "app/FileTypes.h"
 #include "gui/ImportOptionsDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/ObjectTreeWidget.h"
@@ -23,6 +24,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRadioButton>
@@ -120,6 +122,46 @@ private slots:
         QVERIFY(FindObject(editor.scene.Scene(), "Keeper"));
         QCOMPARE(window->windowTitle(), QString("kept.cvd - Corvid 1.0"));
         QCOMPARE(shell->Ui().UserCameraEntries().size(), size_t{1});
+    }
+
+    void modelsComeInAndGoOutThroughTheGeometryMenus()
+    {
+        auto shell = StartEditor();
+        QVERIFY(shell);
+        QTRY_VERIFY_WITH_TIMEOUT(shell->StartupFinished(), kWait);
+        MainWindow* window = shell->GetMainWindow();
+        Editor& editor = *shell->GetEditor();
+        const QString model = file("wedge.obj");
+        {
+            QFile obj(model);
+            QVERIFY(obj.open(QIODevice::WriteOnly));
+            obj.write("o Wedge\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 2 3\nf 1 3 4\nf 1 4 2\nf 2 4 3\n");
+        }
+        std::vector<FileDialogRequest> asked;
+        shell->Ui().fileHook = [&](const FileDialogRequest& request) -> std::optional<std::string> {
+            asked.push_back(request);
+            return request.save ? file("wedge").toStdString() : model.toStdString();
+        };
+        bool texturesOffered = false;
+        shell->Ui().optionsHook = [&](ImportOptionsDialog& dialog) {
+            texturesOffered = dialog.texturesBox()->isEnabled();
+            dialog.mergeButton()->click();
+            return true;
+        };
+        QAction* import = window->FindMenuAction(kCmdImportObj);
+        QVERIFY(import);
+        QCOMPARE(import->text(), QString("Wavefront .obj ..."));
+        import->trigger();
+        QCOMPARE(QString::fromStdString(asked.back().filter), QString("WaveFront (*.obj)|*.obj||"));
+        QVERIFY(texturesOffered);
+        // The model hangs under its base frame in the Objects List.
+        QVERIFY(ListedUnderScene(*shell).contains("BaseFrame"));
+        QVERIFY(FindObject(editor.scene.Scene(), "Wedge"));
+        QVERIFY(window->FindMenuAction(kCmdUndo)->text().contains("Import wedge.obj"));
+
+        window->FindMenuAction(kCmdExport3ds)->trigger();
+        QVERIFY(asked.back().save);
+        QVERIFY(QFileInfo::exists(file("wedge.3ds")));
     }
 
     void aSceneFileOnTheCommandLineIsOpened()
