@@ -24,7 +24,7 @@ namespace corvid::testing {
 // Where the hand-made files of these tests lie.
 inline std::string VrmlDataFolder()
 {
-    return std::filesystem::path(__FILE__).parent_path().string();
+    return CORVID_TESTS_DIR "/files/vrml";
 }
 
 // A material with its record, named and coloured as given.
