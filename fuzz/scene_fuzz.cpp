@@ -3,14 +3,9 @@
 // crash, a leak or an allocation the bytes cannot pay for. Whatever was built
 // before the damage must still be a scene that shows, that the writer can
 // save, and whose saved bytes read back in full.
-#include "anim/Animation.h"
-#include "anim/Transport.h"
-#include "files/Document.h"
+#include "FuzzWorkspace.h"
+
 #include "files/scene/SceneFile.h"
-#include "render/MenuModel.h"
-#include "render/ViewSet.h"
-#include "scene/SceneModel.h"
-#include "scene/Ui.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,44 +15,7 @@
 namespace {
 
 using namespace corvid;
-
-// A Ui with nobody behind it: messages and progress go nowhere, questions
-// are cancelled, and there is no object tree.
-class SilentUi : public Ui {
-public:
-    void ShowMessage(const std::string&) override { ++messages; }
-    Answer Ask(const std::string&, Buttons) override { return Answer::Cancel; }
-    std::optional<std::string> AskFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<ImportDialogResult> AskImportOptions(const ImportDialogRequest&) override { return std::nullopt; }
-    void ShowProgress() override {}
-    void SetProgressStatus(const std::string&) override {}
-    void SetProgress(int) override {}
-    void HideProgress() override {}
-    void SetBusy(bool) override {}
-    void Notify(Notification) override {}
-    long InsertTreeItem(const Frame&, const std::string&, int, long, int) override { return 0; }
-    void RemoveTreeItem(long) override {}
-    void AddUserCameraEntry(const UserMenuEntry&) override {}
-    void RemoveUserCameraEntry(int) override {}
-    void AddUserLightEntry(const UserMenuEntry&) override {}
-    void RemoveUserLightEntry(int) override {}
-    void ResetUserMenus() override {}
-
-    int messages = 0;
-};
-
-// One editor's worth of scene: the model with its views, animation and
-// transport, as a document to read into.
-struct Workspace {
-    Workspace() { scene.randomDigit = [] { return 3; }; }
-    SilentUi ui;
-    SceneModel scene{ui};
-    MenuModel menu;
-    ViewSet views{scene, menu};
-    Animation animation{scene};
-    Transport transport{animation, views};
-    Document doc() { return {scene, views, animation, transport}; }
-};
+using fuzzing::Workspace;
 
 // Where the reader looks for the texture and background files a file names.
 // Nothing can lie below /dev/null, so every lookup misses without touching a

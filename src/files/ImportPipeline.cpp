@@ -327,6 +327,40 @@ void FinishImport(SceneModel& scene, const FramePtr& baseFrame, ImportProgress& 
         baseFrame->SetPosition(scene.Scene().get(), -box.Center());
 }
 
+// --- running a reader -------------------------------------------------------------------------
+
+bool ReadImportFile(SceneModel& scene, const std::string& path, std::vector<uint8_t>& bytes, const char* openFailed,
+                    const char* damaged)
+{
+    switch (ReadWholeFile(path, bytes)) {
+    case ReadStatus::Read:
+        return true;
+    case ReadStatus::CannotOpen:
+        scene.ui().ShowMessage(openFailed);
+        return false;
+    case ReadStatus::Failed:
+        break;
+    }
+    scene.ui().ShowMessage(damaged);
+    return false;
+}
+
+bool RunImport(SceneModel& scene, const char* damaged,
+               const std::function<bool(ImportProgress& progress, FramePtr& baseFrame)>& read)
+{
+    bool done;
+    {
+        ImportProgress progress(scene);
+        FramePtr baseFrame;
+        done = read(progress, baseFrame);
+        if (done)
+            FinishImport(scene, baseFrame, progress);
+    }
+    if (!done)
+        scene.ui().ShowMessage(damaged);
+    return done;
+}
+
 // --- textures -------------------------------------------------------------------------------------
 
 int RoundTextureSize(int pixels)

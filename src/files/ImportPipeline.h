@@ -10,7 +10,9 @@
 #include "scene/ImportOptions.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace corvid {
 
@@ -117,6 +119,20 @@ void FinishMeshObject(MeshBuilder& mesh);
 // successfully!!", and the base frame moved so that what hangs under it is
 // centred on SCENE's origin.
 void FinishImport(SceneModel& scene, const FramePtr& baseFrame, ImportProgress& progress);
+
+// --- running a reader -----------------------------------------------------------------------
+
+// Reads the file at path whole for a reader. False, with openFailed shown,
+// when it cannot be opened, and with damaged shown when it cannot be read
+// (or is larger than a file can be here).
+bool ReadImportFile(SceneModel& scene, const std::string& path, std::vector<uint8_t>& bytes, const char* openFailed,
+                    const char* damaged);
+
+// Runs one reader inside a progress window. read says whether it succeeded
+// and hands back the base frame it made; success ends with the closing step
+// (FinishImport), failure with the damaged message once the window is gone.
+bool RunImport(SceneModel& scene, const char* damaged,
+               const std::function<bool(ImportProgress& progress, FramePtr& baseFrame)>& read);
 
 // --- textures ---------------------------------------------------------------------------
 

@@ -293,32 +293,19 @@ bool ReadCobBytes(Document& document, const uint8_t* data, size_t size, const Im
                   const std::string& folder)
 {
     SceneModel& scene = document.scene;
-    bool read;
-    {
-        ImportProgress progress(scene);
+    return RunImport(scene, kCobCorrupted, [&](ImportProgress& progress, FramePtr& baseFrame) {
         CobReader reader(scene, options, folder, progress);
-        read = reader.Read(data, size);
-        if (read)
-            FinishImport(scene, reader.BaseFrame(), progress);
-    }
-    if (!read)
-        scene.ui().ShowMessage(kCobCorrupted);
-    return read;
+        const bool read = reader.Read(data, size);
+        baseFrame = reader.BaseFrame();
+        return read;
+    });
 }
 
 bool ImportCob(Document& document, const std::string& path, const ImportOptions& options)
 {
     std::vector<uint8_t> bytes;
-    switch (ReadWholeFile(path, bytes)) {
-    case ReadStatus::Read:
-        break;
-    case ReadStatus::CannotOpen:
-        document.scene.ui().ShowMessage(kCobOpenFailed);
+    if (!ReadImportFile(document.scene, path, bytes, kCobOpenFailed, kCobCorrupted))
         return false;
-    case ReadStatus::Failed:
-        document.scene.ui().ShowMessage(kCobCorrupted);
-        return false;
-    }
     return ReadCobBytes(document, bytes.data(), bytes.size(), options, FolderOf(path));
 }
 

@@ -455,32 +455,19 @@ bool ReadDxfBytes(Document& document, const uint8_t* data, size_t size, const Im
         scene.ui().ShowMessage(kDxfProblem);
         return false;
     }
-    bool read;
-    {
-        ImportProgress progress(scene);
+    return RunImport(scene, kDxfProblem, [&](ImportProgress& progress, FramePtr& baseFrame) {
         DxfReader reader(scene, options, text, progress);
-        read = reader.Read();
-        if (read)
-            FinishImport(scene, reader.BaseFrame(), progress);
-    }
-    if (!read)
-        scene.ui().ShowMessage(kDxfProblem);
-    return read;
+        const bool read = reader.Read();
+        baseFrame = reader.BaseFrame();
+        return read;
+    });
 }
 
 bool ImportDxf(Document& document, const std::string& path, const ImportOptions& options)
 {
     std::vector<uint8_t> bytes;
-    switch (ReadWholeFile(path, bytes)) {
-    case ReadStatus::Read:
-        break;
-    case ReadStatus::CannotOpen:
-        document.scene.ui().ShowMessage(kDxfOpenFailed);
+    if (!ReadImportFile(document.scene, path, bytes, kDxfOpenFailed, kDxfProblem))
         return false;
-    case ReadStatus::Failed:
-        document.scene.ui().ShowMessage(kDxfProblem);
-        return false;
-    }
     return ReadDxfBytes(document, bytes.data(), bytes.size(), options);
 }
 

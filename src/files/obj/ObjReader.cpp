@@ -464,32 +464,19 @@ bool ReadObjBytes(Document& document, const uint8_t* data, size_t size, const Im
         scene.ui().ShowMessage(kObjCorrupted);
         return false;
     }
-    bool read;
-    {
-        ImportProgress progress(scene);
+    return RunImport(scene, kObjCorrupted, [&](ImportProgress& progress, FramePtr& baseFrame) {
         ObjReader reader(scene, options, folder, name, progress);
-        read = reader.Read(std::string_view(reinterpret_cast<const char*>(data), size));
-        if (read)
-            FinishImport(scene, reader.BaseFrame(), progress);
-    }
-    if (!read)
-        scene.ui().ShowMessage(kObjCorrupted);
-    return read;
+        const bool read = reader.Read(std::string_view(reinterpret_cast<const char*>(data), size));
+        baseFrame = reader.BaseFrame();
+        return read;
+    });
 }
 
 bool ImportObj(Document& document, const std::string& path, const ImportOptions& options)
 {
     std::vector<uint8_t> bytes;
-    switch (ReadWholeFile(path, bytes)) {
-    case ReadStatus::Read:
-        break;
-    case ReadStatus::CannotOpen:
-        document.scene.ui().ShowMessage(kObjOpenFailed);
+    if (!ReadImportFile(document.scene, path, bytes, kObjOpenFailed, kObjCorrupted))
         return false;
-    case ReadStatus::Failed:
-        document.scene.ui().ShowMessage(kObjCorrupted);
-        return false;
-    }
     return ReadObjBytes(document, bytes.data(), bytes.size(), options, FolderOf(path), FileNameOf(path));
 }
 

@@ -271,33 +271,20 @@ bool ReadStlBytes(Document& document, const uint8_t* data, size_t size, const Im
         scene.ui().ShowMessage(kStlCorrupted);
         return false;
     }
-    bool read;
-    {
-        ImportProgress progress(scene);
+    return RunImport(scene, kStlCorrupted, [&](ImportProgress& progress, FramePtr& baseFrame) {
         StlReader reader(scene, options, progress);
         reader.Begin();
-        read = IsBinaryStl(data, size) ? reader.ReadBinary(data, size, name) : reader.ReadText(data, size);
-        if (read)
-            FinishImport(scene, reader.BaseFrame(), progress);
-    }
-    if (!read)
-        scene.ui().ShowMessage(kStlCorrupted);
-    return read;
+        const bool read = IsBinaryStl(data, size) ? reader.ReadBinary(data, size, name) : reader.ReadText(data, size);
+        baseFrame = reader.BaseFrame();
+        return read;
+    });
 }
 
 bool ImportStl(Document& document, const std::string& path, const ImportOptions& options)
 {
     std::vector<uint8_t> bytes;
-    switch (ReadWholeFile(path, bytes)) {
-    case ReadStatus::Read:
-        break;
-    case ReadStatus::CannotOpen:
-        document.scene.ui().ShowMessage(kStlOpenFailed);
+    if (!ReadImportFile(document.scene, path, bytes, kStlOpenFailed, kStlCorrupted))
         return false;
-    case ReadStatus::Failed:
-        document.scene.ui().ShowMessage(kStlCorrupted);
-        return false;
-    }
     return ReadStlBytes(document, bytes.data(), bytes.size(), options, FileNameOf(path));
 }
 
