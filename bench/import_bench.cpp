@@ -117,7 +117,11 @@ void WriteCob(const Grid& g, const std::string& path)
     put(frame, sizeof frame);
     i32(static_cast<int32_t>(g.xyz.size() / 3));
     put(g.xyz.data(), g.xyz.size() * 4);
-    i32(0);
+    // One texture vertex for every corner to name: a peer drops faces whose
+    // texture index has nothing to point at.
+    i32(1);
+    const float uv[2] = {0, 0};
+    put(uv, sizeof uv);
     i32(static_cast<int32_t>(g.Triangles()));
     for (size_t t = 0; t < g.Triangles(); ++t) {
         body.push_back(0);

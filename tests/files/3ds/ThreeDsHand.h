@@ -165,7 +165,7 @@ inline std::vector<FoundChunk> ChunksWithId(const std::vector<uint8_t>& b, uint1
 // The folder of this file, where the invalid-*.3ds files lie.
 inline std::string ThreeDsDataFolder()
 {
-    return std::filesystem::path(__FILE__).parent_path().string();
+    return CORVID_TESTS_DIR "/files/3ds";
 }
 
 } // namespace corvid::testing
