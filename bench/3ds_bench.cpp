@@ -14,6 +14,7 @@
 // printed with the ratios ours / peer (goal: at most 1, no slower) and
 // 400k / 100k (goal: at most 4.5, nothing quadratic).
 
+#include "BenchSupport.h"
 #include "files/FilesFixture.h"
 
 #include "files/3ds/ThreeDsFile.h"
@@ -46,33 +47,12 @@ namespace {
 constexpr int kQuads = 158;  // per side: 49,928 triangles a field
 constexpr int kRepetitions = 5;
 
-// One height field made the way the editor makes an object.
+// One height field of kQuads x kQuads quads with texture coordinates,
+// beside the ones before it.
 void HeightField(SceneModel& scene, const FramePtr& parent, int index)
 {
     scene.insertionPoint = {static_cast<float>(index) * (kQuads + 10.0f), 0.0f, 0.0f};
-    MeshBuilderPtr mesh = scene.BeginObjectCreation();
-    const int w = kQuads + 1;
-    mesh->ReserveSpace(w * w, 0, 2 * kQuads * kQuads);
-    for (int z = 0; z <= kQuads; ++z)
-        for (int x = 0; x <= kQuads; ++x) {
-            const float fx = static_cast<float>(x), fz = static_cast<float>(z);
-            const float ridge = x < kQuads / 2 ? 0.0f : 1.5f * (fx - kQuads / 2.0f);
-            mesh->AddVertex({fx, 12.0f * std::sin(fx * 0.05f + index) * std::cos(fz * 0.07f) + ridge, fz});
-            mesh->SetTextureCoordinates(z * w + x, fx / kQuads, fz / kQuads);
-        }
-    for (int z = 0; z < kQuads; ++z)
-        for (int x = 0; x < kQuads; ++x) {
-            const int i = z * w + x;
-            const int a[3] = {i, i + w, i + 1};
-            const int b[3] = {i + 1, i + w, i + w + 1};
-            mesh->AddFace(a);
-            mesh->AddFace(b);
-        }
-    mesh->GenerateNormals(1.0f, kGenerateNormalsUseCreaseAngle);
-    scene.FinishObjectCreation("Field %s", scene.names.cube);
-    FramePtr frame = scene.SelectedFrame();
-    parent->AddChild(frame);
-    scene.RegisterObject(frame);
+    bench::HeightField(scene, kQuads, parent, static_cast<float>(index), true);
 }
 
 struct Fixture {
@@ -89,19 +69,8 @@ struct Fixture {
     Workspace w;
 };
 
-double Seconds(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
+using bench::Median;
+using bench::Seconds;
 
 struct Sample {
     long triangles = 0;

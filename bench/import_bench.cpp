@@ -16,6 +16,7 @@
 // imports. Every measurement runs three times; the medians are printed with
 // the ratios. Run: build/release/bench/import_bench (files go to $TMPDIR).
 
+#include "BenchSupport.h"
 #include "files/FilesFixture.h"
 
 #include "files/cob/CobFile.h"
@@ -172,16 +173,8 @@ void WriteDxf(const Grid& g, const std::string& path)
     out << "0\nENDSEC\n0\nEOF\n";
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Since(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using bench::Median;
+using bench::Seconds;
 
 // The median seconds of kRuns calls of run; a negative result when run
 // fails (a peer that cannot read the file).
@@ -192,7 +185,7 @@ double Time(const std::function<bool()>& run)
         const auto start = std::chrono::steady_clock::now();
         if (!run())
             return -1.0;
-        seconds.push_back(Since(start));
+        seconds.push_back(Seconds(start));
     }
     return Median(seconds);
 }
@@ -210,7 +203,7 @@ bool Ours(Importer import, const std::string& path, double* seconds = nullptr)
     const auto start = std::chrono::steady_clock::now();
     const bool read = import(doc, path, options);
     if (seconds)
-        *seconds = Since(start);
+        *seconds = Seconds(start);
     return read;
 }
 

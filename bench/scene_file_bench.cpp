@@ -15,6 +15,7 @@
 // least 0.5 both ways). The encode and decode phases alone (WriteSceneBytes,
 // ReadSceneBytes from memory) are printed too, to show where the time goes.
 
+#include "BenchSupport.h"
 #include "files/FilesFixture.h"
 
 #include "files/FileIo.h"
@@ -42,34 +43,11 @@ constexpr int kGrids = 4;
 constexpr int kQuads = 354;  // per side: 250,632 triangles a grid
 constexpr int kRepetitions = 5;
 
-// One height field of kQuads x kQuads quads made the way the editor makes an
-// object: its own frame, record, material and normals.
+// One height field of kQuads x kQuads quads, beside the ones before it.
 FramePtr HeightField(SceneModel& scene, const FramePtr& parent, int index)
 {
     scene.insertionPoint = {static_cast<float>(index) * (kQuads + 10.0f), 0.0f, 0.0f};
-    MeshBuilderPtr mesh = scene.BeginObjectCreation();
-    const int w = kQuads + 1;
-    mesh->ReserveSpace(w * w, 0, 2 * kQuads * kQuads);
-    for (int z = 0; z <= kQuads; ++z)
-        for (int x = 0; x <= kQuads; ++x) {
-            const float fx = static_cast<float>(x), fz = static_cast<float>(z);
-            const float ridge = x < kQuads / 2 ? 0.0f : 1.5f * (fx - kQuads / 2.0f);
-            mesh->AddVertex({fx, 12.0f * std::sin(fx * 0.05f + index) * std::cos(fz * 0.07f) + ridge, fz});
-        }
-    for (int z = 0; z < kQuads; ++z)
-        for (int x = 0; x < kQuads; ++x) {
-            const int i = z * w + x;
-            const int a[3] = {i, i + w, i + 1};
-            const int b[3] = {i + 1, i + w, i + w + 1};
-            mesh->AddFace(a);
-            mesh->AddFace(b);
-        }
-    mesh->GenerateNormals(1.0f, kGenerateNormalsUseCreaseAngle);
-    scene.FinishObjectCreation("Cube %s", scene.names.cube);
-    FramePtr frame = scene.SelectedFrame();
-    parent->AddChild(frame);
-    scene.RegisterObject(frame);
-    return frame;
+    return bench::HeightField(scene, kQuads, parent, static_cast<float>(index));
 }
 
 struct Fixture {
@@ -90,19 +68,8 @@ struct Fixture {
     long faces = 0;
 };
 
-double Seconds(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
+using bench::Median;
+using bench::Seconds;
 
 struct Results {
     double megabytes = 0;

@@ -16,6 +16,7 @@
 // also in processor time and as the ratio of the fastest runs, which other
 // work on the machine disturbs least.
 
+#include "BenchSupport.h"
 #include "files/FilesFixture.h"
 
 #include "files/FileIo.h"
@@ -46,33 +47,11 @@ constexpr int kRepetitions = 9;
 constexpr int kSmallQuads = 224;  // per side: 100,352 triangles
 constexpr int kLargeQuads = 448;  // 401,408 triangles, four times as many
 
-// A height field of quads x quads quads made the way the editor makes an
-// object: its own frame, record, material and normals.
+// A height field of quads x quads quads at the origin.
 FramePtr HeightField(SceneModel& scene, int quads)
 {
     scene.insertionPoint = {};
-    MeshBuilderPtr mesh = scene.BeginObjectCreation();
-    const int w = quads + 1;
-    mesh->ReserveSpace(w * w, 0, 2 * quads * quads);
-    for (int z = 0; z <= quads; ++z)
-        for (int x = 0; x <= quads; ++x) {
-            const float fx = static_cast<float>(x), fz = static_cast<float>(z);
-            const float ridge = x < quads / 2 ? 0.0f : 1.5f * (fx - quads / 2.0f);
-            mesh->AddVertex({fx, 12.0f * std::sin(fx * 0.05f) * std::cos(fz * 0.07f) + ridge, fz});
-        }
-    for (int z = 0; z < quads; ++z)
-        for (int x = 0; x < quads; ++x) {
-            const int i = z * w + x;
-            const int a[3] = {i, i + w, i + 1};
-            const int b[3] = {i + 1, i + w, i + w + 1};
-            mesh->AddFace(a);
-            mesh->AddFace(b);
-        }
-    mesh->GenerateNormals(1.0f, kGenerateNormalsUseCreaseAngle);
-    scene.FinishObjectCreation("Cube %s", scene.names.cube);
-    FramePtr frame = scene.SelectedFrame();
-    scene.RegisterObject(frame);
-    return frame;
+    return bench::HeightField(scene, quads);
 }
 
 // The same mesh as Assimp holds it: one mesh of triangles with a normal per
@@ -117,10 +96,8 @@ std::unique_ptr<aiScene> AssimpScene(const Frame& frame, const MeshBuilder& mesh
     return scene;
 }
 
-double Seconds(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using bench::Median;
+using bench::Seconds;
 
 // The processor time of this thread: on a machine shared with other work it
 // shows what the code costs better than the clock on the wall does.
@@ -131,14 +108,6 @@ double CpuSeconds()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
 
 // One mesh size: the scene, Assimp's copy and the times measured.
 struct SizeCase {
