@@ -10,6 +10,7 @@
 #include "files/x/XFile.h"
 
 #include <array>
+#include <cctype>
 
 namespace corvid {
 
@@ -103,6 +104,22 @@ const FileType* FileTypeForCommand(int command)
         return nullptr;
     for (const FileType& type : kTypes)
         if (command == type.importCommand || command == type.exportCommand)
+            return &type;
+    return nullptr;
+}
+
+const FileType* FileTypeForName(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot <= start)
+        return nullptr;  // no extension (".hidden" has none either)
+    std::string extension = path.substr(dot);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const FileType& type : kTypes)
+        if (extension == type.extension)
             return &type;
     return nullptr;
 }

@@ -56,6 +56,9 @@ const FileType& SceneFileType();
 // when there is none.
 const FileType* FileTypeForPattern(const std::string& pattern);
 const FileType* FileTypeForCommand(int command);
+// The type whose extension the file name's last component ends in, in any
+// case ("part.OBJ" is an OBJ file); null when none does.
+const FileType* FileTypeForName(const std::string& path);
 
 // The Auto-Detect dialog's filter: every format the program knows, less
 // those it cannot read.

@@ -5,32 +5,13 @@
 #include "app/Editor.h"
 #include "cli/ConsoleUi.h"
 
-#include <cctype>
 #include <cstdio>
 
 namespace corvid {
 
 namespace {
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// The last component's extension with its dot, lower case; empty when the
-// name has none (".hidden" has none either).
-std::string ExtensionOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    const size_t start = slash == std::string::npos ? 0 : slash + 1;
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot <= start)
-        return {};
-    return Lower(path.substr(dot));
-}
-
+// The extensions of the types read (writing: written), for messages.
 std::string Extensions(bool writing)
 {
     std::string list;
@@ -41,15 +22,6 @@ std::string Extensions(bool writing)
             list += type.extension;
         }
     return list;
-}
-
-const SceneFormat* FindSceneFormat(const std::string& path)
-{
-    const std::string extension = ExtensionOf(path);
-    for (const FileType& type : FileTypes())
-        if (extension == type.extension)
-            return &type;
-    return nullptr;
 }
 
 // The exit code of a read or write: 0 done; 1 failed, with a line naming
@@ -68,7 +40,7 @@ int Outcome(bool done, const ConsoleUi& ui, int messagesBefore, const char* comm
 
 const SceneFormat* SceneFormatFor(const std::string& path, bool writing, const char* command)
 {
-    const SceneFormat* format = FindSceneFormat(path);
+    const SceneFormat* format = FileTypeForName(path);
     if (format && (writing ? format->write : format->read))
         return format;
     std::fprintf(stderr, "corvid-cli %s: '%s' is not a scene file type corvid-cli can %s (it %s %s)\n", command,

@@ -19,6 +19,7 @@
 #include "render/CommandIds.h"
 #include "app/DocumentCommands.h"
 #include "app/Editor.h"
+#include "app/FileTypes.h"
 #include "app/Startup.h"
 #include "files/FileIo.h"
 #include "tools/ToolHints.h"
@@ -541,7 +542,13 @@ void MainWindow::quitWithoutAsking()
 
 bool MainWindow::OpenScene(const std::string& path)
 {
-    const bool read = OpenSceneFile(editor_, path, DefaultSceneOptions(), true);
+    // A model file named on the command line comes in as its import would,
+    // with the options dialog's starting choice; anything else is read as a
+    // scene file.
+    const FileType* type = FileTypeForName(path);
+    if (!type || !type->read)
+        type = &SceneFileType();
+    const bool read = ReadDocumentFile(editor_, *type, path, DefaultOptions(*type, false), true);
     RefreshTitle();
     return read;
 }

@@ -459,6 +459,16 @@ TEST_F(DocumentCommandsTest, TheFileMenuOffersOnlyFormatsThatCanBeReadOrWritten)
     }
 }
 
+TEST(FileTypes, ANameTellsItsTypeByTheLastExtensionInAnyCase)
+{
+    ASSERT_NE(FileTypeForName("/models/Part.OBJ"), nullptr);
+    EXPECT_STREQ(FileTypeForName("/models/Part.OBJ")->pattern, "*.obj");
+    EXPECT_STREQ(FileTypeForName("scene.v2.cvd")->pattern, "*.cvd");
+    EXPECT_EQ(FileTypeForName("/home/me/.obj"), nullptr);     // a hidden name has no extension
+    EXPECT_EQ(FileTypeForName("/data.obj/readme"), nullptr);  // the folder's dot is not the file's
+    EXPECT_EQ(FileTypeForName("model.blend"), nullptr);
+}
+
 TEST_F(DocumentCommandsTest, TheDirectXImportAsksNoOptions)
 {
     editor.objectsDirectory = {folder.string(), folder.string()};

@@ -187,6 +187,27 @@ private slots:
         QVERIFY(asked.isEmpty());
     }
 
+    void aModelFileOnTheCommandLineIsImported()
+    {
+        const QString path = file("Wedge.OBJ");
+        {
+            QFile obj(path);
+            QVERIFY(obj.open(QIODevice::WriteOnly));
+            obj.write("o Wedge\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+        }
+        ShellOptions options;
+        options.sceneFile = path.toStdString();
+        QStringList asked;
+        auto shell = StartEditor(options, &asked);
+        QVERIFY(shell);
+        QTRY_VERIFY_WITH_TIMEOUT(shell->StartupFinished(), kWait);
+        QVERIFY(ListedUnderScene(*shell).contains("BaseFrame"));
+        QVERIFY(FindObject(shell->GetEditor()->scene.Scene(), "Wedge"));
+        QVERIFY(asked.isEmpty());  // no message: it was not taken for a scene file
+        // Not a scene file of its own: the title names none and shows the change.
+        QVERIFY(shell->GetMainWindow()->windowTitle().startsWith("*"));
+    }
+
     void quittingAModifiedSceneAndAnsweringYesSavesIt()
     {
         QStringList asked;
