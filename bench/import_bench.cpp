@@ -12,9 +12,10 @@
 //   size (goal: under five times).
 //
 // Each reader reads the file from the disk (in the page cache) into its own
-// structures: ours into a fresh scene with normals generated, as the editor
-// imports. Every measurement runs three times; the medians are printed with
-// the ratios. Run: build/release/bench/import_bench (files go to $TMPDIR).
+// structures, in a fresh process of its own (so none inherits the heap
+// another left): ours into a fresh scene with normals generated, as the
+// editor imports. Every measurement runs three times; the medians are
+// printed with the ratios. Run: build/release/bench/import_bench (files go to $TMPDIR).
 
 #include "BenchSupport.h"
 #include "files/FilesFixture.h"
@@ -35,7 +36,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -176,20 +176,6 @@ void WriteDxf(const Grid& g, const std::string& path)
 using bench::Median;
 using bench::Seconds;
 
-// The median seconds of kRuns calls of run; a negative result when run
-// fails (a peer that cannot read the file).
-double Time(const std::function<bool()>& run)
-{
-    std::vector<double> seconds;
-    for (int i = 0; i < kRuns; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!run())
-            return -1.0;
-        seconds.push_back(Seconds(start));
-    }
-    return Median(seconds);
-}
-
 using Importer = bool (*)(Document&, const std::string&, const ImportOptions&);
 
 bool Ours(Importer import, const std::string& path, double* seconds = nullptr)
@@ -205,20 +191,6 @@ bool Ours(Importer import, const std::string& path, double* seconds = nullptr)
     if (seconds)
         *seconds = Seconds(start);
     return read;
-}
-
-double TimeOurs(Importer import, const std::string& path, const char* what)
-{
-    std::vector<double> seconds;
-    for (int i = 0; i < kRuns; ++i) {
-        double one = 0;
-        if (!Ours(import, path, &one)) {
-            std::fprintf(stderr, "import_bench: our %s reader failed\n", what);
-            std::exit(1);
-        }
-        seconds.push_back(one);
-    }
-    return Median(seconds);
 }
 
 std::string Cell(double seconds, double ours)
@@ -281,10 +253,63 @@ int ImportOne(const std::string& path)
     return 0;
 }
 
+// import_bench --time READER FILE: one read of FILE by READER (ours, assimp
+// or tinyobj) in this fresh process; prints the seconds on standard output.
+int TimeOne(const std::string& reader, const std::string& path)
+{
+    const std::string extension = path.substr(path.find_last_of('.') + 1);
+    double seconds = -1.0;
+    if (reader == "ours") {
+        const Importer importer = extension == "obj"   ? ImportObj
+                                  : extension == "stl" ? ImportStl
+                                  : extension == "cob" ? ImportCob
+                                                       : ImportDxf;
+        if (!Ours(importer, path, &seconds))
+            seconds = -1.0;
+    } else {
+        const auto start = std::chrono::steady_clock::now();
+        const bool read = reader == "assimp" ? AssimpReads(path) : TinyObjReads(path);
+        seconds = read ? Seconds(start) : -1.0;
+    }
+    std::printf("%.6f\n", seconds);
+    return 0;
+}
+
+// The median of kRuns reads, each in a fresh process, so that no reader
+// inherits the heap another left behind; negative when the reader fails.
+double TimeFresh(const char* reader, const std::string& path)
+{
+    std::vector<double> seconds;
+    for (int i = 0; i < kRuns; ++i) {
+        int out[2];
+        if (pipe(out) != 0)
+            return -1.0;
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            execl("/proc/self/exe", "import_bench", "--time", reader, path.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        char text[64] = {};
+        const ssize_t n = read(out[0], text, sizeof text - 1);
+        close(out[0]);
+        waitpid(child, nullptr, 0);
+        const double one = n > 0 ? std::atof(text) : -1.0;
+        if (one < 0)
+            return -1.0;
+        seconds.push_back(one);
+    }
+    return Median(seconds);
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 2)
         return ImportOne(argv[1]);
+    if (argc == 4 && std::string(argv[1]) == "--time")
+        return TimeOne(argv[2], argv[3]);
     TempFolder folder;
     struct Size {
         const char* name;
@@ -312,9 +337,13 @@ int main(int argc, char** argv)
                             {"dxf", ImportDxf, base + ".dxf"}};
         for (int r = 0; r < 4; ++r) {
             const Row& row = rows[r];
-            ours[r][s] = TimeOurs(row.importer, row.path, row.format);
-            const double assimp = Time([&] { return AssimpReads(row.path); });
-            const std::string tiny = r == 0 ? Cell(Time([&] { return TinyObjReads(row.path); }), ours[r][s]) : "-";
+            ours[r][s] = TimeFresh("ours", row.path);
+            if (ours[r][s] < 0) {
+                std::fprintf(stderr, "import_bench: our %s reader failed\n", row.format);
+                return 1;
+            }
+            const double assimp = TimeFresh("assimp", row.path);
+            const std::string tiny = r == 0 ? Cell(TimeFresh("tinyobj", row.path), ours[r][s]) : "-";
             std::printf("%-6s %-5s %10.3f %18s %18s\n", row.format, sizes[s].name, ours[r][s],
                         Cell(assimp, ours[r][s]).c_str(), tiny.c_str());
             std::fflush(stdout);
