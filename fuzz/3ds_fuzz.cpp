@@ -16,10 +16,7 @@ namespace {
 using namespace corvid;
 using fuzzing::Workspace;
 
-// Where the reader looks for the texture files a file names. Nothing can
-// lie below /dev/null, so every lookup misses without touching a real
-// folder, and no picture decoder or conversion runs.
-constexpr const char* kNoFolder = "/dev/null/corvid-fuzz";
+using corvid::fuzzing::kNoFolder;
 
 } // namespace
 

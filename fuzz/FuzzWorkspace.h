@@ -14,6 +14,11 @@
 
 namespace corvid::fuzzing {
 
+// Where a reader looks for the pictures and libraries a file names. Nothing
+// can lie below /dev/null, so every lookup misses without touching a real
+// folder, and no picture decoder or conversion runs.
+constexpr const char* kNoFolder = "/dev/null/corvid-fuzz";
+
 // Messages and progress go nowhere (messages are counted), questions are
 // cancelled, and there is no object tree.
 class SilentUi : public Ui {

@@ -16,9 +16,7 @@ namespace {
 using namespace corvid;
 using corvid::fuzzing::Workspace;
 
-// Where the reader looks for the pictures a file names. Nothing can lie
-// below /dev/null, so every lookup misses without touching a real folder.
-constexpr const char* kNoFolder = "/dev/null/corvid-fuzz";
+using corvid::fuzzing::kNoFolder;
 
 } // namespace
 

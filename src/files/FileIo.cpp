@@ -139,4 +139,15 @@ bool SameFile(const std::string& a, const std::string& b)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+bool CopyFileBeside(const std::string& source, const std::string& folder, const std::string& name)
+{
+    if (source.empty() || !IsBareFileName(name))
+        return false;
+    const std::string target = (folder.empty() ? std::string(".") : folder) + "/" + name;
+    if (SameFile(source, target))
+        return false;
+    std::vector<uint8_t> bytes;
+    return ReadWholeFile(source, bytes) == ReadStatus::Read && WriteFileAtomically(target, bytes) == WriteStatus::Written;
+}
+
 } // namespace corvid

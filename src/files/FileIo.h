@@ -36,6 +36,11 @@ std::string FileNameOf(const std::string& path);
 // True when both paths name one existing file.
 bool SameFile(const std::string& a, const std::string& b);
 
+// Copies the file at source into folder ("." when empty) under name, a
+// bare file name, as a writer puts the pictures a file names beside it;
+// never onto itself, never outside folder. False when nothing was copied.
+bool CopyFileBeside(const std::string& source, const std::string& folder, const std::string& name);
+
 // A name taken from a file as a bare file name: false for an empty name, one
 // with a path separator or a drive letter, "." or "..".
 bool IsBareFileName(const std::string& name);

@@ -429,14 +429,8 @@ private:
     // onto itself. A failed copy is not reported: the model is written.
     void copyBeside(const std::string& source, const std::string& name)
     {
-        if (!settings_.copyTextures || source.empty())
-            return;
-        const std::string target = (folder_.empty() ? std::string(".") : folder_) + "/" + name;
-        if (SameFile(source, target))
-            return;
-        std::vector<uint8_t> bytes;
-        if (ReadWholeFile(source, bytes) == ReadStatus::Read)
-            WriteFileAtomically(target, bytes);
+        if (settings_.copyTextures)
+            CopyFileBeside(source, folder_, name);
     }
 
     void writeObject(const Object& object)

@@ -396,14 +396,8 @@ private:
     // onto itself. A failed copy is not reported: the world itself is written.
     void copyBeside(const std::string& source, const std::string& name)
     {
-        if (!settings_.copyFiles || source.empty() || !IsBareFileName(name))
-            return;
-        const std::string target = (folder_.empty() ? std::string(".") : folder_) + "/" + name;
-        if (SameFile(source, target))
-            return;
-        std::vector<uint8_t> bytes;
-        if (ReadWholeFile(source, bytes) == ReadStatus::Read)
-            WriteFileAtomically(target, bytes);
+        if (settings_.copyFiles)
+            CopyFileBeside(source, folder_, name);
     }
 
     SceneModel& scene_;
