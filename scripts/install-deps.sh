@@ -15,6 +15,7 @@ packages=(
   xvfb xauth
   ccache
   lib3ds-dev libassimp-dev assimp-utils zlib1g-dev libtinyobjloader-dev
+  libcgal-dev libgmp-dev libmpfr-dev libspnav-dev
 )
 
 missing=()
