@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <new>
 #include <numeric>
 #include <stdexcept>
@@ -588,6 +589,27 @@ bool MeshBuilder::AddVertexAndNormalIndexed(int face, int vertex, int normal)
     faceStart_.back() = static_cast<int>(corners_.size());
     touch();
     return true;
+}
+
+std::span<Vec3> MeshBuilder::AppendTriangles(size_t count, const FaceAttributes& attributes)
+{
+    constexpr size_t kLimit = static_cast<size_t>(std::numeric_limits<int>::max());
+    const size_t firstVertex = vertices_.size();
+    if (count == 0 || count > kLimit / 3 || firstVertex > kLimit - 3 * count || corners_.size() > kLimit - 3 * count)
+        return {};
+    const size_t firstCorner = corners_.size();
+    vertices_.resize(firstVertex + 3 * count);
+    texcoords_.resize(firstVertex + 3 * count);
+    vertexColors_.resize(firstVertex + 3 * count, color_);
+    faces_.resize(faces_.size() + count, attributes);
+    corners_.resize(firstCorner + 3 * count);
+    faceStart_.reserve(faceStart_.size() + count);
+    for (size_t c = 0; c < 3 * count; ++c)
+        corners_[firstCorner + c] = {static_cast<int>(firstVertex + c), -1};
+    for (size_t t = 1; t <= count; ++t)
+        faceStart_.push_back(static_cast<int>(firstCorner + 3 * t));
+    touch();
+    return {vertices_.data() + firstVertex, 3 * count};
 }
 
 int MeshBuilder::AddFace(std::span<const int> vertices, std::span<const int> normals)

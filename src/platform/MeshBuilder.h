@@ -161,6 +161,13 @@ public:
     // Convenience: a whole face from vertex (and optionally normal) indices,
     // checked before anything is added. Returns the face index or -1.
     int AddFace(std::span<const int> vertices, std::span<const int> normals = {});
+    // Bulk form for readers of triangle soups: appends count triangles over
+    // 3 * count new vertices (triangle t has the new vertices 3t, 3t + 1,
+    // 3t + 2 in that order, no normals), every face with the given
+    // attributes, every new vertex with the mesh's colour. Returns the new
+    // vertices' positions for the caller to fill in (all zero until then), or
+    // an empty span when the counts would not fit an int.
+    std::span<Vec3> AppendTriangles(size_t count, const FaceAttributes& attributes);
     int GetFaceCount() const { return static_cast<int>(faceStart_.size()) - 1; }
     int GetFaceVertexCount(int face) const;  // 0 for a bad index
     // The corners of a face in order; empty for a bad index.

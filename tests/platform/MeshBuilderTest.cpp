@@ -185,6 +185,45 @@ TEST(MeshBuilder, CornersAddedToAnEarlierFaceLeaveLaterFacesIntact)
     EXPECT_EQ(mesh->GetFaceVertexIndex(f1, 1), 4);
 }
 
+// The bulk path must build exactly what the per-element calls build, after
+// whatever the mesh already held.
+TEST(MeshBuilder, AppendedTrianglesMatchFacesBuiltOneCallAtATime)
+{
+    const std::vector<Vec3> points{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {1, 2, 1}};
+    const FaceAttributes attributes{0xFF102030u, Material::Create(2.0f), nullptr, false, false};
+    auto expected = MeshBuilder::Create();
+    auto bulk = MeshBuilder::Create();
+    for (auto* mesh : {expected.get(), bulk.get()}) {
+        mesh->SetColor(0xFFAA0000u);
+        const int v[3] = {mesh->AddVertex({5, 5, 5}), mesh->AddVertex({6, 5, 5}), mesh->AddVertex({5, 6, 5})};
+        mesh->AddFace(v);
+        mesh->SetColor(0xFF00BB00u);
+    }
+    for (size_t t = 0; t < 2; ++t) {
+        const int face = expected->CreateFace();
+        for (size_t c = 0; c < 3; ++c)
+            expected->AddVertexAndNormalIndexed(face, expected->AddVertex(points[3 * t + c]));
+        expected->SetFaceColor(face, attributes.color);
+        expected->SetFaceMaterial(face, attributes.material);
+    }
+    const std::span<Vec3> filled = bulk->AppendTriangles(2, attributes);
+    ASSERT_EQ(filled.size(), 6u);
+    std::copy(points.begin(), points.end(), filled.begin());
+    const MeshContents a = expected->GetContents(), b = bulk->GetContents();
+    EXPECT_EQ(a.vertices, b.vertices);
+    EXPECT_EQ(a.texcoords, b.texcoords);
+    EXPECT_EQ(a.vertexColors, b.vertexColors);
+    EXPECT_EQ(a.faceStart, b.faceStart);
+    EXPECT_EQ(a.corners, b.corners);
+    EXPECT_EQ(a.faces, b.faces);
+
+    // Counts whose corners would not fit an int are refused with nothing added.
+    EXPECT_TRUE(bulk->AppendTriangles(0, attributes).empty());
+    EXPECT_TRUE(bulk->AppendTriangles(size_t{1} << 30, attributes).empty());
+    EXPECT_EQ(bulk->GetFaceCount(), 3);
+    EXPECT_EQ(bulk->GetVertexCount(), 9);
+}
+
 TEST(MeshBuilder, WholeMeshSettingsReachExistingAndLaterFaces)
 {
     auto mesh = MeshBuilder::Create();
