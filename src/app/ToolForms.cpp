@@ -1,8 +1,11 @@
 #include "app/ToolForms.h"
 
 #include "scene/Ui.h"
+#include "geometry/Deformers.h"
+#include "geometry/MultiCopy.h"
 #include "geometry/Patch.h"
 #include "geometry/Primitives.h"
+#include "geometry/Relax.h"
 #include "platform/Light.h"
 #include "app/Editor.h"
 #include "scene/ObjectKind.h"
@@ -116,6 +119,9 @@ ToolForm Form(std::string title, int mode, Access access, std::vector<FormField>
                 PrimitiveParameters primitives;
                 PatchParameters patches;
                 std::array<LightToolParameters, 5> lightTools{};
+                DeformerSet deformers;
+                RelaxParameters relax;
+                MultiCopyParameters multiCopy;
             } tools;
         };
         const Defaults defaults;
@@ -282,6 +288,95 @@ ToolForm PatchForm(std::string title, int mode, int patchType)
     return form;
 }
 
+// --- the deformers, relax and multicopy ---------------------------------------------
+
+// The growth bases and the pull exponent stay positive and finite.
+constexpr double kMinBase = 0.01, kMaxBase = 100.0;
+constexpr double kMaxDegreesPerUnit = 3600.0;
+
+template <class Access>
+FormField AxisChoice(Access access)
+{
+    FormField f = WithHint(Choice("axis", "Axis", {"x", "y", "z"}),
+                           "The axis through the centre of the object's box that the deformer works along");
+    f.get = [access](const Editor& e) { return static_cast<double>(AxisIndex(access(e).axis)); };
+    f.set = [access](Editor& e, double v) {
+        Vec3 selector;
+        selector[static_cast<int>(v)] = 1.0f;
+        access(e).axis = selector;
+    };
+    return f;
+}
+
+ToolForm DeformerForm(std::string title, int mode, Deformer kind, std::string usage)
+{
+    auto p = [kind](auto& e) -> auto& { return e.tools.deformers.Of(kind); };
+    using P = DeformerParameters;
+    std::vector<FormField> fields{
+        WithHint(Real("lo", "Range start", 0.0, 1.0, 3, p, &P::lo),
+                 "Where the deformed part begins, as a fraction of the axis; above the end it runs backwards"),
+        WithHint(Real("hi", "Range end", 0.0, 1.0, 3, p, &P::hi), "Where the deformed part ends"),
+        AxisChoice(p)};
+    switch (kind) {
+    case Deformer::Twist:
+        fields.push_back(WithHint(Real("degrees", "Degrees per unit", -kMaxDegreesPerUnit, kMaxDegreesPerUnit, 2, p, &P::own),
+                                  "How far the far end turns for each unit the cursor moves up"));
+        break;
+    case Deformer::Bulge:
+    case Deformer::Taper:
+        fields.push_back(WithHint(Real("base", "Growth base", kMinBase, kMaxBase, 3, p, &P::own),
+                                  "The factor of growth for each unit the cursor moves"));
+        break;
+    case Deformer::Pull:
+        fields.push_back(WithHint(Real("exponent", "Profile exponent", kMinBase, kMaxBase, 3, p, &P::own),
+                                  "1 pulls a smooth bump; larger values a narrower one"));
+        break;
+    case Deformer::Bend:
+        break;
+    }
+    ToolForm form = Form(std::move(title), mode, p, std::move(fields));
+    form.usage = std::move(usage);
+    return form;
+}
+
+ToolForm RelaxForm()
+{
+    auto p = [](auto& e) -> auto& { return e.tools.relax; };
+    using P = RelaxParameters;
+    ToolForm form = Form("Relax", kModeRelax, p,
+                         {Toggle("x", "Relax x", p, &P::x), Toggle("y", "Relax y", p, &P::y),
+                          Toggle("z", "Relax z", p, &P::z)});
+    form.usage = "Click an object to smooth its mesh by one step along the axes ticked.";
+    return form;
+}
+
+ToolForm MultiCopyForm()
+{
+    auto p = [](auto& e) -> auto& { return e.tools.multiCopy; };
+    auto offset = [](auto& e) -> auto& { return e.tools.multiCopy.offset; };
+    auto rotation = [](auto& e) -> auto& { return e.tools.multiCopy.rotation; };
+    auto size = [](auto& e) -> auto& { return e.tools.multiCopy.size; };
+    std::vector<FormField> fields{Count("count", "Copies", 1, kMaxMultiCopies, p, &MultiCopyParameters::count)};
+    const struct {
+        const char* key;
+        const char* label;
+    } axes[] = {{"X", "x"}, {"Y", "y"}, {"Z", "z"}};
+    float Vec3::*const members[] = {&Vec3::x, &Vec3::y, &Vec3::z};
+    for (int k = 0; k < 3; ++k)
+        fields.push_back(Real(std::string("offset") + axes[k].key, std::string("Offset ") + axes[k].label,
+                              -kMaxExtent, kMaxExtent, 3, offset, members[k]));
+    for (int k = 0; k < 3; ++k)
+        fields.push_back(Real(std::string("rotation") + axes[k].key, std::string("Rotation ") + axes[k].label,
+                              -360.0, 360.0, 2, rotation, members[k]));
+    for (int k = 0; k < 3; ++k)
+        fields.push_back(Real(std::string("size") + axes[k].key, std::string("Size ") + axes[k].label, -kMaxExtent,
+                              kMaxExtent, 3, size, members[k]));
+    ToolForm form = Form("Multicopy", kModeMultiCopy, p, std::move(fields));
+    form.usage = "Click an object to lay out copies of it, each a step further on, turned and grown "
+                 "(steps in scene units and degrees).";
+    return form;
+}
+
 std::vector<ToolForm> MakeForms()
 {
     std::vector<ToolForm> forms;
@@ -300,6 +395,18 @@ std::vector<ToolForm> MakeForms()
     forms.push_back(LightForm("Parallel light", kModeParallelPointLight, LightType::ParallelPoint));
     forms.push_back(PatchForm("BSpline", kModeBSplinePatch, kPatchBSpline));
     forms.push_back(PatchForm("Catmull Rom", kModeCatmullRomPatch, kPatchCatmullRom));
+    const char* vertical = "Drag up or down over an object; ";
+    forms.push_back(DeformerForm("Bend", kModeBend, Deformer::Bend,
+                                 "Drag over an object: it bends toward where the cursor goes."));
+    forms.push_back(DeformerForm("Twist", kModeTwist, Deformer::Twist, std::string(vertical) + "it twists about the axis."));
+    forms.push_back(DeformerForm("Taper", kModeTaper, Deformer::Taper,
+                                 std::string(vertical) + "the end narrows or widens (right button: the start)."));
+    forms.push_back(DeformerForm("Bulge", kModeBulge, Deformer::Bulge,
+                                 std::string(vertical) + "its middle swells or shrinks."));
+    forms.push_back(DeformerForm("Pull", kModePull, Deformer::Pull,
+                                 "Drag over an object: its middle follows the cursor, its ends stay."));
+    forms.push_back(RelaxForm());
+    forms.push_back(MultiCopyForm());
     return forms;
 }
 
@@ -382,6 +489,14 @@ const ToolChooser& SurfaceChooser()
     return chooser;
 }
 
+const ToolChooser& DeformChooser()
+{
+    static const ToolChooser chooser{"Deform",
+                                     {kModeBend, kModeTwist, kModeTaper, kModeBulge, kModePull, kModeRelax,
+                                      kModeMultiCopy}};
+    return chooser;
+}
+
 const std::vector<StartupWindow>& StartupWindows()
 {
     static const std::vector<StartupWindow> windows = [] {
@@ -396,7 +511,8 @@ const std::vector<StartupWindow>& StartupWindows()
             const char* name;
         } groups[] = {{StartupWindowKind::PrimitiveChooser, PrimitiveChooser(), "primitive"},
                       {StartupWindowKind::LightChooser, LightChooser(), "Light"},
-                      {StartupWindowKind::SurfaceChooser, SurfaceChooser(), "Surface"}};
+                      {StartupWindowKind::SurfaceChooser, SurfaceChooser(), "Surface"},
+                      {StartupWindowKind::DeformChooser, DeformChooser(), "Deform"}};
         for (const auto& group : groups) {
             list.push_back({group.kind, 0, StatusLine(group.name)});
             for (int mode : group.chooser.modes)

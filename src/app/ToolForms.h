@@ -85,6 +85,7 @@ struct ToolChooser {
 const ToolChooser& PrimitiveChooser();  // the primitives and the camera
 const ToolChooser& LightChooser();
 const ToolChooser& SurfaceChooser();    // the patch families
+const ToolChooser& DeformChooser();     // the deformers, relax and multicopy
 
 enum class StartupWindowKind {
     ToolButtons,       // the tool button column
@@ -92,6 +93,7 @@ enum class StartupWindowKind {
     PrimitiveChooser,
     LightChooser,
     SurfaceChooser,
+    DeformChooser,
     ParameterWindow,   // the ToolForm of mode
     ObjectsList,
     ObjectProperties,  // the object information window

@@ -31,6 +31,7 @@ const QColor kTreeInk(30, 120, 60);
 const QColor kMakeInk(110, 60, 160);
 const QColor kLightInk(150, 105, 0);
 const QColor kSurfaceInk(20, 125, 135);
+const QColor kDeformInk(175, 40, 70);
 const QColor kDark(45, 45, 50);
 const QColor kGlow(255, 215, 70);
 
@@ -329,8 +330,79 @@ void DrawCreationTool(QPainter& p, int mode)
     }
 }
 
+// The deformers, relax and multicopy: a bar changed as the tool changes it.
+bool DrawDeformTool(QPainter& p, int mode)
+{
+    p.setPen(QPen(kDark, 1.0));
+    p.setBrush(kDeformInk.lighter(150));
+    QPainterPath bar;
+    switch (mode) {
+    case kModeBend:
+        bar.moveTo(5, 22);
+        bar.cubicTo(5, 8, 10, 3, 21, 3);
+        bar.lineTo(21, 9);
+        bar.cubicTo(14, 9, 11, 12, 11, 22);
+        bar.closeSubpath();
+        break;
+    case kModeTwist:
+        bar.moveTo(7, 2);
+        bar.cubicTo(24, 8, 0, 16, 17, 22);
+        bar.lineTo(7, 22);
+        bar.cubicTo(24, 16, 0, 8, 17, 2);
+        bar.closeSubpath();
+        break;
+    case kModeTaper:
+        bar.addPolygon(QPolygonF() << QPointF(10, 2) << QPointF(14, 2) << QPointF(21, 22) << QPointF(3, 22));
+        break;
+    case kModeBulge:
+        bar.moveTo(8, 2);
+        bar.lineTo(16, 2);
+        bar.cubicTo(24, 8, 24, 16, 16, 22);
+        bar.lineTo(8, 22);
+        bar.cubicTo(0, 16, 0, 8, 8, 2);
+        break;
+    case kModePull:
+        bar.moveTo(4, 2);
+        bar.lineTo(10, 2);
+        bar.cubicTo(10, 8, 16, 10, 16, 12);
+        bar.cubicTo(16, 14, 10, 16, 10, 22);
+        bar.lineTo(4, 22);
+        bar.closeSubpath();
+        p.drawPath(bar);
+        p.setPen(QPen(kDeformInk, 1.6));
+        Arrow(p, QPointF(16, 12), QPointF(23, 12), 3.5);
+        return true;
+    case kModeRelax: {
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(kDark, 1.4));
+        p.drawPolyline(QPolygonF() << QPointF(2, 9) << QPointF(6, 3) << QPointF(10, 10) << QPointF(14, 2)
+                                   << QPointF(18, 9) << QPointF(22, 4));
+        QPainterPath smooth;
+        smooth.moveTo(2, 18);
+        smooth.cubicTo(8, 13, 16, 23, 22, 17);
+        p.setPen(QPen(kDeformInk, 3.0));
+        p.drawPath(smooth);
+        return true;
+    }
+    case kModeMultiCopy:
+        Cube(p, QRectF(1, 13, 8, 8), kDeformInk.lighter(170));
+        Cube(p, QRectF(6, 9, 10, 10), kDeformInk.lighter(140));
+        Cube(p, QRectF(11, 3, 12, 12), kDeformInk);
+        return true;
+    default:
+        return false;
+    }
+    p.drawPath(bar);
+    return true;
+}
+
 void DrawTool(QPainter& p, int mode)
 {
+    p.save();
+    const bool deform = DrawDeformTool(p, mode);
+    p.restore();
+    if (deform)
+        return;
     if ((mode >= kModeSphere && mode <= kModeCone) || mode == kModeBSplinePatch || mode == kModeCatmullRomPatch ||
         (mode >= kModeAmbientLight && mode <= kModeParallelPointLight)) {
         DrawCreationTool(p, mode);

@@ -19,7 +19,15 @@ namespace {
 // Button columns: the light and surface windows share a row of the column.
 int ChooserColumns(StartupWindowKind kind)
 {
-    return kind == StartupWindowKind::PrimitiveChooser ? 4 : kind == StartupWindowKind::LightChooser ? 3 : 1;
+    switch (kind) {
+    case StartupWindowKind::PrimitiveChooser:
+    case StartupWindowKind::DeformChooser:
+        return 4;
+    case StartupWindowKind::LightChooser:
+        return 3;
+    default:
+        return 1;
+    }
 }
 
 const ToolChooser* ChooserOf(StartupWindowKind kind)
@@ -31,6 +39,8 @@ const ToolChooser* ChooserOf(StartupWindowKind kind)
         return &LightChooser();
     case StartupWindowKind::SurfaceChooser:
         return &SurfaceChooser();
+    case StartupWindowKind::DeformChooser:
+        return &DeformChooser();
     default:
         return nullptr;
     }
@@ -64,6 +74,11 @@ ToolWindows::ToolWindows(Editor& editor, ToolButtons& buttons, QWidget* parent)
     }
     pair->addStretch(1);
     column->addLayout(pair);
+    // The deformers below them.
+    auto* deform = new QVBoxLayout;
+    deform->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(deform);
+    chooserPlaces_[StartupWindowKind::DeformChooser] = deform;
     slot_ = new QVBoxLayout;
     slot_->setContentsMargins(0, 0, 0, 0);
     column->addLayout(slot_);
@@ -76,6 +91,7 @@ std::function<void()> ToolWindows::Creator(const StartupWindow& window)
     case StartupWindowKind::PrimitiveChooser:
     case StartupWindowKind::LightChooser:
     case StartupWindowKind::SurfaceChooser:
+    case StartupWindowKind::DeformChooser:
         return [this, kind = window.kind] { CreateChooser(kind); };
     case StartupWindowKind::ParameterWindow:
         return [this, mode = window.mode] { CreateForm(mode); };

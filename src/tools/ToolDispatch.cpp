@@ -10,6 +10,7 @@
 
 #include "scene/Ui.h"
 #include "tools/CreationGestures.h"
+#include "tools/DeformGestures.h"
 #include "geometry/Patch.h"
 #include "tools/PatchGesture.h"
 #include "platform/Frame.h"
@@ -315,16 +316,31 @@ void Tools::Press(MouseButton button, int x, int y)
         }
         break;
 
-    // Tools that arrive with later work: relax, the deformers and multicopy;
-    // booleans; painting; mapping.
     case kModeRelax:
+        if (first) {
+            if (picks)
+                views_.PickObjectOnly(x, y);
+            deform::RelaxSelection(*this);
+        }
+        break;
     case kModeBend:
     case kModeTwist:
     case kModeTaper:
     case kModeBulge:
     case kModePull:
+        if (first) {
+            if (picks)
+                views_.PickObjectOnly(x, y);
+            deform::Begin(*this, drag, *DeformerOfMode(mode), picks && scene_.SelectedFrame());
+        }
+        break;
     case kModeMultiCopy:
-        return;
+        if (first) {
+            if (picks)
+                views_.Pick(x, y);
+            deform::MultiCopySelection(*this);
+        }
+        break;
     default:
         // The cameras, lights and primitives run gestures of their own.
         if (IsPlacementMode(mode))
@@ -383,6 +399,13 @@ void Tools::Drag(int x, int y)
         case kModeBSplinePatch:
         case kModeCatmullRomPatch:
             DragPatchGesture(*this, drag, x, y);
+            break;
+        case kModeBend:
+        case kModeTwist:
+        case kModeTaper:
+        case kModeBulge:
+        case kModePull:
+            deform::Update(*this, drag, x, y);
             break;
         default:
             if (IsPlacementMode(mode))

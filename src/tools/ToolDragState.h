@@ -4,6 +4,7 @@
 // that every drag step recomputes from it (a drag moved back undoes itself).
 
 #include "geometry/Patch.h"
+#include "tools/DeformGestures.h"
 #include "platform/Fwd.h"
 #include "platform/Math.h"
 
@@ -52,6 +53,9 @@ struct ToolDragState {
     Vec3 pivot;
     FramePtr pivotGizmo;
 
+    // Bend, twist, bulge, pull and taper: the deformer running.
+    DeformState deform;
+
     // Escape cancelled the gesture: the buttons still down do nothing more.
     bool cancelled = false;
 
@@ -67,6 +71,7 @@ struct ToolDragState {
         source.reset();
         light.reset();
         pivotGizmo.reset();
+        deform = DeformState{};
     }
 };
 

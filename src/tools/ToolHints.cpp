@@ -58,6 +58,13 @@ const char* BaseHint(int mode)
     case kModeFlatten: return "Click a group to undo all the attachments below it.";
     case kModeUnlink: return "Click an object to detach it from its parent.";
     case kModeShadow: return "Select a light, then click the object it should cast a shadow of.";
+    case kModeBend: return "Drag over an object to bend it toward the cursor.";
+    case kModeTwist: return "Drag up or down over an object to twist it about its axis.";
+    case kModeTaper: return "Drag up or down over an object to taper its end; right-drag tapers its start.";
+    case kModeBulge: return "Drag up or down over an object to swell or shrink its middle.";
+    case kModePull: return "Drag over an object to pull its middle after the cursor.";
+    case kModeRelax: return "Click an object to smooth its mesh by one step.";
+    case kModeMultiCopy: return "Click an object to lay out a series of copies of it.";
     case kModeSphere: return "Drag to size a sphere; right-click makes one at its default size.";
     case kModeSquare: return "Drag to size a flat square.";
     case kModeCube: return "Drag to size a cube's base, then move to set its height.";

@@ -10,8 +10,11 @@
 // its last release the keys at the current frame; a press while playing
 // stops the playback.
 
+#include "geometry/Deformers.h"
+#include "geometry/MultiCopy.h"
 #include "geometry/Patch.h"
 #include "geometry/Primitives.h"
+#include "geometry/Relax.h"
 #include "platform/Fwd.h"
 #include "scene/SceneModel.h"
 #include "tools/CreationGestures.h"
@@ -57,6 +60,11 @@ public:
     // caps, exponents and sizes, and the sizing style of the cube, cylinder
     // and cone; their windows edit them and restore the defaults.
     PrimitiveParameters primitives;
+    // The deformers' blocks (geometry/Deformers.h), relax's axes and the
+    // multicopy steps; tools/DeformGestures.h runs them.
+    DeformerSet deformers;
+    RelaxParameters relax;
+    MultiCopyParameters multiCopy;
 
     // --- the press, drag and release of every mode but navigation (ToolDispatch.cpp),
     // in render-surface pixels of the active viewport ---------------------------------

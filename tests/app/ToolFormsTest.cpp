@@ -108,6 +108,10 @@ TEST_F(ToolFormsTest, StartupAnnouncesEveryWindowInOrder)
         "Initializing Directional light window ...", "Initializing Ambient light window ...",
         "Initializing Parallel light window ...", "Initializing Surface window ...",
         "Initializing BSpline window ...",       "Initializing Catmull Rom window ...",
+        "Initializing Deform window ...",        "Initializing Bend window ...",
+        "Initializing Twist window ...",         "Initializing Taper window ...",
+        "Initializing Bulge window ...",         "Initializing Pull window ...",
+        "Initializing Relax window ...",         "Initializing Multicopy window ...",
         "Initializing TreeView window ...",      "Initializing Object properties window ...",
     };
     EXPECT_EQ(lines, expected);
@@ -123,7 +127,7 @@ TEST_F(ToolFormsTest, StartupAnnouncesEveryWindowInOrder)
     EXPECT_EQ(created.size(), ToolForms().size());
     for (const ToolForm& form : ToolForms())
         EXPECT_EQ(created.count(form.mode), 1u) << form.title;
-    for (const ToolChooser* chooser : {&PrimitiveChooser(), &LightChooser(), &SurfaceChooser()})
+    for (const ToolChooser* chooser : {&PrimitiveChooser(), &LightChooser(), &SurfaceChooser(), &DeformChooser()})
         for (int mode : chooser->modes)
             EXPECT_NE(FindToolForm(mode), nullptr) << chooser->title << " " << mode;
     EXPECT_EQ(FindToolForm(kModeMove), nullptr);
@@ -293,4 +297,29 @@ TEST_F(ToolFormsTest, GeneratorsAcceptEveryLimit)
             EXPECT_TRUE(BuildsFinite(form.mode, editor.tools.primitives));
         }
     }
+}
+
+TEST_F(ToolFormsTest, DeformerWindowsEditTheirOwnBlockWithinUsableLimits)
+{
+    // The defaults each window shows.
+    EXPECT_EQ(FieldOf(FormOf(kModeTwist), "degrees").get(editor), 20.0);
+    EXPECT_FLOAT_EQ(static_cast<float>(FieldOf(FormOf(kModeBulge), "base").get(editor)), 1.07f);
+    EXPECT_FLOAT_EQ(static_cast<float>(FieldOf(FormOf(kModeTaper), "base").get(editor)), 1.1f);
+    EXPECT_EQ(FieldOf(FormOf(kModePull), "exponent").get(editor), 1.0);
+    EXPECT_EQ(FormOf(kModeBend).fields.size(), 3u);  // range and axis only
+    EXPECT_EQ(FieldOf(FormOf(kModeMultiCopy), "count").get(editor), 10.0);
+
+    // The axis choice writes a selector with one 1 in it, in its own block.
+    EXPECT_EQ(Enter(kModeTaper, "axis", 2).shown, 2.0);
+    EXPECT_EQ(editor.tools.deformers.taper.axis, Vec3(0, 0, 1));
+    EXPECT_EQ(editor.tools.deformers.twist.axis, Vec3(0, 1, 0));
+    // Growth bases and the exponent stay positive; fractions within 0..1;
+    // at least one copy.
+    EXPECT_GT(Enter(kModeBulge, "base", -3).shown, 0.0);
+    EXPECT_GT(Enter(kModePull, "exponent", 0).shown, 0.0);
+    EXPECT_EQ(Enter(kModeBend, "hi", 7).shown, 1.0);
+    EXPECT_EQ(Enter(kModeMultiCopy, "count", 0).shown, 1.0);
+    EXPECT_EQ(Enter(kModeRelax, "y", 0).shown, 0.0);
+    EXPECT_FALSE(editor.tools.relax.y);
+    EXPECT_TRUE(editor.tools.relax.x);
 }

@@ -165,6 +165,23 @@ protected:
         Drag(x, y, x + Pixel(0, 40), y + Pixel(0, 40), Below(3) ? MouseButton::Right : MouseButton::Left);
     }
 
+    // A deformer drag, a relax step or a few copies of a listed object.
+    void Deform()
+    {
+        FramePtr object = AnyListed();
+        if (!object)
+            return;
+        tools().SelectFromTree(object);
+        static const int modes[] = {kModeBend, kModeTwist, kModeTaper, kModeBulge, kModePull, kModeRelax, kModeMultiCopy};
+        tools().mode = modes[Below(7)];
+        tools().deformers.Of(static_cast<Deformer>(Below(5))).lo = static_cast<float>(Below(3)) * 0.25f;
+        tools().multiCopy.count = 1 + Below(3);
+        tools().multiCopy.offset = {static_cast<float>(Pixel(0, 3)), 0.0f, 1.0f};
+        tools().multiCopy.size = {0.0f, static_cast<float>(Below(3)) - 1.0f, 0.0f};
+        int x = Pixel(200, 60), y = Pixel(150, 60);
+        Drag(x, y, x + Pixel(0, 40), y + Pixel(0, 40), Below(3) ? MouseButton::Right : MouseButton::Left);
+    }
+
     void Hierarchy()
     {
         FramePtr a = AnyListed(), b = AnyListed();
@@ -272,7 +289,7 @@ protected:
             [&] { TransformSelection(); }, [&] { Hierarchy(); },       [&] { Hierarchy(); },
             [&] { LookAt(); },           [&] { Delete(); },            [&] { Copy(); },
             [&] { Rename(); },           [&] { CheckBox(); },          [&] { MoveOrigin(); },
-            [&] { CastShadow(); },
+            [&] { CastShadow(); },       [&] { Deform(); },
         };
         edits[Below(static_cast<int>(std::size(edits)))]();
         // Like choosing another tool: whatever waits for a last click is done.

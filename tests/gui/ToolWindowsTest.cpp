@@ -113,7 +113,7 @@ private slots:
     void startUpMadeEveryWindow()
     {
         for (StartupWindowKind kind : {StartupWindowKind::PrimitiveChooser, StartupWindowKind::LightChooser,
-                                       StartupWindowKind::SurfaceChooser})
+                                       StartupWindowKind::SurfaceChooser, StartupWindowKind::DeformChooser})
             QVERIFY(windows_->Chooser(kind) && windows_->Chooser(kind)->isVisible());
         QCOMPARE(windows_->Chooser(StartupWindowKind::LightChooser)->objectName(), QString("lightWindow"));
         for (const ToolForm& form : ToolForms()) {
@@ -156,7 +156,7 @@ private slots:
         QVERIFY(!window_->Tools()->Button(kModeCube)->isChecked());
 
         // Every button of the three windows, in turn: one window in view.
-        for (const ToolChooser* chooser : {&PrimitiveChooser(), &LightChooser(), &SurfaceChooser()})
+        for (const ToolChooser* chooser : {&PrimitiveChooser(), &LightChooser(), &SurfaceChooser(), &DeformChooser()})
             for (int mode : chooser->modes) {
                 ToolFormWidget* shown = choose(mode);
                 QCOMPARE(editor_->tools.mode, mode);
