@@ -49,8 +49,9 @@ inline double FaceArea2(const PolygonMesh& m, int f)
 
 // Empty when every edge, its vertices welded by exact position, is used by
 // exactly two faces running opposite ways; otherwise the first edge that is
-// not.
-inline std::string OpenEdge(const PolygonMesh& m)
+// not. With manifold false, an edge may be used more often as long as it is
+// used as often each way (solids that touch along an edge).
+inline std::string OpenEdge(const PolygonMesh& m, bool manifold = true)
 {
     std::map<std::tuple<float, float, float>, int> weld;
     std::vector<int> id(m.positions.size());
@@ -68,10 +69,10 @@ inline std::string OpenEdge(const PolygonMesh& m)
     }
     for (const auto& [edge, n] : uses) {
         auto back = uses.find({edge.second, edge.first});
-        if (n != 1 || back == uses.end() || back->second != 1) {
+        const int reverse = back == uses.end() ? 0 : back->second;
+        if (manifold ? (n != 1 || reverse != 1) : n != reverse) {
             std::ostringstream s;
-            s << "edge " << edge.first << "-" << edge.second << " used " << n << " times, reverse "
-              << (back == uses.end() ? 0 : back->second);
+            s << "edge " << edge.first << "-" << edge.second << " used " << n << " times, reverse " << reverse;
             return s.str();
         }
     }
