@@ -353,33 +353,52 @@ struct Polygon {
 
 // Welds pieces (reversed where asked) into polygons, inserting into each edge
 // the points of the other pieces that lie on it.
+uint64_t EdgeKey(int a, int b) { return (uint64_t(uint32_t(a)) << 32) | uint32_t(b); }
+
 std::vector<Polygon> Assemble(const std::vector<std::pair<const Solid*, int>>& chosen,
                               const std::vector<uint8_t>& reversed, const Tables& tables)
 {
-    std::unordered_map<int, std::vector<int>> onLine;
+    // Every (line, point) pair an edge brings, sorted and without repeats:
+    // the points on each line, grouped.
+    std::vector<uint64_t> onLine;
     for (auto [solid, index] : chosen) {
         const Piece& p = solid->pieces[index];
         for (size_t i = 0; i < p.v.size(); ++i) {
-            auto& list = onLine[p.line[i]];
-            list.push_back(p.v[i]);
-            list.push_back(p.v[(i + 1) % p.v.size()]);
+            onLine.push_back(EdgeKey(p.line[i], p.v[i]));
+            onLine.push_back(EdgeKey(p.line[i], p.v[(i + 1) % p.v.size()]));
         }
     }
-    // Each line's points in order, and where each point stands in it.
-    std::unordered_map<int, std::unordered_map<int, int>> rank;
-    for (auto& [line, list] : onLine) {
-        std::sort(list.begin(), list.end());
-        list.erase(std::unique(list.begin(), list.end()), list.end());
-        if (list.size() <= 2)
-            continue;
-        const int axis = DominantAxis(tables.lines[line]);
-        std::sort(list.begin(), list.end(), [&](int a, int b) {
-            return CompareAlong(tables.points[a], tables.points[b], axis) < 0;
-        });
-        auto& r = rank[line];
-        for (size_t i = 0; i < list.size(); ++i)
-            r[list[i]] = static_cast<int>(i);
+    std::sort(onLine.begin(), onLine.end());
+    onLine.erase(std::unique(onLine.begin(), onLine.end()), onLine.end());
+    // For lines with more than two points: the points in order along the
+    // line (order, from the group's start) and each pair's place in it.
+    std::vector<int> groupStart(onLine.size()), groupSize(onLine.size()), rank(onLine.size(), 0),
+        order(onLine.size());
+    for (size_t g = 0; g < onLine.size();) {
+        size_t e = g;
+        while (e < onLine.size() && (onLine[e] >> 32) == (onLine[g] >> 32))
+            ++e;
+        for (size_t k = g; k < e; ++k) {
+            groupStart[k] = static_cast<int>(g);
+            groupSize[k] = static_cast<int>(e - g);
+            order[k] = static_cast<int>(uint32_t(onLine[k]));
+        }
+        if (e - g > 2) {
+            const int axis = DominantAxis(tables.lines[onLine[g] >> 32]);
+            std::sort(order.begin() + g, order.begin() + e, [&](int a, int b) {
+                return CompareAlong(tables.points[a], tables.points[b], axis) < 0;
+            });
+            for (size_t k = g; k < e; ++k) {
+                const auto at = std::lower_bound(onLine.begin() + g, onLine.begin() + e,
+                                                 EdgeKey(static_cast<int>(onLine[g] >> 32), order[k]));
+                rank[at - onLine.begin()] = static_cast<int>(k - g);
+            }
+        }
+        g = e;
     }
+    auto find = [&](int line, int point) {
+        return std::lower_bound(onLine.begin(), onLine.end(), EdgeKey(line, point)) - onLine.begin();
+    };
     std::vector<Polygon> out;
     out.reserve(chosen.size());
     for (size_t c = 0; c < chosen.size(); ++c) {
@@ -392,17 +411,17 @@ std::vector<Polygon> Assemble(const std::vector<std::pair<const Solid*, int>>& c
         for (size_t i = 0; i < n; ++i) {
             const int a = p.v[i], b = p.v[(i + 1) % n];
             poly.v.push_back(a);
-            auto r = rank.find(p.line[i]);
-            if (r == rank.end())
+            const auto ka = find(p.line[i], a);
+            if (groupSize[ka] <= 2)
                 continue;
-            const int ra = r->second.at(a), rb = r->second.at(b);
-            const auto& list = onLine[p.line[i]];
+            const int start = groupStart[ka];
+            const int ra = rank[ka], rb = rank[find(p.line[i], b)];
             if (ra < rb)
                 for (int k = ra + 1; k < rb; ++k)
-                    poly.v.push_back(list[k]);
+                    poly.v.push_back(order[start + k]);
             else
                 for (int k = ra - 1; k > rb; --k)
-                    poly.v.push_back(list[k]);
+                    poly.v.push_back(order[start + k]);
         }
         if (reversed[c])
             std::reverse(poly.v.begin(), poly.v.end());
@@ -411,21 +430,20 @@ std::vector<Polygon> Assemble(const std::vector<std::pair<const Solid*, int>>& c
     return out;
 }
 
-uint64_t EdgeKey(int a, int b) { return (uint64_t(uint32_t(a)) << 32) | uint32_t(b); }
-
-// Every directed edge used as often as its reverse.
+// Every directed edge used as often as its reverse: the sorted list of the
+// edges equals the sorted list of their reverses.
 bool Paired(const std::vector<Polygon>& polygons)
 {
-    std::unordered_map<uint64_t, int> count;
+    std::vector<uint64_t> forward, backward;
     for (const Polygon& p : polygons)
         for (size_t i = 0; i < p.v.size(); ++i) {
             const int a = p.v[i], b = p.v[(i + 1) % p.v.size()];
-            count[EdgeKey(std::min(a, b), std::max(a, b))] += a < b ? 1 : -1;
+            forward.push_back(EdgeKey(a, b));
+            backward.push_back(EdgeKey(b, a));
         }
-    for (const auto& [key, c] : count)
-        if (c != 0)
-            return false;
-    return true;
+    std::sort(forward.begin(), forward.end());
+    std::sort(backward.begin(), backward.end());
+    return forward == backward;
 }
 
 bool SolidIsClosed(const Solid& s, const Tables& tables)
@@ -599,7 +617,6 @@ bool Classify(const Solid& x, const Solid& y, const Tables& tables, std::vector<
             a = parent[a] = parent[parent[a]];
         return a;
     };
-    std::unordered_map<uint64_t, int> edgeOwner;
     auto barrier = [&](const Piece& p, size_t e) {
         if (p.cut[e])
             return true;
@@ -612,42 +629,48 @@ bool Classify(const Solid& x, const Solid& y, const Tables& tables, std::vector<
         }
         return false;
     };
+    // The edges that join pieces of one region, sorted; each meets the piece
+    // holding its reverse.
+    std::vector<std::pair<uint64_t, int>> open;
     for (int pi = 0; pi < n; ++pi) {
         const Piece& p = x.pieces[pi];
         for (size_t e = 0; e < p.v.size(); ++e)
             if (!barrier(p, e))
-                edgeOwner.emplace(EdgeKey(p.v[e], p.v[(e + 1) % p.v.size()]), pi);
+                open.emplace_back(EdgeKey(p.v[e], p.v[(e + 1) % p.v.size()]), pi);
     }
-    for (int pi = 0; pi < n; ++pi) {
-        const Piece& p = x.pieces[pi];
-        for (size_t e = 0; e < p.v.size(); ++e) {
-            auto other = edgeOwner.find(EdgeKey(p.v[(e + 1) % p.v.size()], p.v[e]));
-            if (other != edgeOwner.end() && edgeOwner.count(EdgeKey(p.v[e], p.v[(e + 1) % p.v.size()]))) {
-                const int a = find(pi), b = find(other->second);
-                if (a != b)
-                    parent[std::max(a, b)] = std::min(a, b);
-            }
+    std::sort(open.begin(), open.end());
+    for (const auto& [key, pi] : open) {
+        const uint64_t reverse = (key << 32) | (key >> 32);
+        const auto other = std::lower_bound(open.begin(), open.end(), std::pair<uint64_t, int>{reverse, -1});
+        if (other != open.end() && other->first == reverse) {
+            const int a = find(pi), b = find(other->second);
+            if (a != b)
+                parent[std::max(a, b)] = std::min(a, b);
         }
     }
     region.assign(n, Region::Undecided);
-    std::vector<std::vector<int>> members(n);
+    // The pieces grouped by region, each group in piece order.
+    std::vector<std::pair<int, int>> members(n);
     for (int pi = 0; pi < n; ++pi)
-        members[find(pi)].push_back(pi);
+        members[pi] = {find(pi), pi};
+    std::sort(members.begin(), members.end());
     constexpr int kAttempts = 18;
-    for (int root = 0; root < n; ++root) {
-        if (members[root].empty())
-            continue;
+    for (size_t g = 0; g < members.size();) {
+        size_t e = g;
+        while (e < members.size() && members[e].first == members[g].first)
+            ++e;
         Region decided = Region::Undecided;
         for (int attempt = 0; attempt < kAttempts && decided == Region::Undecided; ++attempt)
-            for (int pi : members[root]) {
-                decided = ClassifyAt(x, x.pieces[pi], y, tables, attempt);
+            for (size_t k = g; k < e; ++k) {
+                decided = ClassifyAt(x, x.pieces[members[k].second], y, tables, attempt);
                 if (decided != Region::Undecided)
                     break;
             }
         if (decided == Region::Undecided)
             return false;
-        for (int pi : members[root])
-            region[pi] = decided;
+        for (size_t k = g; k < e; ++k)
+            region[members[k].second] = decided;
+        g = e;
     }
     return true;
 }
@@ -679,7 +702,7 @@ PolygonMesh BuildResult(const std::vector<Polygon>& polygons, const Tables& tabl
 {
     PolygonMesh out;
     // One vertex per point, split where the texture coordinates differ.
-    std::unordered_map<int, std::vector<int>> variants;
+    std::vector<int> firstVariant(tables.points.size(), -1), nextVariant;
     std::vector<int> indices;
     for (const Polygon& poly : polygons) {
         const Solid& s = *poly.solid;
@@ -687,9 +710,8 @@ PolygonMesh BuildResult(const std::vector<Polygon>& polygons, const Tables& tabl
         indices.clear();
         for (int id : poly.v) {
             const Vec2 uv = TextureAt(s, t, tables.points[id]);
-            auto& list = variants[id];
             int index = -1;
-            for (int candidate : list) {
+            for (int candidate = firstVariant[id]; candidate >= 0; candidate = nextVariant[candidate]) {
                 const Vec2& have = out.texcoords[candidate];
                 if (std::fabs(have.u - uv.u) <= 1e-5f && std::fabs(have.v - uv.v) <= 1e-5f) {
                     index = candidate;
@@ -700,7 +722,8 @@ PolygonMesh BuildResult(const std::vector<Polygon>& polygons, const Tables& tabl
                 index = static_cast<int>(out.positions.size());
                 out.positions.push_back(lattice.ToWorld(tables.points[id]));
                 out.texcoords.push_back(uv);
-                list.push_back(index);
+                nextVariant.push_back(firstVariant[id]);
+                firstVariant[id] = index;
             }
             indices.push_back(index);
         }
@@ -762,6 +785,8 @@ BooleanResult BooleanMeshes(BooleanKind kind, const PolygonMesh& a, const Polygo
     box.Add(BoxOf(b));
     const Lattice lattice = Lattice::Around(box);
     Tables tables;
+    tables.pointIds.reserve(2 * (a.positions.size() + b.positions.size()));
+    tables.lineIds.reserve(3 * (a.positions.size() + b.positions.size()));
     Solid sa, sb;
     if (!ImportOperand(a, lattice, tables, sa) || !ImportOperand(b, lattice, tables, sb)) {
         result.status = BooleanStatus::Failed;

@@ -19,16 +19,18 @@ namespace corvid::testing {
 using CgalKernel = CGAL::Exact_predicates_exact_constructions_kernel;
 using CgalMesh = CGAL::Surface_mesh<CgalKernel::Point_3>;
 
-inline CgalMesh ToCgal(const PolygonMesh& m)
+template <class Mesh = CgalMesh>
+Mesh ToCgal(const PolygonMesh& m)
 {
-    CgalMesh out;
-    std::map<std::tuple<float, float, float>, CgalMesh::Vertex_index> weld;
-    std::vector<CgalMesh::Vertex_index> index(m.positions.size());
+    using Point = typename Mesh::Point;
+    Mesh out;
+    std::map<std::tuple<float, float, float>, typename Mesh::Vertex_index> weld;
+    std::vector<typename Mesh::Vertex_index> index(m.positions.size());
     for (size_t i = 0; i < m.positions.size(); ++i) {
         const Vec3& p = m.positions[i];
         auto [it, added] = weld.try_emplace({p.x, p.y, p.z});
         if (added)
-            it->second = out.add_vertex(CgalKernel::Point_3(p.x, p.y, p.z));
+            it->second = out.add_vertex(Point(p.x, p.y, p.z));
         index[i] = it->second;
     }
     for (int f = 0; f < m.FaceCount(); ++f) {
