@@ -9,6 +9,7 @@
 // vertically...) from where things are at that moment.
 
 #include "scene/Ui.h"
+#include "tools/BooleanGesture.h"
 #include "tools/CreationGestures.h"
 #include "tools/DeformGestures.h"
 #include "geometry/Patch.h"
@@ -347,6 +348,8 @@ void Tools::Press(MouseButton button, int x, int y)
             placement::Press(*this, placement_, left, first, x, y);
         else if (IsCreationMode(mode))
             creation::Press(*this, creation_, left, first, x, y);
+        else if (IsBooleanMode(mode) && picks)
+            PressBoolean(*this, x, y);
         else
             return;
         break;
@@ -485,6 +488,8 @@ void Tools::Release(MouseButton button, int x, int y)
             placement::Release(*this, placement_, last);
         else if (IsCreationMode(mode))
             creation::Release(*this, creation_, left, x, y);
+        else if (IsBooleanMode(mode) && left)
+            ReleaseBoolean(*this, mode, x, y);
         break;
     }
     if (last) {
