@@ -228,6 +228,9 @@ private:
     // Counts a change and drops the hierarchy. Out of line: MeshBvh is only
     // complete in MeshBuilder.cpp.
     void touch();
+    // Counts a change of colours, materials or textures only: the hierarchy,
+    // which holds geometry alone, stays.
+    void touchAttributes();
     bool validFace(int face) const { return face >= 0 && face < GetFaceCount(); }
     bool validVertex(int v) const { return v >= 0 && v < GetVertexCount(); }
 
