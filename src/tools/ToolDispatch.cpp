@@ -11,6 +11,7 @@
 #include "scene/Ui.h"
 #include "tools/CreationGestures.h"
 #include "geometry/Patch.h"
+#include "tools/PaintGestures.h"
 #include "tools/PatchGesture.h"
 #include "platform/Frame.h"
 #include "platform/Light.h"
@@ -315,8 +316,16 @@ void Tools::Press(MouseButton button, int x, int y)
         }
         break;
 
+    case kModePaintFace:
+    case kModePaintObject:
+    case kModePickUpMaterial:
+    case kModePaintMatching:
+        if (picks)
+            PaintPress(*this, mode, x, y);
+        break;
+
     // Tools that arrive with later work: relax, the deformers and multicopy;
-    // booleans; painting; mapping.
+    // booleans; mapping.
     case kModeRelax:
     case kModeBend:
     case kModeTwist:

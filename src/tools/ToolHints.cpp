@@ -58,6 +58,10 @@ const char* BaseHint(int mode)
     case kModeFlatten: return "Click a group to undo all the attachments below it.";
     case kModeUnlink: return "Click an object to detach it from its parent.";
     case kModeShadow: return "Select a light, then click the object it should cast a shadow of.";
+    case kModePaintFace: return "Click a face to paint it with the material window's paint.";
+    case kModePaintObject: return "Click an object to paint all of it (and lay the current wrap).";
+    case kModePickUpMaterial: return "Click a face to take its material into the material window.";
+    case kModePaintMatching: return "Click a face to paint every face of its object with the same material.";
     case kModeSphere: return "Drag to size a sphere; right-click makes one at its default size.";
     case kModeSquare: return "Drag to size a flat square.";
     case kModeCube: return "Drag to size a cube's base, then move to set its height.";

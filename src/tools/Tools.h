@@ -12,6 +12,7 @@
 
 #include "geometry/Patch.h"
 #include "geometry/Primitives.h"
+#include "materials/PaintState.h"
 #include "platform/Fwd.h"
 #include "scene/SceneModel.h"
 #include "tools/CreationGestures.h"
@@ -57,6 +58,8 @@ public:
     // caps, exponents and sizes, and the sizing style of the cube, cylinder
     // and cone; their windows edit them and restore the defaults.
     PrimitiveParameters primitives;
+    // The painting tools' paint material, texture and switches.
+    PaintState paint;
 
     // --- the press, drag and release of every mode but navigation (ToolDispatch.cpp),
     // in render-surface pixels of the active viewport ---------------------------------
