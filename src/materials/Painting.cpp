@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <vector>
 
 namespace corvid {
 
@@ -138,6 +139,49 @@ private:
     MaterialPtr lastSource_, lastCopy_;
 };
 
+// The faces' colours, materials and textures, which painting faces changes
+// and nothing else: a paint step keeps these, and only for the faces it
+// changed, rather than a copy of the whole mesh.
+struct FaceLookAspect {
+    struct State {
+        std::vector<int> index;  // empty: every face, in order
+        std::vector<FaceAttributes> faces;
+    };
+    using Object = MeshBuilderPtr;
+    static State Capture(const MeshBuilder& mesh) { return {{}, mesh.GetFaceAttributeList()}; }
+    static void Restore(SceneModel&, MeshBuilder& mesh, const State& state)
+    {
+        for (size_t i = 0; i < state.faces.size(); ++i)
+            mesh.SetFaceAttributes(state.index.empty() ? static_cast<int>(i) : state.index[i], state.faces[i]);
+    }
+    static void Trim(State& before, State& after)
+    {
+        if (before.faces.size() != after.faces.size())
+            return;  // the faces themselves changed meanwhile: keep all
+        State keptBefore, keptAfter;
+        for (size_t i = 0; i < before.faces.size(); ++i)
+            if (!(before.faces[i] == after.faces[i])) {
+                keptBefore.index.push_back(static_cast<int>(i));
+                keptAfter.index.push_back(static_cast<int>(i));
+                keptBefore.faces.push_back(std::move(before.faces[i]));
+                keptAfter.faces.push_back(std::move(after.faces[i]));
+            }
+        // An empty index list means every face: a step that changed nothing
+        // keeps one unchanged face instead.
+        if (keptBefore.index.empty() && !before.faces.empty()) {
+            keptBefore = {{0}, {before.faces[0]}};
+            keptAfter = keptBefore;
+        }
+        before = std::move(keptBefore);
+        after = std::move(keptAfter);
+    }
+    static bool Same(const State& a, const State& b) { return a.index == b.index && a.faces == b.faces; }
+    static size_t Bytes(const State& state)
+    {
+        return state.index.capacity() * sizeof(int) + state.faces.capacity() * sizeof(FaceAttributes);
+    }
+};
+
 uint8_t Channel(float v)
 {
     return static_cast<uint8_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f);
@@ -188,7 +232,7 @@ bool PaintFace(SceneModel& scene, PaintState& paint, const MeshBuilderPtr& mesh,
     if (!attributes)
         return false;
     EditStep step(scene.History(), "Paint Face");
-    scene.History().Touch<MeshAspect>(mesh);
+    scene.History().Touch<FaceLookAspect>(mesh);
     MakePaintRecord(scene, paint, RecordOrDefaults(attributes->material.get()), Scope::Faces);
     FacePainter(paint, *mesh).Paint(face);
     return true;
@@ -202,7 +246,7 @@ int RepaintMatchingFaces(SceneModel& scene, PaintState& paint, const MeshBuilder
     // A copy: painting replaces the picked face's material.
     const MaterialRecord reference = RecordOrDefaults(picked->material.get());
     EditStep step(scene.History(), "Paint Matching Faces");
-    scene.History().Touch<MeshAspect>(mesh);
+    scene.History().Touch<FaceLookAspect>(mesh);
     MakePaintRecord(scene, paint, reference, Scope::Faces);
     FacePainter painter(paint, *mesh);
     int painted = 0;

@@ -661,6 +661,15 @@ bool MeshBuilder::SetFaceColor(int face, uint32_t argb)
     return true;
 }
 
+bool MeshBuilder::SetFaceAttributes(int face, const FaceAttributes& attributes)
+{
+    if (!validFace(face))
+        return false;
+    faces_[static_cast<size_t>(face)] = attributes;
+    touchAttributes();
+    return true;
+}
+
 bool MeshBuilder::SetFaceColorRGB(int face, float r, float g, float b)
 {
     return SetFaceColor(face, MakeARGB(r, g, b));

@@ -171,6 +171,10 @@ public:
     Vec3 GetFaceNormal(int face) const;
 
     const FaceAttributes* GetFaceAttributes(int face) const;  // nullptr for a bad index
+    // Every face's attributes, in face order.
+    const std::vector<FaceAttributes>& GetFaceAttributeList() const { return faces_; }
+    // All of one face's attributes at once.
+    bool SetFaceAttributes(int face, const FaceAttributes& attributes);
     bool SetFaceColor(int face, uint32_t argb);
     bool SetFaceColorRGB(int face, float r, float g, float b);
     bool SetFaceMaterial(int face, const MaterialPtr& material);
