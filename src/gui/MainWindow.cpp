@@ -8,9 +8,11 @@
 #include "gui/ObjectInfoPanel.h"
 #include "gui/ObjectTreeWidget.h"
 #include "gui/PlaybackTimer.h"
+#include "gui/MaterialPanel.h"
 #include "gui/PropertyPanels.h"
 #include "gui/QtUi.h"
 #include "gui/SamplerWidget.h"
+#include "gui/TexturePanel.h"
 #include "gui/ToolButtons.h"
 #include "gui/ToolWindows.h"
 #include "gui/TransportBar.h"
@@ -147,6 +149,13 @@ MainWindow::MainWindow(Editor& editor, QtUi& ui)
     };
     column->addWidget(samplerTitle);
     column->addWidget(sampler_, 0, Qt::AlignHCenter);
+    materialPanel_ = new MaterialPanel(editor_, sampler_, toolColumn_);
+    column->addWidget(materialPanel_);
+    column->addSpacing(4);
+    column->addWidget(new QLabel("Textures", toolColumn_));
+    texturePanel_ = new TexturePanel(editor_, toolColumn_);
+    column->addWidget(texturePanel_);
+    connect(texturePanel_, &TexturePanel::paintChanged, materialPanel_, &MaterialPanel::Refresh);
     column->addStretch(1);
 
     auto* area = new ViewportAreaWidget(central);
@@ -295,6 +304,8 @@ void MainWindow::onNotified(int what)
         info_->Show(editor_.views.objectInfo);
         objectProperties_->Refresh();
         lightProperties_->Refresh();
+        materialPanel_->Refresh();
+        texturePanel_->Refresh();
         break;
     case Notification::TransportChanged:
         transportBar_->Refresh();
