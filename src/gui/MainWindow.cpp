@@ -149,13 +149,6 @@ MainWindow::MainWindow(Editor& editor, QtUi& ui)
     };
     column->addWidget(samplerTitle);
     column->addWidget(sampler_, 0, Qt::AlignHCenter);
-    materialPanel_ = new MaterialPanel(editor_, sampler_, toolColumn_);
-    column->addWidget(materialPanel_);
-    column->addSpacing(4);
-    column->addWidget(new QLabel("Textures", toolColumn_));
-    texturePanel_ = new TexturePanel(editor_, toolColumn_);
-    column->addWidget(texturePanel_);
-    connect(texturePanel_, &TexturePanel::paintChanged, materialPanel_, &MaterialPanel::Refresh);
     column->addStretch(1);
 
     auto* area = new ViewportAreaWidget(central);
@@ -226,6 +219,12 @@ void MainWindow::createDocks()
     lightDock_ = dock("Point Light Info", "lightDock", lightProperties_);
     animationDock_ = dock("Animation", "animationDock", animation_);
     connect(lightProperties_, &LightPropertiesPanel::titleChanged, lightDock_, &QDockWidget::setWindowTitle);
+    // The paint material's window (dressing the preview above) and the texture slots.
+    materialPanel_ = new MaterialPanel(editor_, sampler_);
+    texturePanel_ = new TexturePanel(editor_);
+    materialDock_ = dock("Material", "materialDock", materialPanel_);
+    textureDock_ = dock("Textures", "textureDock", texturePanel_);
+    connect(texturePanel_, &TexturePanel::paintChanged, materialPanel_, &MaterialPanel::Refresh);
     infoDock_->raise();
 
     connect(&ui_, &QtUi::Notified, this, &MainWindow::onNotified);
@@ -257,12 +256,13 @@ void MainWindow::placeDocks()
     if (dockWidgetArea(treeDock_) != area || dockWidgetArea(infoDock_) != area) {
         const Qt::Orientation along = area == Qt::RightDockWidgetArea ? Qt::Vertical : Qt::Horizontal;
         // Out of the old area first, so that it closes behind them.
-        const std::array<QDockWidget*, 5> docks{treeDock_, infoDock_, objectPropertiesDock_, lightDock_, animationDock_};
+        const std::array<QDockWidget*, 7> docks{treeDock_,     infoDock_,     objectPropertiesDock_, lightDock_,
+                                                animationDock_, materialDock_, textureDock_};
         for (QDockWidget* dock : docks)
             removeDockWidget(dock);
         addDockWidget(area, treeDock_, along);
         addDockWidget(area, infoDock_, along);
-        for (QDockWidget* tab : {objectPropertiesDock_, lightDock_, animationDock_})
+        for (QDockWidget* tab : {objectPropertiesDock_, lightDock_, animationDock_, materialDock_, textureDock_})
             tabifyDockWidget(infoDock_, tab);
         for (QDockWidget* dock : docks)
             dock->show();

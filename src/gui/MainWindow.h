@@ -133,6 +133,8 @@ private:
     SamplerWidget* sampler_ = nullptr;
     MaterialPanel* materialPanel_ = nullptr;
     TexturePanel* texturePanel_ = nullptr;
+    QDockWidget* materialDock_ = nullptr;
+    QDockWidget* textureDock_ = nullptr;
     ToolButtons* tools_ = nullptr;
     ToolWindows* toolWindows_ = nullptr;
     QDockWidget* treeDock_ = nullptr;

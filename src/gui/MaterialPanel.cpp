@@ -57,11 +57,10 @@ MaterialPanel::MaterialPanel(Editor& editor, SamplerWidget* sampler, QWidget* pa
         swatch->setToolTip(QString(c.label) + " colour");
         connect(swatch, &QToolButton::clicked, this, [this, which = c.which] { chooseColour(which); });
         swatches_[static_cast<size_t>(c.which)] = swatch;
-        grid->addWidget(new QLabel(c.label, this), row / 2, (row % 2) * 2);
-        grid->addWidget(swatch, row / 2, (row % 2) * 2 + 1);
+        grid->addWidget(new QLabel(c.label, this), row, 0);
+        grid->addWidget(swatch, row, 1);
         ++row;
     }
-    row = 2;
     power_ = new QDoubleSpinBox(this);
     power_->setObjectName("powerField");
     power_->setRange(0.0, 10000.0);
@@ -85,8 +84,9 @@ MaterialPanel::MaterialPanel(Editor& editor, SamplerWidget* sampler, QWidget* pa
     });
     grid->addWidget(new QLabel("Power", this), row, 0);
     grid->addWidget(power_, row, 1);
-    grid->addWidget(new QLabel("Alpha", this), row, 2);
-    grid->addWidget(alpha_, row, 3);
+    ++row;
+    grid->addWidget(new QLabel("Alpha", this), row, 0);
+    grid->addWidget(alpha_, row, 1);
     ++row;
 
     colourKey_ = new QCheckBox("Colour key", this);
@@ -102,8 +102,8 @@ MaterialPanel::MaterialPanel(Editor& editor, SamplerWidget* sampler, QWidget* pa
     keySwatch->setToolTip("Colour key colour");
     connect(keySwatch, &QToolButton::clicked, this, [this] { chooseColour(PaintColour::ColourKey); });
     swatches_[static_cast<size_t>(PaintColour::ColourKey)] = keySwatch;
-    grid->addWidget(colourKey_, row, 0, 1, 3);
-    grid->addWidget(keySwatch, row, 3);
+    grid->addWidget(colourKey_, row, 0);
+    grid->addWidget(keySwatch, row, 1);
     ++row;
 
     const struct {
@@ -127,9 +127,10 @@ MaterialPanel::MaterialPanel(Editor& editor, SamplerWidget* sampler, QWidget* pa
             changed();
         });
         switches_[static_cast<size_t>(s.which)] = box;
-        grid->addWidget(box, row + i / 2, (i % 2) * 2, 1, 2);
+        grid->addWidget(box, row + i / 2, i % 2);
         ++i;
     }
+    grid->setColumnStretch(2, 1);
     Refresh();
 }
 

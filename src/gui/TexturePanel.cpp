@@ -5,6 +5,7 @@
 #include "platform/Texture.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QImage>
 #include <QMouseEvent>
@@ -66,7 +67,6 @@ TexturePanel::TexturePanel(Editor& editor, QWidget* parent) : QWidget(parent), e
     column->addLayout(grid);
     fileLabel_ = new QLabel(this);
     fileLabel_->setObjectName("textureFileLabel");
-    fileLabel_->setWordWrap(true);
     column->addWidget(fileLabel_);
     colourKey_ = new QCheckBox("Colour key", this);
     colourKey_->setObjectName("textureColourKey");
@@ -120,7 +120,11 @@ void TexturePanel::Refresh()
     const TextureSlots& textures = editor_.textureSlots;
     for (int k = 0; k < kTextureSlotCount; ++k)
         Slot(k)->setPixmap(Thumbnail(textures.Slot(k)));
-    fileLabel_->setText(QString::fromStdString(textures.FileLabel()));
+    // A long path would widen the tool column: the label shows it shortened
+    // in the middle, the tip in full.
+    const QString path = QString::fromStdString(textures.FileLabel());
+    fileLabel_->setToolTip(path);
+    fileLabel_->setText(fileLabel_->fontMetrics().elidedText(path, Qt::ElideMiddle, 4 * (kThumbnailSize + 6)));
     colourKey_->setChecked(textures.ColourKey());
     enabled_->setChecked(editor_.tools.paint.textureEnabled);
     showing_ = false;

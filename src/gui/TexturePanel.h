@@ -41,6 +41,8 @@ public:
     void Refresh();
 
     TextureSlotWidget* Slot(int k) const { return slots_[static_cast<size_t>(k)]; }
+    // The path of the slot loaded or chosen last: shortened to fit, in full
+    // as the tip.
     QLabel* FileLabel() const { return fileLabel_; }
     QCheckBox* ColourKey() const { return colourKey_; }
     QCheckBox* TextureEnabled() const { return enabled_; }

@@ -17,6 +17,7 @@
 #include "scene/SceneModel.h"
 #include "tools/ToolMode.h"
 
+#include <QDockWidget>
 #include <QToolButton>
 
 #include <memory>
@@ -125,11 +126,15 @@ private slots:
         shell_->Ui().fileHook = [&](const FileDialogRequest&) { return std::optional<std::string>(picture.toStdString()); };
         TexturePanel* panel = window_->Textures();
         QVERIFY(panel);
+        auto* dock = window_->findChild<QDockWidget*>("textureDock");
+        QVERIFY(dock);
+        dock->raise();
+        QTRY_VERIFY(panel->isVisible());
         QTest::mouseClick(panel->Slot(1), Qt::RightButton);
         shell_->Ui().fileHook = nullptr;
         QVERIFY(editor_->textureSlots.Slot(1).texture);
         QVERIFY(!panel->Slot(1)->pixmap().isNull());  // the thumbnail
-        QCOMPARE(panel->FileLabel()->text(), picture);
+        QCOMPARE(panel->FileLabel()->toolTip(), picture);
         QTest::mouseClick(panel->Slot(0), Qt::LeftButton);  // an empty slot clears the paint texture
         QVERIFY(!editor_->tools.paint.paintTexture);
         QTest::mouseClick(panel->Slot(1), Qt::LeftButton);

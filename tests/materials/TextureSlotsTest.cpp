@@ -3,7 +3,10 @@
 // and texture a load or a choice leaves, the colour key, and pictures that
 // cannot be loaded.
 
+#include "materials/Painting.h"
 #include "materials/TextureSlots.h"
+#include "platform/Material.h"
+#include "platform/MeshBuilder.h"
 #include "platform/ImageService.h"
 #include "platform/Texture.h"
 #include "platform/TextureFiles.h"
@@ -132,6 +135,24 @@ TEST_F(TextureSlotsTest, ChoosingASlotTakesItsTextureAndAnEmptySlotClearsTheName
     EXPECT_TRUE(paint.freshRecord);
     slots.Choose(8);  // no such slot
     slots.Choose(-1);
+}
+
+TEST_F(TextureSlotsTest, AfterChoosingAnEmptySlotAPaintRemovesTheTextureAndRecordsNoName)
+{
+    const FramePtr box = Box("Box", {});
+    const MeshBuilderPtr mesh = box->GetVisuals().front();
+    ASSERT_TRUE(slots.Load(scene, 0, Picture("a.bmp", 16, 16)));
+    ASSERT_TRUE(PaintFace(scene, paint, mesh, 0));
+    EXPECT_EQ(mesh->GetFaceAttributes(0)->texture, slots.Slot(0).texture);
+    EXPECT_EQ(RecordOf(mesh->GetFaceAttributes(0)->material.get())->textureName, "a.bmp");
+
+    slots.Choose(3);
+    ASSERT_TRUE(PaintFace(scene, paint, mesh, 0));
+    EXPECT_EQ(mesh->GetFaceAttributes(0)->texture, nullptr);
+    const MaterialRecord* record = RecordOf(mesh->GetFaceAttributes(0)->material.get());
+    ASSERT_NE(record, nullptr);
+    EXPECT_TRUE(record->textureName.empty()) << "no stale name for a scene load to bring back";
+    EXPECT_TRUE(record->textureFile.empty());
 }
 
 TEST_F(TextureSlotsTest, TheColourKeyBoxFollowsTheTextureItWasSetOn)
