@@ -196,6 +196,8 @@ bool ReadDocumentFile(Editor& editor, const FileType& type, const std::string& p
         EditStep step(editor.scene.History(), verb + FileNameOf(path));
         read = Guarded(editor, [&] { return type.read(document, path, options); });
     }
+    // The reader took material ids: the next paint makes a record of its own.
+    editor.tools.paint.Changed();
     if (replace && type.isScene) {
         // The scene is the file: nothing to undo, nothing unsaved. A file that
         // failed half-way is not what is on the disk.

@@ -9,6 +9,7 @@
 #include "app/Autosave.h"
 #include "anim/Transport.h"
 #include "files/Document.h"
+#include "materials/TextureSlots.h"
 #include "render/MenuModel.h"
 #include "render/ViewSet.h"
 #include "scene/SceneModel.h"
@@ -50,6 +51,8 @@ public:
     Animation animation{scene};
     Transport transport{animation, views};
     Tools tools;
+    // The texture panel's eight slots; they fill the tools' paint material.
+    TextureSlots textureSlots{tools.paint};
     // The scene's autosave (Autosave.h); the front end drives its timer.
     Autosave autosave{*this};
     // The scene file the scene was last loaded from or saved to; empty for a

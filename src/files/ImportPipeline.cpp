@@ -1,5 +1,7 @@
 #include "files/ImportPipeline.h"
 
+#include "platform/TextureFiles.h"
+
 #include "files/FileIo.h"
 #include "platform/Frame.h"
 #include "platform/ImageService.h"
@@ -84,16 +86,7 @@ std::optional<std::string> FindPicture(SceneModel& scene, const std::string& fol
 // "c_output.bmp" at width x height. Null, with the message shown, on failure.
 TexturePtr LoadPicture(SceneModel& scene, const std::string& path, bool keep, int width, int height)
 {
-    std::string file = path;
-    if (!keep) {
-        const std::string work = TextureWorkFolder();
-        file = JoinPath(work, "c_output.bmp");
-        if (work.empty() || !WriteResizedBmp(path, file, width, height)) {
-            scene.ui().ShowMessage(kTextureInvalid);
-            return nullptr;
-        }
-    }
-    TexturePtr texture = Texture::Load(file);
+    TexturePtr texture = LoadPictureTexture(path, keep, width, height);
     if (!texture)
         scene.ui().ShowMessage(kTextureInvalid);
     return texture;
@@ -362,33 +355,6 @@ bool RunImport(SceneModel& scene, const char* damaged,
 }
 
 // --- textures -------------------------------------------------------------------------------------
-
-int RoundTextureSize(int pixels)
-{
-    constexpr int limits[] = {12, 24, 48, 96, 192, 384, 768, 1500};
-    int size = 8;
-    for (int limit : limits) {
-        if (pixels < limit)
-            return size;
-        size *= 2;
-    }
-    return 2048;
-}
-
-std::string TextureWorkFolder()
-{
-    std::string base;
-    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache == '/')
-        base = cache;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = std::string(home) + "/.cache";
-    else
-        return {};
-    const std::string folder = base + "/corvid";
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    return std::filesystem::is_directory(folder, error) ? folder : std::string{};
-}
 
 TexturePtr ResolveTexture(SceneModel& scene, const std::string& folder, const std::string& name,
                           MaterialRecord& record, ImportProgress& progress)

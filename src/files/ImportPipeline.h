@@ -7,6 +7,7 @@
 
 #include "platform/Fwd.h"
 #include "platform/Math.h"
+#include "platform/TextureFiles.h"
 #include "scene/ImportOptions.h"
 
 #include <cstdint>
@@ -136,13 +137,7 @@ bool RunImport(SceneModel& scene, const char* damaged,
 
 // --- textures ---------------------------------------------------------------------------
 
-// A picture's side rounded to a texture's: below 12 gives 8, then 16, 32,
-// 64, 128, 256, 512, below 1500 gives 1024, anything else 2048.
-int RoundTextureSize(int pixels);
-
-// The folder where pictures are converted for loading ($XDG_CACHE_HOME/corvid,
-// or ~/.cache/corvid), created when missing. Empty when it cannot be made.
-std::string TextureWorkFolder();
+// RoundTextureSize, TextureWorkFolder and the conversion copy: platform/TextureFiles.h.
 
 // Finds the texture called name beside the file read (in folder), works out
 // its sizes and loads it, converting it through the work folder's

@@ -8,9 +8,11 @@
 #include "gui/ObjectInfoPanel.h"
 #include "gui/ObjectTreeWidget.h"
 #include "gui/PlaybackTimer.h"
+#include "gui/MaterialPanel.h"
 #include "gui/PropertyPanels.h"
 #include "gui/QtUi.h"
 #include "gui/SamplerWidget.h"
+#include "gui/TexturePanel.h"
 #include "gui/ToolButtons.h"
 #include "gui/ToolWindows.h"
 #include "gui/TransportBar.h"
@@ -217,6 +219,12 @@ void MainWindow::createDocks()
     lightDock_ = dock("Point Light Info", "lightDock", lightProperties_);
     animationDock_ = dock("Animation", "animationDock", animation_);
     connect(lightProperties_, &LightPropertiesPanel::titleChanged, lightDock_, &QDockWidget::setWindowTitle);
+    // The paint material's window (dressing the preview above) and the texture slots.
+    materialPanel_ = new MaterialPanel(editor_, sampler_);
+    texturePanel_ = new TexturePanel(editor_);
+    materialDock_ = dock("Material", "materialDock", materialPanel_);
+    textureDock_ = dock("Textures", "textureDock", texturePanel_);
+    connect(texturePanel_, &TexturePanel::paintChanged, materialPanel_, &MaterialPanel::Refresh);
     infoDock_->raise();
 
     connect(&ui_, &QtUi::Notified, this, &MainWindow::onNotified);
@@ -248,12 +256,13 @@ void MainWindow::placeDocks()
     if (dockWidgetArea(treeDock_) != area || dockWidgetArea(infoDock_) != area) {
         const Qt::Orientation along = area == Qt::RightDockWidgetArea ? Qt::Vertical : Qt::Horizontal;
         // Out of the old area first, so that it closes behind them.
-        const std::array<QDockWidget*, 5> docks{treeDock_, infoDock_, objectPropertiesDock_, lightDock_, animationDock_};
+        const std::array<QDockWidget*, 7> docks{treeDock_,     infoDock_,     objectPropertiesDock_, lightDock_,
+                                                animationDock_, materialDock_, textureDock_};
         for (QDockWidget* dock : docks)
             removeDockWidget(dock);
         addDockWidget(area, treeDock_, along);
         addDockWidget(area, infoDock_, along);
-        for (QDockWidget* tab : {objectPropertiesDock_, lightDock_, animationDock_})
+        for (QDockWidget* tab : {objectPropertiesDock_, lightDock_, animationDock_, materialDock_, textureDock_})
             tabifyDockWidget(infoDock_, tab);
         for (QDockWidget* dock : docks)
             dock->show();
@@ -295,6 +304,8 @@ void MainWindow::onNotified(int what)
         info_->Show(editor_.views.objectInfo);
         objectProperties_->Refresh();
         lightProperties_->Refresh();
+        materialPanel_->Refresh();
+        texturePanel_->Refresh();
         break;
     case Notification::TransportChanged:
         transportBar_->Refresh();

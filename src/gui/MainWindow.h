@@ -25,6 +25,8 @@ namespace corvid {
 class AnimationPanel;
 class Editor;
 class LightPropertiesPanel;
+class MaterialPanel;
+class TexturePanel;
 class ObjectInfoPanel;
 class ObjectPropertiesPanel;
 class PlaybackTimer;
@@ -58,6 +60,8 @@ public:
 
     ViewportWidget* Viewport(int n) const;  // n = 1..4
     SamplerWidget* Sampler() const { return sampler_; }
+    MaterialPanel* Material() const { return materialPanel_; }
+    TexturePanel* Textures() const { return texturePanel_; }
     QToolBar* ToolBar() const { return toolBar_; }
     QWidget* ToolColumn() const { return toolColumn_; }
     ToolButtons* Tools() const { return tools_; }
@@ -127,6 +131,10 @@ private:
     QAction* viewportSetup_ = nullptr;
     QWidget* toolColumn_ = nullptr;
     SamplerWidget* sampler_ = nullptr;
+    MaterialPanel* materialPanel_ = nullptr;
+    TexturePanel* texturePanel_ = nullptr;
+    QDockWidget* materialDock_ = nullptr;
+    QDockWidget* textureDock_ = nullptr;
     ToolButtons* tools_ = nullptr;
     ToolWindows* toolWindows_ = nullptr;
     QDockWidget* treeDock_ = nullptr;

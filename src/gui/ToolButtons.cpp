@@ -601,6 +601,29 @@ void DrawTool(QPainter& p, int mode)
         p.drawEllipse(QRectF(5, 2, 12, 12));
         break;
     }
+    case kModePaintFace:
+    case kModePaintObject:
+    case kModePickUpMaterial:
+    case kModePaintMatching: {
+        // A brush over what it paints: one face, the whole box, the
+        // dropper's drop, or the faces alike.
+        const QColor paint(40, 120, 220);
+        Cube(p, QRectF(2, 8, 14, 14), mode == kModePaintObject ? paint : Qt::white);
+        if (mode == kModePaintFace || mode == kModePaintMatching) {
+            p.setBrush(paint);
+            p.drawRect(QRectF(2, 8, 14, 14));
+        }
+        if (mode == kModePaintMatching) {
+            p.setBrush(paint.lighter(140));
+            p.drawRect(QRectF(16, 16, 6, 6));
+        }
+        p.setPen(QPen(QColor(120, 80, 30), 2.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(22, 2), QPointF(14, 10));
+        p.setPen(Qt::NoPen);
+        p.setBrush(mode == kModePickUpMaterial ? QColor(230, 230, 230) : paint);
+        p.drawEllipse(QPointF(13, 11), 2.6, 2.6);
+        break;
+    }
     default:
         Cube(p, QRectF(4, 4, 16, 16), ink);
         break;
@@ -649,6 +672,17 @@ const std::vector<ToolEntry>& ObjectTools()
         {kModeOriginToCentre, "Origin to centre"},
         {kModeLightSettings, "Light settings"},
         {kModeShadow, "Shadow"},
+    };
+    return tools;
+}
+
+const std::vector<ToolEntry>& PaintTools()
+{
+    static const std::vector<ToolEntry> tools{
+        {kModePaintFace, "Paint face"},
+        {kModePaintObject, "Paint object"},
+        {kModePickUpMaterial, "Pick up material"},
+        {kModePaintMatching, "Paint matching faces"},
     };
     return tools;
 }
@@ -708,6 +742,7 @@ ToolButtons::ToolButtons(Editor& editor, QWidget* parent)
     addGroup("View", viewTools);
     addGroup("Object", ObjectTools());
     addGroup("Hierarchy", HierarchyTools());
+    addGroup("Paint", PaintTools());
 
     gridSnap_ = new QCheckBox("Snap to grid", this);
     gridSnap_->setObjectName("gridSnap");

@@ -29,6 +29,8 @@ const std::vector<ToolEntry>& NavigationTools();
 const std::vector<ToolEntry>& ViewOperationTools();
 const std::vector<ToolEntry>& ObjectTools();
 const std::vector<ToolEntry>& HierarchyTools();
+// Painting: the picked face, the whole object, picking a material up, every face alike.
+const std::vector<ToolEntry>& PaintTools();
 
 class ToolButtons final : public QWidget {
     Q_OBJECT

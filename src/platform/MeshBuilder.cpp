@@ -310,6 +310,11 @@ void MeshBuilder::touch()
     bvh_.reset();
 }
 
+void MeshBuilder::touchAttributes()
+{
+    ++revision_;
+}
+
 MeshBuilderPtr MeshBuilder::Clone() const
 {
     MeshBuilderPtr copy = Create();
@@ -674,7 +679,16 @@ bool MeshBuilder::SetFaceColor(int face, uint32_t argb)
     if (!validFace(face))
         return false;
     faces_[static_cast<size_t>(face)].color = argb;
-    touch();
+    touchAttributes();
+    return true;
+}
+
+bool MeshBuilder::SetFaceAttributes(int face, const FaceAttributes& attributes)
+{
+    if (!validFace(face))
+        return false;
+    faces_[static_cast<size_t>(face)] = attributes;
+    touchAttributes();
     return true;
 }
 
@@ -688,7 +702,7 @@ bool MeshBuilder::SetFaceMaterial(int face, const MaterialPtr& material)
     if (!validFace(face))
         return false;
     faces_[static_cast<size_t>(face)].material = material;
-    touch();
+    touchAttributes();
     return true;
 }
 
@@ -697,7 +711,7 @@ bool MeshBuilder::SetFaceTexture(int face, const TexturePtr& texture)
     if (!validFace(face))
         return false;
     faces_[static_cast<size_t>(face)].texture = texture;
-    touch();
+    touchAttributes();
     return true;
 }
 
@@ -707,7 +721,7 @@ bool MeshBuilder::SetFaceTextureTopology(int face, bool wrapU, bool wrapV)
         return false;
     faces_[static_cast<size_t>(face)].wrapU = wrapU;
     faces_[static_cast<size_t>(face)].wrapV = wrapV;
-    touch();
+    touchAttributes();
     return true;
 }
 
@@ -719,7 +733,7 @@ void MeshBuilder::SetColor(uint32_t argb)
     for (FaceAttributes& face : faces_)
         face.color = argb;
     std::fill(vertexColors_.begin(), vertexColors_.end(), argb);
-    touch();
+    touchAttributes();
 }
 
 void MeshBuilder::SetColorRGB(float r, float g, float b)
@@ -732,7 +746,7 @@ void MeshBuilder::SetMaterial(const MaterialPtr& material)
     material_ = material;
     for (FaceAttributes& face : faces_)
         face.material = material;
-    touch();
+    touchAttributes();
 }
 
 void MeshBuilder::SetTexture(const TexturePtr& texture)
@@ -740,7 +754,7 @@ void MeshBuilder::SetTexture(const TexturePtr& texture)
     texture_ = texture;
     for (FaceAttributes& face : faces_)
         face.texture = texture;
-    touch();
+    touchAttributes();
 }
 
 void MeshBuilder::SetTextureTopology(bool wrapU, bool wrapV)
@@ -751,7 +765,7 @@ void MeshBuilder::SetTextureTopology(bool wrapU, bool wrapV)
         face.wrapU = wrapU;
         face.wrapV = wrapV;
     }
-    touch();
+    touchAttributes();
 }
 
 // --- geometry operations -------------------------------------------------------------

@@ -178,6 +178,10 @@ public:
     Vec3 GetFaceNormal(int face) const;
 
     const FaceAttributes* GetFaceAttributes(int face) const;  // nullptr for a bad index
+    // Every face's attributes, in face order.
+    const std::vector<FaceAttributes>& GetFaceAttributeList() const { return faces_; }
+    // All of one face's attributes at once.
+    bool SetFaceAttributes(int face, const FaceAttributes& attributes);
     bool SetFaceColor(int face, uint32_t argb);
     bool SetFaceColorRGB(int face, float r, float g, float b);
     bool SetFaceMaterial(int face, const MaterialPtr& material);
@@ -235,6 +239,9 @@ private:
     // Counts a change and drops the hierarchy. Out of line: MeshBvh is only
     // complete in MeshBuilder.cpp.
     void touch();
+    // Counts a change of colours, materials or textures only: the hierarchy,
+    // which holds geometry alone, stays.
+    void touchAttributes();
     bool validFace(int face) const { return face >= 0 && face < GetFaceCount(); }
     bool validVertex(int v) const { return v >= 0 && v < GetVertexCount(); }
 

@@ -108,4 +108,14 @@ MeshRecord* AttachRecord(MeshBuilder& mesh, std::unique_ptr<MeshRecord> record) 
 LightRecord* AttachRecord(Light& light, std::unique_ptr<LightRecord> record) { return attach(light, std::move(record)); }
 MaterialRecord* AttachRecord(Material& material, std::unique_ptr<MaterialRecord> record) { return attach(material, std::move(record)); }
 
+std::shared_ptr<MaterialRecord> SharedRecordOf(const Material* material)
+{
+    return material ? std::dynamic_pointer_cast<MaterialRecord>(material->GetSharedAppData()) : nullptr;
+}
+
+void ShareRecord(Material& material, std::shared_ptr<MaterialRecord> record)
+{
+    material.SetSharedAppData(std::move(record));
+}
+
 } // namespace corvid

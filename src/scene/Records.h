@@ -125,5 +125,10 @@ ObjectRecord* AttachRecord(Frame& frame, std::unique_ptr<ObjectRecord> record);
 MeshRecord* AttachRecord(MeshBuilder& mesh, std::unique_ptr<MeshRecord> record);
 LightRecord* AttachRecord(Light& light, std::unique_ptr<LightRecord> record);
 MaterialRecord* AttachRecord(Material& material, std::unique_ptr<MaterialRecord> record);
+// Material records may be shared: painting hangs one record on every material
+// it paints until the paint values change. The record lives while any
+// material carries it. SharedRecordOf is null for a material without one.
+std::shared_ptr<MaterialRecord> SharedRecordOf(const Material* material);
+void ShareRecord(Material& material, std::shared_ptr<MaterialRecord> record);
 
 } // namespace corvid

@@ -13,6 +13,7 @@
 #include "tools/CreationGestures.h"
 #include "tools/DeformGestures.h"
 #include "geometry/Patch.h"
+#include "tools/PaintGestures.h"
 #include "tools/PatchGesture.h"
 #include "platform/Frame.h"
 #include "platform/Light.h"
@@ -315,6 +316,14 @@ void Tools::Press(MouseButton button, int x, int y)
             }
             views_.Pick(x, y);
         }
+        break;
+
+    case kModePaintFace:
+    case kModePaintObject:
+    case kModePickUpMaterial:
+    case kModePaintMatching:
+        if (picks)
+            PaintPress(*this, mode, x, y);
         break;
 
     case kModeRelax:

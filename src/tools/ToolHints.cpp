@@ -65,6 +65,10 @@ const char* BaseHint(int mode)
     case kModePull: return "Drag over an object to pull its middle after the cursor.";
     case kModeRelax: return "Click an object to smooth its mesh by one step.";
     case kModeMultiCopy: return "Click an object to lay out a series of copies of it.";
+    case kModePaintFace: return "Click a face to paint it with the material window's paint.";
+    case kModePaintObject: return "Click an object to paint all of it (and lay the current wrap).";
+    case kModePickUpMaterial: return "Click a face to take its material into the material window.";
+    case kModePaintMatching: return "Click a face to paint every face of its object with the same material.";
     case kModeSphere: return "Drag to size a sphere; right-click makes one at its default size.";
     case kModeSquare: return "Drag to size a flat square.";
     case kModeCube: return "Drag to size a cube's base, then move to set its height.";

@@ -53,8 +53,13 @@ enum ToolMode : int {
     kModeFlatten = 403,
     kModeUnlink = 404,
 
-    // Painting.
+    // Painting (tools/PaintGestures.h): the picked face, the whole object,
+    // picking a face's material up, every face with the picked face's material.
     kModePaintFirst = 500,
+    kModePaintFace = 500,
+    kModePaintObject = 501,
+    kModePickUpMaterial = 502,
+    kModePaintMatching = 503,
     kModePaintLast = 503,
 
     // Primitives and the camera.

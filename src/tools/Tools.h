@@ -15,6 +15,7 @@
 #include "geometry/Patch.h"
 #include "geometry/Primitives.h"
 #include "geometry/Relax.h"
+#include "materials/PaintState.h"
 #include "platform/Fwd.h"
 #include "scene/SceneModel.h"
 #include "tools/CreationGestures.h"
@@ -65,6 +66,8 @@ public:
     DeformerSet deformers;
     RelaxParameters relax;
     MultiCopyParameters multiCopy;
+    // The painting tools' paint material, texture and switches.
+    PaintState paint;
 
     // --- the press, drag and release of every mode but navigation (ToolDispatch.cpp),
     // in render-surface pixels of the active viewport ---------------------------------
