@@ -125,6 +125,7 @@ bool Tools::CancelGesture()
         gestureOpen_ = false;
         scene_.History().Abandon();
     }
+    mappingGizmo.Cancel(*this);
     if (picked && scene_.Scene()->IsAncestorOf(picked.get()))
         scene_.SetSelection(picked, pickedVisual, pickedLight);
     showSelection();
@@ -314,9 +315,14 @@ void Tools::Press(MouseButton button, int x, int y)
             views_.Pick(x, y);
         }
         break;
+    case kModeMappingFirst:
+    case kModeMappingFirst + 1:
+    case kModeMappingLast:
+        mappingGizmo.Press(*this, left, first, x, y);
+        break;
 
     // Tools that arrive with later work: relax, the deformers and multicopy;
-    // booleans; painting; mapping.
+    // booleans; painting.
     case kModeRelax:
     case kModeBend:
     case kModeTwist:
@@ -383,6 +389,11 @@ void Tools::Drag(int x, int y)
         case kModeBSplinePatch:
         case kModeCatmullRomPatch:
             DragPatchGesture(*this, drag, x, y);
+            break;
+        case kModeMappingFirst:
+        case kModeMappingFirst + 1:
+        case kModeMappingLast:
+            mappingGizmo.Drag(*this, x, y);
             break;
         default:
             if (IsPlacementMode(mode))

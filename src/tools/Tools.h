@@ -14,7 +14,9 @@
 #include "geometry/Primitives.h"
 #include "platform/Fwd.h"
 #include "scene/SceneModel.h"
+#include "materials/Mapping.h"
 #include "tools/CreationGestures.h"
+#include "tools/MappingGizmo.h"
 #include "tools/MoveMarkers.h"
 #include "tools/PlacementGestures.h"
 #include "tools/ToolDragState.h"
@@ -57,6 +59,10 @@ public:
     // caps, exponents and sizes, and the sizing style of the cube, cylinder
     // and cone; their windows edit them and restore the defaults.
     PrimitiveParameters primitives;
+    // The texture-mapping window's settings (materials/Mapping.h) and the
+    // gizmo of the mapping tools.
+    Mapping mapping;
+    MappingGizmo mappingGizmo;
 
     // --- the press, drag and release of every mode but navigation (ToolDispatch.cpp),
     // in render-surface pixels of the active viewport ---------------------------------
