@@ -28,11 +28,9 @@
 #include "scene/SceneModel.h"
 #include "scene/Ui.h"
 
-#include <cmath>
 #include <cstring>
 #include <optional>
 #include <unordered_map>
-#include <utility>
 
 namespace corvid {
 
@@ -754,10 +752,9 @@ private:
             p.fogMode = static_cast<FogMode>(chunk.a);
         p.fogColor = ClampedColor({color.x, color.y, color.z, 1.0f});
         p.fogEnabled = enabled != 0;
-        // A value that is not a number keeps the one there was.
-        for (auto [value, into] : {std::pair{start, &p.fogStart}, {end, &p.fogEnd}, {density, &p.fogDensity}})
-            if (std::isfinite(value))
-                *into = value;
+        p.fogStart = start;
+        p.fogEnd = end;
+        p.fogDensity = density;
         scene_.SetFogChangeBoth(false);
         scene_.ui().Notify(Notification::FogPanelChanged);
         return true;
