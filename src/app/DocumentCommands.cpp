@@ -37,16 +37,6 @@ void HoldStill(Editor& editor)
     editor.tools.FinishGesture();
 }
 
-// The folder a file dialog opens in: the working directory's entry is a
-// folder until a file has been chosen, then that file.
-std::string DialogFolder(const WorkingDirectory& directory)
-{
-    std::error_code error;
-    if (directory.current.empty() || std::filesystem::is_directory(directory.current, error))
-        return directory.current;
-    return FolderOf(directory.current);
-}
-
 // Takes the camera light off the active camera while it lives, so that no
 // writer or reader meets it in the tree; the switch itself stays as it is.
 class CameraLightAside {
@@ -140,6 +130,14 @@ void ShowScene(Editor& editor)
 }
 
 } // namespace
+
+std::string DialogFolder(const WorkingDirectory& directory)
+{
+    std::error_code error;
+    if (directory.current.empty() || std::filesystem::is_directory(directory.current, error))
+        return directory.current;
+    return FolderOf(directory.current);
+}
 
 std::string WithExtension(const std::string& path, const std::string& extension)
 {

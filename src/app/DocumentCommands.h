@@ -13,12 +13,17 @@ namespace corvid {
 
 class Editor;
 struct FileType;
+struct WorkingDirectory;
 
 constexpr const char* kInsufficientMemory = "Insufficient memory to import file.";
 
 // The scene file's filter, as the file dialogs take it.
 constexpr const char* kSceneFileFilter = "Corvid (*.cvd)|*.cvd||";
 constexpr const char* kSceneFilePattern = "*.cvd";
+
+// The folder a file dialog opens in: the working directory's entry is a
+// folder until a file has been chosen, then that file.
+std::string DialogFolder(const WorkingDirectory& directory);
 
 // New Scene: asks whether to save a modified scene first. False when the
 // person cancelled (or the save they asked for failed): the scene stays.

@@ -9,7 +9,9 @@
 #include "gui/ObjectTreeWidget.h"
 #include "gui/PlaybackTimer.h"
 #include "gui/MaterialPanel.h"
+#include "gui/MappingWindow.h"
 #include "gui/PropertyPanels.h"
+#include "gui/SceneToolsWindow.h"
 #include "gui/QtUi.h"
 #include "gui/SamplerWidget.h"
 #include "gui/TexturePanel.h"
@@ -196,7 +198,7 @@ void MainWindow::createDocks()
     dockWidth_ = std::max(230, panelWidth);
     resizeDocks({treeDock_, infoDock_}, {dockWidth_, dockWidth_}, Qt::Horizontal);
 
-    // The animation, object properties and light windows share the
+    // The animation, object properties, light, scene tools and mapping windows share the
     // information panel's place as tabs.
     auto dock = [this](const char* title, const char* name, QWidget* panel) {
         auto* d = new QDockWidget(title, this);
@@ -218,6 +220,10 @@ void MainWindow::createDocks()
     objectPropertiesDock_ = dock("Object Properties", "objectPropertiesDock", objectProperties_);
     lightDock_ = dock("Point Light Info", "lightDock", lightProperties_);
     animationDock_ = dock("Animation", "animationDock", animation_);
+    sceneTools_ = new SceneToolsWindow(editor_, ui_);
+    mapping_ = new MappingWindow(editor_, ui_, *tools_);
+    sceneToolsDock_ = dock("Scene Tools", "sceneToolsDock", sceneTools_);
+    mappingDock_ = dock("Texture Mapping", "mappingDock", mapping_);
     connect(lightProperties_, &LightPropertiesPanel::titleChanged, lightDock_, &QDockWidget::setWindowTitle);
     // The paint material's window (dressing the preview above) and the texture slots.
     materialPanel_ = new MaterialPanel(editor_, sampler_);
@@ -256,13 +262,15 @@ void MainWindow::placeDocks()
     if (dockWidgetArea(treeDock_) != area || dockWidgetArea(infoDock_) != area) {
         const Qt::Orientation along = area == Qt::RightDockWidgetArea ? Qt::Vertical : Qt::Horizontal;
         // Out of the old area first, so that it closes behind them.
-        const std::array<QDockWidget*, 7> docks{treeDock_,     infoDock_,     objectPropertiesDock_, lightDock_,
-                                                animationDock_, materialDock_, textureDock_};
+        const std::array<QDockWidget*, 9> docks{treeDock_,      infoDock_,     objectPropertiesDock_,
+                                                lightDock_,     animationDock_, materialDock_,
+                                                textureDock_,   sceneToolsDock_, mappingDock_};
         for (QDockWidget* dock : docks)
             removeDockWidget(dock);
         addDockWidget(area, treeDock_, along);
         addDockWidget(area, infoDock_, along);
-        for (QDockWidget* tab : {objectPropertiesDock_, lightDock_, animationDock_, materialDock_, textureDock_})
+        for (QDockWidget* tab : {objectPropertiesDock_, lightDock_, animationDock_, materialDock_, textureDock_,
+                                 sceneToolsDock_, mappingDock_})
             tabifyDockWidget(infoDock_, tab);
         for (QDockWidget* dock : docks)
             dock->show();

@@ -27,6 +27,8 @@ class Editor;
 class LightPropertiesPanel;
 class MaterialPanel;
 class TexturePanel;
+class MappingWindow;
+class SceneToolsWindow;
 class ObjectInfoPanel;
 class ObjectPropertiesPanel;
 class PlaybackTimer;
@@ -80,6 +82,11 @@ public:
     QDockWidget* AnimationDock() const { return animationDock_; }
     QDockWidget* ObjectPropertiesDock() const { return objectPropertiesDock_; }
     QDockWidget* LightDock() const { return lightDock_; }
+    // The scene tools (fog, background, display switches) and texture-mapping windows.
+    SceneToolsWindow* SceneTools() const { return sceneTools_; }
+    MappingWindow* Mapping() const { return mapping_; }
+    QDockWidget* SceneToolsDock() const { return sceneToolsDock_; }
+    QDockWidget* MappingDock() const { return mappingDock_; }
     // The menu-bar action with this command id, or null.
     QAction* FindMenuAction(int command) const;
     QAction* ViewportSetupAction() const { return viewportSetup_; }
@@ -147,6 +154,10 @@ private:
     QDockWidget* animationDock_ = nullptr;
     QDockWidget* objectPropertiesDock_ = nullptr;
     QDockWidget* lightDock_ = nullptr;
+    SceneToolsWindow* sceneTools_ = nullptr;
+    MappingWindow* mapping_ = nullptr;
+    QDockWidget* sceneToolsDock_ = nullptr;
+    QDockWidget* mappingDock_ = nullptr;
     int dockWidth_ = 0;           // the docks' width in a wide window
     bool docksNarrowed_ = false;   // narrowed by a narrow window, to grow back
     ObjectInfoPanel* info_ = nullptr;

@@ -128,6 +128,7 @@ bool Tools::CancelGesture()
         gestureOpen_ = false;
         scene_.History().Abandon();
     }
+    mappingGizmo.Cancel(*this);
     if (picked && scene_.Scene()->IsAncestorOf(picked.get()))
         scene_.SetSelection(picked, pickedVisual, pickedLight);
     showSelection();
@@ -317,6 +318,11 @@ void Tools::Press(MouseButton button, int x, int y)
             views_.Pick(x, y);
         }
         break;
+    case kModeMappingFirst:
+    case kModeMappingFirst + 1:
+    case kModeMappingLast:
+        mappingGizmo.Press(*this, left, first, x, y);
+        break;
 
     case kModePaintFace:
     case kModePaintObject:
@@ -418,6 +424,11 @@ void Tools::Drag(int x, int y)
         case kModeBulge:
         case kModePull:
             deform::Update(*this, drag, x, y);
+            break;
+        case kModeMappingFirst:
+        case kModeMappingFirst + 1:
+        case kModeMappingLast:
+            mappingGizmo.Drag(*this, x, y);
             break;
         default:
             if (IsPlacementMode(mode))

@@ -18,7 +18,9 @@
 #include "materials/PaintState.h"
 #include "platform/Fwd.h"
 #include "scene/SceneModel.h"
+#include "materials/Mapping.h"
 #include "tools/CreationGestures.h"
+#include "tools/MappingGizmo.h"
 #include "tools/MoveMarkers.h"
 #include "tools/PlacementGestures.h"
 #include "tools/ToolDragState.h"
@@ -68,6 +70,10 @@ public:
     MultiCopyParameters multiCopy;
     // The painting tools' paint material, texture and switches.
     PaintState paint;
+    // The texture-mapping window's settings (materials/Mapping.h) and the
+    // gizmo of the mapping tools.
+    Mapping mapping;
+    MappingGizmo mappingGizmo;
 
     // --- the press, drag and release of every mode but navigation (ToolDispatch.cpp),
     // in render-surface pixels of the active viewport ---------------------------------

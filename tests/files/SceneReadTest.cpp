@@ -519,3 +519,44 @@ TEST_F(SceneReadTest, TheOpenOrClosedNumberOfAnyFiniteSizeReads)
 
 } // namespace
 } // namespace corvid::testing
+
+namespace corvid::testing {
+namespace {
+
+TEST_F(SceneReadTest, AWrapOfAnUnknownShapeIsDamage)
+{
+    for (int type : {-1, 0, 5, 6}) {
+        Workspace fresh;
+        Hand h = File();
+        Material(h, "Red", 1, 0, 0);
+        Triangle(h, "Wrapped", 1, 0, "Red");
+        h.begin("CVDWRP", type, -1, 1).i32(0).u8(0).u8(0);
+        h.f32s({0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1, 1}).f32s({0, 0, 1, 0, 0, 1}).end();
+        Document doc = fresh.doc();
+        const bool read = ReadSceneBytes(doc, h.bytes.data(), h.bytes.size(), {}, folder.Path());
+        EXPECT_EQ(read, type >= 0 && type <= 5) << type;
+        if (!read) {
+            ASSERT_FALSE(fresh.ui.messages.empty());
+            EXPECT_EQ(fresh.ui.messages.back(), kSceneCorrupted) << type;
+        }
+    }
+}
+
+TEST_F(SceneReadTest, FogAndBackgroundColoursAreClampedAndAMissingPictureIsNotShown)
+{
+    Hand h = File();
+    h.begin("CVDFOG", 1, -1, -1).f32s({2.0f, -0.5f, 0.5f}).u8(1).u8(0).i32(0).i32(0).f32s({0, 1, 30, 0.1f}).end();
+    h.begin("CVDBKG", -1, -1, -1).str("missing.bmp").f32s({1.5f, 0.25f, -3}).end();
+    ASSERT_TRUE(Read(h.bytes));
+    const SceneProperties& p = w.scene.World()->Scene();
+    EXPECT_EQ(p.fogColor, (ColorRGBA{1.0f, 0.0f, 0.5f, 1.0f}));
+    EXPECT_EQ(p.background, (ColorRGBA{1.0f, 0.25f, 0.0f, 1.0f}));
+    EXPECT_EQ(p.fogMode, FogMode::Exponential);
+    EXPECT_EQ(p.fogEnd, 30.0f);
+    EXPECT_FALSE(p.backgroundImage);
+    EXPECT_FALSE(w.scene.Settings().backgroundImageOn) << "no picture loaded, so the box is off";
+    EXPECT_EQ(w.scene.Settings().backgroundImageName, "missing.bmp");
+}
+
+} // namespace
+} // namespace corvid::testing

@@ -13,12 +13,14 @@
 #include "files/ImportPipeline.h"
 #include "files/scene/SceneFile.h"
 #include "files/scene/SceneFormat.h"
+#include "materials/WorldSettings.h"
 #include "platform/Frame.h"
 #include "platform/Interpolator.h"
 #include "platform/Light.h"
 #include "platform/Material.h"
 #include "platform/MeshBuilder.h"
 #include "platform/Texture.h"
+#include "platform/Wrap.h"
 #include "render/ViewSet.h"
 #include "scene/EditParts.h"
 #include "scene/MoveBehaviours.h"
@@ -413,6 +415,9 @@ private:
             return false;
         if (static_cast<size_t>(vertexCount) > leftIn(chunk) / 8)
             return false;
+        // Only the six wrap shapes can be laid again.
+        if (chunk.a < static_cast<int32_t>(WrapType::Flat) || chunk.a > static_cast<int32_t>(WrapType::Box))
+            return false;
         std::vector<float> uv(static_cast<size_t>(vertexCount) * 2);
         if (!in_.Floats(uv.data(), uv.size()))
             return false;
@@ -745,7 +750,7 @@ private:
         SceneProperties& p = scene_.World()->Scene();
         if (chunk.a >= 0 && chunk.a <= 2)
             p.fogMode = static_cast<FogMode>(chunk.a);
-        p.fogColor = {color.x, color.y, color.z, 1.0f};
+        p.fogColor = ClampedColor({color.x, color.y, color.z, 1.0f});
         p.fogEnabled = enabled != 0;
         p.fogStart = start;
         p.fogEnd = end;
@@ -768,12 +773,13 @@ private:
         if (!name.empty() && name != kNoBackgroundName) {
             std::string path;
             p.backgroundImage = ResolveBackgroundImage(scene_, folder_, name, path, progress_);
-            scene_.SetBackgroundImage(true, name, path);
+            // The picture counts as shown only when it could be loaded.
+            scene_.SetBackgroundImage(p.backgroundImage != nullptr, name, path);
         } else {
             p.backgroundImage = nullptr;
             scene_.SetBackgroundImage(false, name, {});
         }
-        p.background = {color.x, color.y, color.z, 1.0f};
+        p.background = ClampedColor({color.x, color.y, color.z, 1.0f});
         scene_.SetFogChangeBoth(false);
         scene_.ui().Notify(Notification::FogPanelChanged);
         return true;
