@@ -225,7 +225,8 @@ bool AnimationExportRun::openWriter()
     for (;;) {
         const std::optional<AviCodec> codec = chooser_ ? chooser_(AvailableAviCodecs()) : std::nullopt;
         if (!codec) {
-            error_ = "no compressor was chosen";
+            if (error_.empty())
+                error_ = "no compressor was chosen";
             return false;
         }
         const AviOpenStatus status = writer_.Open(*codec, job_.width, job_.height, &error_);

@@ -84,6 +84,7 @@ struct AviWriter::Impl {
     AVFormatContext* format = nullptr;
     AVStream* stream = nullptr;
     AVFrame* frame = nullptr;
+    AVFrame* source = nullptr;  // the RGBA picture, for swscale
     AVPacket* packet = nullptr;
     SwsContext* scaler = nullptr;
     AviCodec codec = AviCodec::FullFrames;
@@ -117,9 +118,12 @@ struct AviWriter::Impl {
             }
             return;
         }
-        const uint8_t* planes[1] = {picture.rgba.data()};
-        const int strides[1] = {width * 4};
-        sws_scale(scaler, planes, strides, 0, height, frame->data, frame->linesize);
+        // swscale reads past the end of its rows: it gets a padded copy.
+        for (int y = 0; y < height; ++y)
+            std::memcpy(source->data[0] + static_cast<ptrdiff_t>(y) * source->linesize[0],
+                        &picture.rgba[static_cast<size_t>(y) * static_cast<size_t>(width) * 4],
+                        static_cast<size_t>(width) * 4);
+        sws_scale(scaler, source->data, source->linesize, 0, height, frame->data, frame->linesize);
     }
 
     // Sends frame (null: drain) to the encoder and writes what comes out.
@@ -203,6 +207,7 @@ struct AviWriter::Impl {
         format = nullptr;
         avcodec_free_context(&encoder);
         av_frame_free(&frame);
+        av_frame_free(&source);
         av_packet_free(&packet);
         sws_freeContext(scaler);
         scaler = nullptr;
@@ -314,10 +319,19 @@ AviOpenStatus AviWriter::Open(AviCodec codec, int width, int height, std::string
     if (codec != AviCodec::FullFrames) {
         impl->scaler = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, c->pix_fmt, SWS_POINT, nullptr,
                                       nullptr, nullptr);
-        if (!impl->scaler) {
+        impl->source = av_frame_alloc();
+        if (!impl->scaler || !impl->source) {
             SetError(error, "cannot convert pictures for this compressor");
             return AviOpenStatus::Unsupported;
         }
+        impl->source->format = AV_PIX_FMT_RGBA;
+        impl->source->width = width;
+        impl->source->height = height;
+        if (av_frame_get_buffer(impl->source, 0) < 0) {
+            SetError(error, "out of memory");
+            return AviOpenStatus::CannotOpen;
+        }
+        std::memset(impl->source->buf[0]->data, 0, impl->source->buf[0]->size);
     }
 
     impl->stream = avformat_new_stream(impl->format, nullptr);

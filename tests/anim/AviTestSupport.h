@@ -15,6 +15,7 @@ extern "C" {
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -65,9 +66,18 @@ inline AviContents ReadAvi(const std::string& path)
             SwsContext* scaler = sws_getContext(frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
                                                 frame->width, frame->height, AV_PIX_FMT_RGBA, SWS_POINT, nullptr,
                                                 nullptr, nullptr);
-            uint8_t* planes[1] = {picture.rgba.data()};
-            const int strides[1] = {frame->width * 4};
-            sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
+            // swscale writes past the end of its rows: into a padded frame first.
+            AVFrame* rgba = av_frame_alloc();
+            rgba->format = AV_PIX_FMT_RGBA;
+            rgba->width = frame->width;
+            rgba->height = frame->height;
+            av_frame_get_buffer(rgba, 0);
+            sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, rgba->data, rgba->linesize);
+            for (int y = 0; y < frame->height; ++y)
+                std::memcpy(&picture.rgba[static_cast<size_t>(y) * static_cast<size_t>(frame->width) * 4],
+                            rgba->data[0] + static_cast<ptrdiff_t>(y) * rgba->linesize[0],
+                            static_cast<size_t>(frame->width) * 4);
+            av_frame_free(&rgba);
             sws_freeContext(scaler);
             out.pictures.push_back(std::move(picture));
         }
