@@ -67,28 +67,34 @@ AnimationExporterDialog::AnimationExporterDialog(const AviExportSettings& settin
             [this](int index) { model_.SelectResolution(index); });
     connect(allFramesButton, &QRadioButton::clicked, this, [this] { model_.ChooseAllFrames(); });
     connect(rangeButton, &QRadioButton::clicked, this, [this] { model_.ChooseFrameRange(); });
-    bindField(widthEdit, &AnimationExporterModel::EnterWidth);
-    bindField(heightEdit, &AnimationExporterModel::EnterHeight);
-    bindField(fromEdit, &AnimationExporterModel::EnterFrom);
-    bindField(toEdit, &AnimationExporterModel::EnterTo);
-    bindField(frameRateEdit, &AnimationExporterModel::EnterFrameRate);
+    bindField(widthEdit, &AnimationExporterModel::EnterWidth, &AviExportSettings::customWidth);
+    bindField(heightEdit, &AnimationExporterModel::EnterHeight, &AviExportSettings::customHeight);
+    bindField(fromEdit, &AnimationExporterModel::EnterFrom, &AviExportSettings::aviFrom);
+    bindField(toEdit, &AnimationExporterModel::EnterTo, &AviExportSettings::aviTo);
+    bindField(frameRateEdit, &AnimationExporterModel::EnterFrameRate, &AviExportSettings::aviFrameRate);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        // A field still being typed in counts.
-        for (QLineEdit* edit : {widthEdit, heightEdit, fromEdit, toEdit, frameRateEdit})
-            emit edit->editingFinished();
-        accept();
-    });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 }
 
-void AnimationExporterDialog::bindField(QLineEdit* edit, bool (AnimationExporterModel::*enter)(const std::string&))
+void AnimationExporterDialog::accept()
 {
-    connect(edit, &QLineEdit::editingFinished, this, [this, edit, enter] {
+    // A field still being typed in counts.
+    for (QLineEdit* edit : {widthEdit, heightEdit, fromEdit, toEdit, frameRateEdit})
+        emit edit->editingFinished();
+    QDialog::accept();
+}
+
+void AnimationExporterDialog::bindField(QLineEdit* edit, bool (AnimationExporterModel::*enter)(const std::string&),
+                                        int AviExportSettings::*value)
+{
+    // The field shows the value taken: the old one when refused, the limit
+    // when beyond it.
+    connect(edit, &QLineEdit::editingFinished, this, [this, edit, enter, value] {
         (model_.*enter)(edit->text().toStdString());
-        showFields();
+        edit->setText(QString::number(model_.Settings().*value));
     });
 }
 

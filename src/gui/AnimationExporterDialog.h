@@ -34,10 +34,14 @@ public:
     QLineEdit* toEdit = nullptr;
     QLineEdit* frameRateEdit = nullptr;
 
+public slots:
+    void accept() override;
+
 private:
-    // Shows the model's numbers again (a refused or limited entry).
+    // Shows the model's numbers.
     void showFields();
-    void bindField(QLineEdit* edit, bool (AnimationExporterModel::*enter)(const std::string&));
+    void bindField(QLineEdit* edit, bool (AnimationExporterModel::*enter)(const std::string&),
+                   int AviExportSettings::*value);
 
     AnimationExporterModel model_;
 };
