@@ -6,10 +6,12 @@
 // through the Ui.
 
 #include "anim/Animation.h"
+#include "anim/AnimationExport.h"
 #include "app/Autosave.h"
 #include "anim/Transport.h"
 #include "files/Document.h"
 #include "materials/TextureSlots.h"
+#include "render/ImageCapture.h"
 #include "render/MenuModel.h"
 #include "render/ViewSet.h"
 #include "scene/SceneModel.h"
@@ -86,6 +88,9 @@ public:
     // imports use the first pairs.
     WorkingDirectory mapsDirectory2, objectsDirectory2, scenesDirectory2;
     std::string helpDirectory;
+    // What the AVI exporter and the image capture keep between runs.
+    AviExportSettings aviExport;
+    ImageCaptureSettings imageCapture;
     // Sets the base directory and derives the working directories under it.
     void SetBaseDirectory(const std::string& base);
 };

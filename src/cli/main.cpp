@@ -3,6 +3,8 @@
 //   corvid-cli info FILE|--demo [--json]   outline a scene file, or the demo scene
 //   corvid-cli render FILE|--demo -o OUT.bmp|OUT.png [--width W --height H --view NAME]
 //                                          draw it off-screen into a picture
+//   corvid-cli render-anim FILE|--demo -o OUT.avi [--codec C --from N --to N --fps N --width W --height H]
+//                                          render its animation into an AVI file
 //   corvid-cli convert IN OUT              read a scene file and write it again
 //   corvid-cli save-demo OUT               write the demo scene to a file
 //   corvid-cli --help | --version          (each command takes --help too)
@@ -10,6 +12,7 @@
 // Exit codes: 0 done, 1 a file could not be read or written (the reason on
 // stderr), 2 a usage error. Never a signal: a closed output is a write error.
 
+#include "cli/RenderAnimCommand.h"
 #include "cli/RenderCommand.h"
 #include "app/Startup.h"
 #include "cli/SceneCommands.h"
@@ -26,11 +29,14 @@ void PrintUsage(std::FILE* to)
 {
     std::fputs("usage: corvid-cli info FILE|--demo [--json]\n"
                "       corvid-cli render FILE|--demo -o OUT.bmp|OUT.png [--width W] [--height H] [--view NAME]\n"
+               "       corvid-cli render-anim FILE|--demo -o OUT.avi [--codec raw|msvideo1|cinepak|mjpeg]\n"
+               "                  [--from N] [--to N] [--fps N] [--width W] [--height H]\n"
                "       corvid-cli convert IN OUT\n"
                "       corvid-cli save-demo OUT\n"
                "       corvid-cli --help | --version\n"
                "  info       print a scene's objects and totals (--json: as one JSON object)\n"
                "  render     draw a scene off-screen into a 24-bit BMP or a PNG\n"
+               "  render-anim  render the animation off-screen into an AVI video\n"
                "  convert    read a scene file and write it in the format OUT's extension names\n"
                "  save-demo  write the demo scene built in code to a scene file\n"
                "  --demo     the demo scene instead of a file\n"
@@ -51,6 +57,8 @@ int Dispatch(int argc, char** argv)
         return corvid::RunInfoCommand(argc, argv);
     if (command == "render")
         return corvid::RunRenderCommand(argc, argv);
+    if (command == "render-anim")
+        return corvid::RunRenderAnimCommand(argc, argv);
     if (command == "convert")
         return corvid::RunConvertCommand(argc, argv);
     if (command == "save-demo")

@@ -5,6 +5,7 @@
 #include "gui/WidgetGl.h"
 #include "platform/Frame.h"
 #include "platform/gl/GlDevice.h"
+#include "gui/ViewportOutput.h"
 #include "render/Navigation.h"
 #include "app/Editor.h"
 #include "scene/Records.h"
@@ -208,6 +209,8 @@ void ViewportWidget::runMenuCommand(int command)
 {
     // Views first (standard views, Object, user cameras and lights), then
     // the render states, depth, detail and driver items.
+    if (RunViewportOutputCommand(editor_, number_, command, this))
+        return;
     if (!editor_.views.ViewCommand(number_, command))
         editor_.views.ViewportCommand(number_, command);
 }
