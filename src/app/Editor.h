@@ -7,6 +7,7 @@
 
 #include "anim/Animation.h"
 #include "app/Autosave.h"
+#include "app/FullScreen.h"
 #include "anim/Transport.h"
 #include "files/Document.h"
 #include "render/MenuModel.h"
@@ -52,6 +53,8 @@ public:
     Tools tools;
     // The scene's autosave (Autosave.h); the front end drives its timer.
     Autosave autosave{*this};
+    // Showing a viewport full screen (FullScreen.h).
+    FullScreen fullScreen{*this};
     // The scene file the scene was last loaded from or saved to; empty for a
     // new scene.
     std::string documentPath;
