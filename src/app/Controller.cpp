@@ -3,7 +3,10 @@
 #include "app/Editor.h"
 #include "geometry/Patch.h"
 #include "platform/Frame.h"
+#include "render/MenuModel.h"
 #include "scene/EditParts.h"
+
+#include <algorithm>
 
 namespace corvid {
 
@@ -25,6 +28,23 @@ float& Component(Vec3& v, int axis)
 }
 
 } // namespace
+
+void ShowInputDeviceItem(MenuModel& mainMenu, bool available)
+{
+    MenuItem* options = mainMenu.FindPopup("Options");
+    if (!options)
+        return;
+    auto& items = options->items;
+    const auto found =
+        std::find_if(items.begin(), items.end(), [](const MenuItem& i) { return i.command == kCmdInputDevice; });
+    if (available == (found != items.end()))
+        return;
+    if (available)
+        items.push_back(MenuItem::Command(kCmdInputDevice, kInputDeviceText));
+    else
+        items.erase(found);
+    mainMenu.Touch();
+}
 
 void ComputeSteps(ControllerSettings& settings, const ControllerMotion& motion)
 {

@@ -19,6 +19,15 @@ namespace corvid {
 
 class Editor;
 class Frame;
+class MenuModel;
+
+// The main menu's item that opens the controller's window.
+constexpr int kCmdInputDevice = 33090;
+constexpr const char* kInputDeviceText = "Input Device ...";
+
+// Shows the "Input Device ..." item at the end of the main menu's Options
+// popup while the controller is available, and takes it away when not.
+void ShowInputDeviceItem(MenuModel& mainMenu, bool available);
 
 // The axes in settings order.
 enum ControllerAxisIndex : int { kAxisX, kAxisY, kAxisZ, kAxisRx, kAxisRy, kAxisRz };

@@ -207,9 +207,9 @@ QPoint ViewportWidget::ToWindowPixels(const QPointF& position) const
 void ViewportWidget::runMenuCommand(int command)
 {
     // Views first (standard views, Object, user cameras and lights), then
-    // the render states, depth, detail and driver items.
-    if (!editor_.views.ViewCommand(number_, command))
-        editor_.views.ViewportCommand(number_, command);
+    // the render states, depth, detail and driver items, then full screen.
+    if (!editor_.views.ViewCommand(number_, command) && !editor_.views.ViewportCommand(number_, command))
+        editor_.fullScreen.Command(number_, command);
 }
 
 void ViewportWidget::ShowPopupMenu(const QPoint& position)

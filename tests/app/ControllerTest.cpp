@@ -10,84 +10,25 @@
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
 #include "scene/Records.h"
+#include "support/FakeControllerDaemon.h"
 
-#include <array>
-#include <cerrno>
 #include <cmath>
-#include <cstdint>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace corvid;
 using namespace corvid::testing;
 
 namespace {
 
-// The daemon's side of the fake: events go out as eight 32-bit integers
-// (type 0 motion, 1 press, 2 release; then x, y, z, rx, ry, rz, period or
-// the button number); the client's name comes in as bytes.
-using Packet = std::array<int32_t, 8>;
-
-// The program's side: a link reading those packets from the other end.
-class SocketLink final : public ControllerLink {
-public:
-    explicit SocketLink(int fd, bool answers = true) : fd_(fd), answers_(answers) {}
-    ~SocketLink() override { Close(); }
-    bool Open(const std::string& clientName) override
-    {
-        if (!answers_)
-            return false;
-        return send(fd_, clientName.data(), clientName.size(), 0) == static_cast<ssize_t>(clientName.size());
-    }
-    void Close() override
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = -1;
-    }
-    int Fd() const override { return fd_; }
-    Read Next(ControllerEvent& event) override
-    {
-        Packet p{};
-        const ssize_t got = recv(fd_, p.data(), sizeof p, MSG_DONTWAIT);
-        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return Read::Empty;
-        if (got != static_cast<ssize_t>(sizeof p)) {
-            Close();
-            return Read::Closed;
-        }
-        event.kind = p[0] == 0 ? ControllerEvent::Kind::Motion
-                     : p[0] == 1 ? ControllerEvent::Kind::ButtonDown
-                                 : ControllerEvent::Kind::ButtonUp;
-        event.motion = {p[1], p[2], p[3], p[4], p[5], p[6], p[7]};
-        event.button = p[1];
-        return Read::Event;
-    }
-
-private:
-    int fd_;
-    bool answers_;
-};
-
 class ControllerTest : public AppTest {
 protected:
     ControllerTest()
     {
-        int fds[2];
-        EXPECT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, fds), 0);
-        daemon = fds[0];
-        client = fds[1];
         editor.views.viewportArea = {0, 0, 800, 600};
         editor.views.ChooseLayout(1);
     }
-    ~ControllerTest() override
-    {
-        if (daemon >= 0)
-            close(daemon);
-    }
-    bool Connect() { return controller.Connect(std::make_unique<SocketLink>(client)); }
-    void SendMotion(ControllerMotion m) { Send({0, m.x, m.y, m.z, m.rx, m.ry, m.rz, m.period}); }
-    void Send(const Packet& p) { ASSERT_EQ(send(daemon, p.data(), sizeof p, 0), static_cast<ssize_t>(sizeof p)); }
+    bool Connect() { return controller.Connect(daemon.Link()); }
+    void SendMotion(ControllerMotion m) { ASSERT_TRUE(daemon.SendMotion(m)); }
+    void Send(const Packet& p) { ASSERT_TRUE(daemon.Send(p)); }
     // A registered cube at position, selected.
     FramePtr Cube(Vec3 position = {})
     {
@@ -109,7 +50,7 @@ protected:
             axis.reference = kReferenceScene;
     }
 
-    int daemon = -1, client = -1;
+    FakeControllerDaemon daemon;
     Controller controller{editor};
 };
 
@@ -124,21 +65,38 @@ TEST_F(ControllerTest, HandshakeIntroducesTheProgram)
 {
     ASSERT_TRUE(Connect());
     EXPECT_TRUE(controller.Connected());
-    EXPECT_EQ(controller.Fd(), client);
-    char name[32] = {};
-    ASSERT_GT(recv(daemon, name, sizeof name - 1, MSG_DONTWAIT), 0);
-    EXPECT_STREQ(name, "Corvid");
+    EXPECT_EQ(controller.Fd(), daemon.clientFd);
+    EXPECT_EQ(daemon.Received(), "Corvid");
     // Nothing queued: nothing happens.
     EXPECT_EQ(controller.Pump(0), Controller::PumpResult::Idle);
 }
 
 TEST_F(ControllerTest, NoDaemonMeansNoController)
 {
-    EXPECT_FALSE(controller.Connect(std::make_unique<SocketLink>(client, false)));
+    EXPECT_FALSE(controller.Connect(daemon.Link(false)));
     EXPECT_FALSE(controller.Connected());
     EXPECT_EQ(controller.Fd(), -1);
     EXPECT_FALSE(controller.Connect(nullptr));  // built without the client library
     EXPECT_EQ(controller.Pump(0), Controller::PumpResult::Disconnected);
+}
+
+TEST_F(ControllerTest, TheInputDeviceItemIsThereOnlyWithADaemon)
+{
+    auto count = [&] {
+        const MenuItem* options = editor.mainMenu.FindPopup("Options");
+        return options ? std::count_if(options->items.begin(), options->items.end(),
+                                       [](const MenuItem& i) { return i.command == kCmdInputDevice; })
+                       : -1;
+    };
+    EXPECT_EQ(count(), 0);
+    const unsigned long revision = editor.mainMenu.Revision();
+    ShowInputDeviceItem(editor.mainMenu, true);
+    ShowInputDeviceItem(editor.mainMenu, true);
+    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(editor.mainMenu.Find(kCmdInputDevice)->text, "Input Device ...");
+    EXPECT_GT(editor.mainMenu.Revision(), revision);
+    ShowInputDeviceItem(editor.mainMenu, false);
+    EXPECT_EQ(count(), 0);
 }
 
 TEST_F(ControllerTest, DefaultsAndSteps)
@@ -194,8 +152,7 @@ TEST_F(ControllerTest, AClosedDaemonDisconnects)
     SendMotion({50, 0, 0, 0, 0, 0, 60});
     ASSERT_EQ(controller.Pump(0), Controller::PumpResult::Moved);
     EXPECT_TRUE(controller.InBurst());
-    close(daemon);
-    daemon = -1;
+    daemon.Stop();
     EXPECT_EQ(controller.Pump(0), Controller::PumpResult::Disconnected);
     EXPECT_FALSE(controller.Connected());
     EXPECT_EQ(controller.Fd(), -1);
