@@ -1,6 +1,7 @@
 #include "anim/Transport.h"
 
 #include "platform/Interpolator.h"
+#include "render/RenderGate.h"
 #include "render/ViewSet.h"
 #include "scene/SceneModel.h"
 #include "scene/Ui.h"
@@ -115,7 +116,9 @@ void Transport::showFrame(float frame)
         views_.FitSelectionMarker();
         views_.RefreshObjectInfo();
     }
-    views_.RenderAllViews();
+    // A full-screen switch closes the gate: the frame is shown, not drawn.
+    if (RenderGate::Pass pass{ProcessRenderGate()})
+        views_.RenderAllViews();
 }
 
 void Transport::showSliderFrame()

@@ -8,6 +8,7 @@
 #include "anim/Animation.h"
 #include "anim/AnimationExport.h"
 #include "app/Autosave.h"
+#include "app/FullScreen.h"
 #include "anim/Transport.h"
 #include "files/Document.h"
 #include "materials/TextureSlots.h"
@@ -57,6 +58,8 @@ public:
     TextureSlots textureSlots{tools.paint};
     // The scene's autosave (Autosave.h); the front end drives its timer.
     Autosave autosave{*this};
+    // Showing a viewport full screen (FullScreen.h).
+    FullScreen fullScreen{*this};
     // The scene file the scene was last loaded from or saved to; empty for a
     // new scene.
     std::string documentPath;

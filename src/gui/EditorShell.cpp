@@ -3,6 +3,8 @@
 #include "app/Startup.h"
 #include "app/ToolForms.h"
 #include "app/DemoScene.h"
+#include "gui/ControllerWindow.h"
+#include "gui/FullScreenWindow.h"
 #include "gui/GlDeviceFactory.h"
 #include "gui/MainWindow.h"
 #include "gui/QtStartupPlatform.h"
@@ -51,6 +53,11 @@ bool EditorShell::Start(const ShellOptions& options)
     editor_->views.deviceFactory = factory_.get();
 
     window_ = std::make_unique<MainWindow>(*editor_, *ui_);
+    // Full screen takes the display modes that fit its screen; devices still
+    // come from the OpenGL factory.
+    fullScreen_ = std::make_unique<FullScreenWindow>(*editor_, *window_, *factory_);
+    editor_->views.deviceFactory = &fullScreen_->Factory();
+    controller_ = std::make_unique<ControllerWindow>(*editor_, window_.get());
     // The viewports' cursors follow the tool mode; gone with the window.
     qApp->installEventFilter(new ToolCursorTracker(*editor_, window_.get()));
     ui_->SetDialogParent(window_.get());
@@ -84,6 +91,8 @@ bool EditorShell::Start(const ShellOptions& options)
 
 void EditorShell::Shutdown()
 {
+    controller_.reset();
+    fullScreen_.reset();
     if (window_) {
         window_->ReleaseViewDevices();
         window_.reset();

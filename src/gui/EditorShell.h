@@ -10,7 +10,9 @@
 
 namespace corvid {
 
+class ControllerWindow;
 class Editor;
+class FullScreenWindow;
 class GlDeviceFactory;
 class MainWindow;
 class QtStartupPlatform;
@@ -41,6 +43,8 @@ public:
     Editor* GetEditor() const { return editor_.get(); }
     MainWindow* GetMainWindow() const { return window_.get(); }
     GlDeviceFactory& Factory() { return *factory_; }
+    FullScreenWindow* GetFullScreenWindow() const { return fullScreen_.get(); }
+    ControllerWindow* GetControllerWindow() const { return controller_.get(); }
 
     // Releases the devices and closes the windows; the destructor does it
     // when it has not been done.
@@ -52,6 +56,8 @@ private:
     std::unique_ptr<GlDeviceFactory> factory_;
     std::unique_ptr<Editor> editor_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<FullScreenWindow> fullScreen_;
+    std::unique_ptr<ControllerWindow> controller_;
     bool finished_ = false;
 };
 

@@ -21,6 +21,7 @@
 #include "gui/ViewportSetupDialog.h"
 #include "gui/ViewportWidget.h"
 #include "render/CommandIds.h"
+#include "app/Controller.h"
 #include "app/DocumentCommands.h"
 #include "app/Editor.h"
 #include "app/FileTypes.h"
@@ -424,6 +425,10 @@ void MainWindow::RunCommand(int command)
         break;
     case kCmdWebLink:
         QDesktopServices::openUrl(QUrl(kMakerWebAddress));
+        break;
+    case kCmdInputDevice:
+        if (onInputDevice)
+            onInputDevice();
         break;
     default:
         // New Scene, Load, Save Scene as, the imports, the exports, Auto-Detect.

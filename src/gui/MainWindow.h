@@ -60,6 +60,8 @@ public:
     // Releases every view device while the windows' contexts still exist.
     void ReleaseViewDevices();
 
+    // Opens the 3D controller's window ("Input Device ..."); set by its owner.
+    std::function<void()> onInputDevice;
     ViewportWidget* Viewport(int n) const;  // n = 1..4
     SamplerWidget* Sampler() const { return sampler_; }
     MaterialPanel* Material() const { return materialPanel_; }

@@ -1,5 +1,6 @@
 #include "gui/QtStartupPlatform.h"
 
+#include "app/FullScreen.h"
 #include "gui/DesktopDepth.h"
 #include "gui/GlDeviceFactory.h"
 #include "gui/MainWindow.h"
@@ -168,10 +169,14 @@ std::optional<std::vector<DisplayMode>> QtStartupPlatform::DisplayModes()
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screens.isEmpty())
         return std::nullopt;
+    // Full screen scales its picture onto a screen instead of switching the
+    // display: a resolution is there when it fits one of the screens.
     std::vector<DisplayMode> modes;
     for (QScreen* screen : screens) {
         const QSize size = screen->size() * screen->devicePixelRatio();
         modes.push_back({size.width(), size.height(), DesktopColorDepthOf(screen->depth())});
+        for (const DisplayMode& mode : FittingDisplayModes(size.width(), size.height()))
+            modes.push_back(mode);
     }
     return modes;
 }

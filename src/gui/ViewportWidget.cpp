@@ -208,11 +208,12 @@ QPoint ViewportWidget::ToWindowPixels(const QPointF& position) const
 void ViewportWidget::runMenuCommand(int command)
 {
     // Views first (standard views, Object, user cameras and lights), then
-    // the render states, depth, detail and driver items.
+    // the image and video output, the render states, depth, detail and
+    // driver items, then full screen.
     if (RunViewportOutputCommand(editor_, number_, command, this))
         return;
-    if (!editor_.views.ViewCommand(number_, command))
-        editor_.views.ViewportCommand(number_, command);
+    if (!editor_.views.ViewCommand(number_, command) && !editor_.views.ViewportCommand(number_, command))
+        editor_.fullScreen.Command(number_, command);
 }
 
 void ViewportWidget::ShowPopupMenu(const QPoint& position)

@@ -2,6 +2,7 @@
 // every paint and every played animation frame comes through here.
 
 #include "platform/Frame.h"
+#include "render/Letterbox.h"
 #include "render/ViewMath.h"
 #include "render/ViewWindow.h"
 #include "render/ViewSet.h"
@@ -39,8 +40,9 @@ void ViewSet::RenderAllViews()
 
     ViewRecord& full = FullScreenView();
     if (full.shown && full.window) {
-        Size client = full.window->ClientSize();
-        renderView(full, {0, 0, client.width, client.height});
+        // The chosen resolution, scaled to the screen with bars where the
+        // aspects differ.
+        renderView(full, LetterboxRect(full.window->ClientSize(), {full.fullScreenWidth, full.fullScreenHeight}));
     }
 
     for (int n = 1; n <= 4; ++n) {

@@ -33,6 +33,34 @@ void RefreshDeviceItems(ViewRecord& view, bool haveDriver)
     }
 }
 
+// Sets the display mode of the full-screen view. A refused mode beeps and
+// falls back as the message says (16 bits: 640 x 480; else: 16 bits); a
+// refused fall-back tries 640 x 480 x 16 once more. False when even that is
+// refused; the record then holds 640 x 480 x 16.
+bool SetFullScreenMode(DeviceFactory* factory, Ui& ui, ViewRecord& view)
+{
+    if (!factory || factory->SetDisplayMode(view.fullScreenWidth, view.fullScreenHeight, view.fullScreenDepth))
+        return true;
+    for (int i = 0; i < 5; ++i)
+        factory->Beep(100, 10);
+    if (view.fullScreenDepth == 16) {
+        // Do what the message says: fall back to the mode every display has.
+        ui.ShowMessage(kFullScreenResolutionFallback);
+        view.fullScreenWidth = 640;
+        view.fullScreenHeight = 480;
+    } else {
+        ui.ShowMessage(kFullScreenDepthFallback);
+        view.fullScreenDepth = 16;
+    }
+    if (factory->SetDisplayMode(view.fullScreenWidth, view.fullScreenHeight, view.fullScreenDepth))
+        return true;
+    if (view.fullScreenWidth == 640 && view.fullScreenHeight == 480)
+        return false;
+    view.fullScreenWidth = 640;
+    view.fullScreenHeight = 480;
+    return factory->SetDisplayMode(640, 480, 16);
+}
+
 } // namespace
 
 int ViewSet::ShadeCount() const
@@ -112,19 +140,9 @@ bool ViewSet::buildViewDevice(ViewRecord& view, bool mayFallBack)
     request.height = picture.height;
 
     if (view.fullScreen) {
-        if (deviceFactory && !deviceFactory->SetDisplayMode(view.fullScreenWidth, view.fullScreenHeight, view.fullScreenDepth)) {
-            for (int i = 0; i < 5; ++i)
-                deviceFactory->Beep(100, 10);
-            if (view.fullScreenDepth == 16) {
-                // Do what the message says: fall back to the mode every display has.
-                ui().ShowMessage(kFullScreenResolutionFallback);
-                view.fullScreenWidth = 640;
-                view.fullScreenHeight = 480;
-            } else {
-                ui().ShowMessage(kFullScreenDepthFallback);
-                view.fullScreenDepth = 16;
-            }
-            deviceFactory->SetDisplayMode(view.fullScreenWidth, view.fullScreenHeight, view.fullScreenDepth);
+        if (!SetFullScreenMode(deviceFactory, ui(), view)) {
+            renderingEnabled = true;
+            return false;
         }
         request.width = view.fullScreenWidth;
         request.height = view.fullScreenHeight;
