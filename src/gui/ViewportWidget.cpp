@@ -207,8 +207,8 @@ QPoint ViewportWidget::ToWindowPixels(const QPointF& position) const
 
 void ViewportWidget::runMenuCommand(int command)
 {
-    // Views first (standard views, Object, user cameras and lights), then
-    // the image and video output, the render states, depth, detail and
+    // The image and video output first, then the views (standard views,
+    // Object, user cameras and lights), the render states, depth, detail and
     // driver items, then full screen.
     if (RunViewportOutputCommand(editor_, number_, command, this))
         return;
