@@ -114,15 +114,36 @@ private:
 };
 
 // The canonical points and lines met so far, shared by both solids.
+// Each canonical form has one id. Lattice points and lines whose numbers are
+// small (most of them: the operands' own corners and edges) are looked up by
+// a packed key; the form decides which table, so equal things meet.
 struct Tables {
+    std::unordered_map<uint64_t, int> latticePointIds;
     std::unordered_map<HPoint, int, HPointHash> pointIds;
     std::vector<HPoint> points;
 
+    struct PackedLineHash {
+        size_t operator()(const std::pair<uint64_t, uint64_t>& k) const
+        {
+            return std::hash<uint64_t>()(k.first * 0x9E3779B97F4A7C15ull ^ k.second);
+        }
+    };
+    std::unordered_map<std::pair<uint64_t, uint64_t>, int, PackedLineHash> smallLineIds;
     std::unordered_map<LineKey, int, LineKeyHash> lineIds;
     std::vector<LineKey> lines;
 
     int Point(const HPoint& p)
     {
+        constexpr i128 kSmall = i128(1) << 20;
+        if (p.c[3] == 1 && p.c[0] > -kSmall && p.c[0] < kSmall && p.c[1] > -kSmall && p.c[1] < kSmall &&
+            p.c[2] > -kSmall && p.c[2] < kSmall) {
+            const uint64_t key = (uint64_t(p.c[0] + kSmall) << 42) | (uint64_t(p.c[1] + kSmall) << 21) |
+                                 uint64_t(p.c[2] + kSmall);
+            auto [it, added] = latticePointIds.try_emplace(key, static_cast<int>(points.size()));
+            if (added)
+                points.push_back(p);
+            return it->second;
+        }
         auto [it, added] = pointIds.try_emplace(p, static_cast<int>(points.size()));
         if (added)
             points.push_back(p);
@@ -130,6 +151,23 @@ struct Tables {
     }
     int Line(const LineKey& l)
     {
+        // Directions below 2^14 and moments below 2^26 pack into 126 bits.
+        constexpr i128 kDirection = i128(1) << 14, kMoment = i128(1) << 26;
+        bool small = true;
+        for (int k = 0; k < 3; ++k)
+            small &= l.c[k] > -kDirection && l.c[k] < kDirection && l.c[3 + k] > -kMoment && l.c[3 + k] < kMoment;
+        if (small) {
+            u128 packed = 0;
+            for (int k = 0; k < 3; ++k)
+                packed = (packed << 15) | u128(l.c[k] + kDirection);
+            for (int k = 0; k < 3; ++k)
+                packed = (packed << 27) | u128(l.c[3 + k] + kMoment);
+            auto [it, added] = smallLineIds.try_emplace({uint64_t(packed >> 64), uint64_t(packed)},
+                                                        static_cast<int>(lines.size()));
+            if (added)
+                lines.push_back(l);
+            return it->second;
+        }
         auto [it, added] = lineIds.try_emplace(l, static_cast<int>(lines.size()));
         if (added)
             lines.push_back(l);
@@ -449,9 +487,14 @@ bool Paired(const std::vector<Polygon>& polygons)
 bool SolidIsClosed(const Solid& s, const Tables& tables)
 {
     std::vector<std::pair<const Solid*, int>> all;
-    for (int i = 0; i < static_cast<int>(s.pieces.size()); ++i)
+    std::vector<Polygon> plain;
+    for (int i = 0; i < static_cast<int>(s.pieces.size()); ++i) {
         all.emplace_back(&s, i);
-    return Paired(Assemble(all, std::vector<uint8_t>(all.size(), 0), tables));
+        plain.push_back({&s, i, s.pieces[i].v});
+    }
+    // Most operands pair as they are; T-junctions (left by faces dropped for
+    // having no area on the lattice) need their points put into the edges.
+    return Paired(plain) || Paired(Assemble(all, std::vector<uint8_t>(all.size(), 0), tables));
 }
 
 // --- classification --------------------------------------------------------------
@@ -785,8 +828,8 @@ BooleanResult BooleanMeshes(BooleanKind kind, const PolygonMesh& a, const Polygo
     box.Add(BoxOf(b));
     const Lattice lattice = Lattice::Around(box);
     Tables tables;
-    tables.pointIds.reserve(2 * (a.positions.size() + b.positions.size()));
-    tables.lineIds.reserve(3 * (a.positions.size() + b.positions.size()));
+    tables.latticePointIds.reserve(a.positions.size() + b.positions.size());
+    tables.smallLineIds.reserve(3 * (a.positions.size() + b.positions.size()));
     Solid sa, sb;
     if (!ImportOperand(a, lattice, tables, sa) || !ImportOperand(b, lattice, tables, sb)) {
         result.status = BooleanStatus::Failed;

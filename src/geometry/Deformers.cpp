@@ -39,6 +39,21 @@ float OneMinusCos(float x)
     return 2.0f * s * s;
 }
 
+// sin and 1 - cos of an angle, kept for the next vertex: the vertices of a
+// ring share their axial coordinate, and so their angle.
+struct Turn {
+    float angle = 0.0f, sin = 0.0f, oneMinusCos = 0.0f;
+
+    void At(float x)
+    {
+        if (x == angle)
+            return;
+        angle = x;
+        sin = std::sin(x);
+        oneMinusCos = 1.0f - std::cos(x);
+    }
+};
+
 // Where a vertex stands along the deformed part.
 enum class Region { Before, Inside, Beyond };
 
@@ -189,29 +204,35 @@ float PullProfile(float theta, float exponent, float asymmetry)
 bool DeformPositions(Deformer kind, const DeformerParameters& p, const DeformAxis& axis, const DeformDrag& drag,
                      std::span<const Vec3> snapshot, std::vector<Vec3>& out)
 {
-    out.assign(snapshot.begin(), snapshot.end());
-    if (!Finite(axis.start) || !Finite(axis.end) || !(Length(axis.end - axis.start) > 0.0f))
+    // What a refusal leaves: the snapshot as it is.
+    auto unchanged = [&] {
+        out.assign(snapshot.begin(), snapshot.end());
         return false;
+    };
+    if (!Finite(axis.start) || !Finite(axis.end) || !(Length(axis.end - axis.start) > 0.0f))
+        return unchanged();
     const AxisFrame frame(axis);
     const float len = frame.PartLength();
     if (!(len > 0.0f))
-        return false;
+        return unchanged();
     const float h = Sanitize(drag.h);
     const float distance = std::max(0.0f, Sanitize(drag.distance));
     const Vec3 a = frame.a;
+    out.resize(snapshot.size());
 
     switch (kind) {
     case Deformer::Twist: {
         const float angle = h * p.own * kDeformRadians;
         if (angle == 0.0f || !std::isfinite(angle))
-            return false;
+            return unchanged();
+        Turn turn;
         DeformEach(frame, snapshot, out, [&](const Vec3& d, float, float fromStart, Region region) {
             if (region == Region::Before)
                 return Vec3{};
             const float share = region == Region::Beyond ? 1.0f : std::clamp(fromStart / len, 0.0f, 1.0f);
-            const float phi = angle * share;
+            turn.At(angle * share);
             const float u = Dot(d, frame.p), v = Dot(d, frame.q);
-            const float s = std::sin(phi), m = OneMinusCos(phi);
+            const float s = turn.sin, m = turn.oneMinusCos;
             return frame.p * (-u * m - v * s) + frame.q * (u * s - v * m);
         });
         return true;
@@ -219,7 +240,7 @@ bool DeformPositions(Deformer kind, const DeformerParameters& p, const DeformAxi
     case Deformer::Taper: {
         const float factor = Growth(p.own, -h);
         if (factor == 1.0f)
-            return false;
+            return unchanged();
         // A left drag scales the end, a right drag the start.
         const float s0 = drag.right ? factor : 1.0f;
         const float s1 = drag.right ? 1.0f : factor;
@@ -236,7 +257,7 @@ bool DeformPositions(Deformer kind, const DeformerParameters& p, const DeformAxi
     case Deformer::Bulge: {
         const float g = Growth(p.own, h);
         if (g == 1.0f)
-            return false;
+            return unchanged();
         DeformEach(frame, snapshot, out, [&](const Vec3& d, float t, float fromStart, Region region) {
             if (region != Region::Inside || !(fromStart > 0.0f && fromStart < len))
                 return Vec3{};
@@ -249,12 +270,13 @@ bool DeformPositions(Deformer kind, const DeformerParameters& p, const DeformAxi
         const float angle = kBendDegreesPerUnit * distance * kDeformRadians;
         Vec3 w = Normalize(drag.direction - a * Dot(drag.direction, a));
         if (!(angle > 0.0f) || !Finite(w) || Length(w) == 0.0f)
-            return false;
+            return unchanged();
         // The arc's centre lies on the drag side of S at this radius; a
         // vertex keeps its distance from the centre line, and one at or past
         // the centre collapses onto it.
         const float radius = len / angle;
         const float endSin = std::sin(angle), endCos = std::cos(angle), endM = OneMinusCos(angle);
+        Turn turn;
         DeformEach(frame, snapshot, out, [&](const Vec3& d, float, float fromStart, Region region) {
             if (region == Region::Before)
                 return Vec3{};
@@ -267,9 +289,9 @@ bool DeformPositions(Deformer kind, const DeformerParameters& p, const DeformAxi
                 da = rho * endSin + past * endCos - fromStart;
                 dw = rho * endM + past * endSin;
             } else if (rho > 0.0f) {
-                const float phi = angle * fromStart / len;
-                da = rho * std::sin(phi) - fromStart;
-                dw = rho * OneMinusCos(phi);
+                turn.At(angle * fromStart / len);
+                da = rho * turn.sin - fromStart;
+                dw = rho * turn.oneMinusCos;
             } else {
                 da = -fromStart;
                 dw = rho;
@@ -281,18 +303,23 @@ bool DeformPositions(Deformer kind, const DeformerParameters& p, const DeformAxi
     case Deformer::Pull: {
         const Vec3 along = Normalize(drag.direction);
         if (!(distance > 0.0f) || !Finite(along) || Length(along) == 0.0f)
-            return false;
+            return unchanged();
         const float exponent = p.own;
+        float lastTheta = 0.0f, lastProfile = PullProfile(0.0f, exponent);
         DeformEach(frame, snapshot, out, [&](const Vec3&, float, float fromStart, Region region) {
             if (region != Region::Inside)
                 return Vec3{};
             const float theta = kTwoPi * std::clamp(fromStart / len, 0.0f, 1.0f);
-            return along * (0.5f * distance * (1.0f - PullProfile(theta, exponent)));
+            if (theta != lastTheta) {
+                lastTheta = theta;
+                lastProfile = PullProfile(theta, exponent);
+            }
+            return along * (0.5f * distance * (1.0f - lastProfile));
         });
         return true;
     }
     }
-    return false;
+    return unchanged();
 }
 
 MeshContents DeformSnapshot(const MeshBuilder& mesh)
@@ -307,9 +334,11 @@ bool ApplyDeform(MeshBuilder& mesh, Deformer kind, const DeformerParameters& p, 
         mesh.SetContents(start);
         return false;
     }
-    const int count = std::min(mesh.GetVertexCount(), static_cast<int>(work.size()));
-    for (int i = 0; i < count; ++i)
-        mesh.SetVertex(i, work[static_cast<size_t>(i)]);
+    if (!mesh.SwapVertices(work)) {
+        const int count = std::min(mesh.GetVertexCount(), static_cast<int>(work.size()));
+        for (int i = 0; i < count; ++i)
+            mesh.SetVertex(i, work[static_cast<size_t>(i)]);
+    }
     mesh.GenerateNormals(0.0f, 0);
     return true;
 }

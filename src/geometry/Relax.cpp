@@ -3,45 +3,12 @@
 #include "platform/MeshBuilder.h"
 
 #include <algorithm>
-#include <cmath>
 #include <numeric>
+#include <utility>
 
 namespace corvid {
 
 namespace {
-
-// For every vertex the lowest index of a vertex at exactly its position.
-std::vector<int> FirstCopies(const std::vector<Vec3>& positions)
-{
-    const int count = static_cast<int>(positions.size());
-    std::vector<int> first(positions.size());
-    std::iota(first.begin(), first.end(), 0);
-    std::vector<int> order;
-    order.reserve(positions.size());
-    for (int v = 0; v < count; ++v) {
-        const Vec3& p = positions[static_cast<size_t>(v)];
-        if (!std::isnan(p.x) && !std::isnan(p.y) && !std::isnan(p.z))
-            order.push_back(v);
-    }
-    auto less = [&](int a, int b) {
-        const Vec3& p = positions[static_cast<size_t>(a)];
-        const Vec3& q = positions[static_cast<size_t>(b)];
-        if (p.x != q.x)
-            return p.x < q.x;
-        if (p.y != q.y)
-            return p.y < q.y;
-        if (p.z != q.z)
-            return p.z < q.z;
-        return a < b;
-    };
-    std::sort(order.begin(), order.end(), less);
-    for (size_t i = 1; i < order.size(); ++i) {
-        const int previous = order[i - 1], current = order[i];
-        if (positions[static_cast<size_t>(previous)] == positions[static_cast<size_t>(current)])
-            first[static_cast<size_t>(current)] = first[static_cast<size_t>(previous)];
-    }
-    return first;
-}
 
 struct FaceReference {
     int face = 0;
@@ -68,7 +35,7 @@ bool RelaxPositions(std::vector<Vec3>& positions, const FaceIndexList& faces, co
     if (!flags.Any() || positions.empty())
         return false;
     const size_t count = positions.size();
-    const std::vector<int> first = FirstCopies(positions);
+    const std::vector<int> first = SamePositionRepresentatives(positions);
     auto valid = [count](int v) { return v >= 0 && static_cast<size_t>(v) < count; };
 
     // The face references of each point (kept at its first copy), at most

@@ -140,46 +140,38 @@ private:
 };
 
 // The faces' colours, materials and textures, which painting faces changes
-// and nothing else: a paint step keeps these, and only for the faces it
-// changed, rather than a copy of the whole mesh.
+// and nothing else, kept as runs of faces that look alike: a mesh whose
+// faces share one look before and after a paint costs a run each, not a
+// copy of every face.
 struct FaceLookAspect {
-    struct State {
-        std::vector<int> index;  // empty: every face, in order
-        std::vector<FaceAttributes> faces;
+    struct Run {
+        int first = 0;
+        int count = 0;
+        FaceAttributes look;
+        bool operator==(const Run&) const = default;
     };
+    using State = std::vector<Run>;
     using Object = MeshBuilderPtr;
-    static State Capture(const MeshBuilder& mesh) { return {{}, mesh.GetFaceAttributeList()}; }
-    static void Restore(SceneModel&, MeshBuilder& mesh, const State& state)
+    static State Capture(const MeshBuilder& mesh)
     {
-        for (size_t i = 0; i < state.faces.size(); ++i)
-            mesh.SetFaceAttributes(state.index.empty() ? static_cast<int>(i) : state.index[i], state.faces[i]);
-    }
-    static void Trim(State& before, State& after)
-    {
-        if (before.faces.size() != after.faces.size())
-            return;  // the faces themselves changed meanwhile: keep all
-        State keptBefore, keptAfter;
-        for (size_t i = 0; i < before.faces.size(); ++i)
-            if (!(before.faces[i] == after.faces[i])) {
-                keptBefore.index.push_back(static_cast<int>(i));
-                keptAfter.index.push_back(static_cast<int>(i));
-                keptBefore.faces.push_back(std::move(before.faces[i]));
-                keptAfter.faces.push_back(std::move(after.faces[i]));
-            }
-        // An empty index list means every face: a step that changed nothing
-        // keeps one unchanged face instead.
-        if (keptBefore.index.empty() && !before.faces.empty()) {
-            keptBefore = {{0}, {before.faces[0]}};
-            keptAfter = keptBefore;
+        State runs;
+        const std::vector<FaceAttributes>& faces = mesh.GetFaceAttributeList();
+        for (size_t f = 0; f < faces.size(); ++f) {
+            if (!runs.empty() && runs.back().look == faces[f])
+                ++runs.back().count;
+            else
+                runs.push_back({static_cast<int>(f), 1, faces[f]});
         }
-        before = std::move(keptBefore);
-        after = std::move(keptAfter);
+        return runs;
     }
-    static bool Same(const State& a, const State& b) { return a.index == b.index && a.faces == b.faces; }
-    static size_t Bytes(const State& state)
+    static void Restore(SceneModel&, MeshBuilder& mesh, const State& runs)
     {
-        return state.index.capacity() * sizeof(int) + state.faces.capacity() * sizeof(FaceAttributes);
+        for (const Run& run : runs)
+            for (int f = run.first; f < run.first + run.count; ++f)
+                mesh.SetFaceAttributes(f, run.look);
     }
+    static bool Same(const State& a, const State& b) { return a == b; }
+    static size_t Bytes(const State& runs) { return runs.capacity() * sizeof(Run); }
 };
 
 uint8_t Channel(float v)

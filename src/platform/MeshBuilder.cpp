@@ -56,40 +56,6 @@ Vec3 PolygonNormal(const std::vector<Vec3>& vertices, const Corner* corners, int
     return UnitOrZero(sum);
 }
 
-// For each vertex the lowest index of a vertex at exactly the same position.
-// Vertices with a NaN coordinate stay on their own.
-std::vector<int> SamePositionRepresentatives(const std::vector<Vec3>& vertices)
-{
-    const int count = static_cast<int>(vertices.size());
-    std::vector<int> rep(vertices.size());
-    std::iota(rep.begin(), rep.end(), 0);
-    std::vector<int> sorted;
-    sorted.reserve(vertices.size());
-    for (int v = 0; v < count; ++v) {
-        const Vec3& p = vertices[static_cast<size_t>(v)];
-        if (!std::isnan(p.x) && !std::isnan(p.y) && !std::isnan(p.z))
-            sorted.push_back(v);
-    }
-    auto less = [&](int a, int b) {
-        const Vec3& p = vertices[static_cast<size_t>(a)];
-        const Vec3& q = vertices[static_cast<size_t>(b)];
-        if (p.x != q.x)
-            return p.x < q.x;
-        if (p.y != q.y)
-            return p.y < q.y;
-        if (p.z != q.z)
-            return p.z < q.z;
-        return a < b;
-    };
-    std::sort(sorted.begin(), sorted.end(), less);
-    for (size_t i = 1; i < sorted.size(); ++i) {
-        int prev = sorted[i - 1], cur = sorted[i];
-        if (vertices[static_cast<size_t>(prev)] == vertices[static_cast<size_t>(cur)])
-            rep[static_cast<size_t>(cur)] = rep[static_cast<size_t>(prev)];
-    }
-    return rep;
-}
-
 // Normal generation over the CSR face lists. With Precompact, rep maps every
 // vertex to the representative of its position and all adjacency goes
 // through the representatives.
@@ -295,6 +261,38 @@ private:
 };
 
 } // namespace
+
+std::vector<int> SamePositionRepresentatives(const std::vector<Vec3>& vertices)
+{
+    const int count = static_cast<int>(vertices.size());
+    std::vector<int> rep(vertices.size());
+    std::iota(rep.begin(), rep.end(), 0);
+    std::vector<int> sorted;
+    sorted.reserve(vertices.size());
+    for (int v = 0; v < count; ++v) {
+        const Vec3& p = vertices[static_cast<size_t>(v)];
+        if (!std::isnan(p.x) && !std::isnan(p.y) && !std::isnan(p.z))
+            sorted.push_back(v);
+    }
+    auto less = [&](int a, int b) {
+        const Vec3& p = vertices[static_cast<size_t>(a)];
+        const Vec3& q = vertices[static_cast<size_t>(b)];
+        if (p.x != q.x)
+            return p.x < q.x;
+        if (p.y != q.y)
+            return p.y < q.y;
+        if (p.z != q.z)
+            return p.z < q.z;
+        return a < b;
+    };
+    std::sort(sorted.begin(), sorted.end(), less);
+    for (size_t i = 1; i < sorted.size(); ++i) {
+        int prev = sorted[i - 1], cur = sorted[i];
+        if (vertices[static_cast<size_t>(prev)] == vertices[static_cast<size_t>(cur)])
+            rep[static_cast<size_t>(cur)] = rep[static_cast<size_t>(prev)];
+    }
+    return rep;
+}
 
 MeshBuilderPtr MeshBuilder::Create()
 {
@@ -545,12 +543,30 @@ bool MeshBuilder::SetTextureCoordinates(int vertex, float u, float v)
     return true;
 }
 
+bool MeshBuilder::SetTextureCoordinateList(std::vector<Vec2> coordinates)
+{
+    if (coordinates.size() != texcoords_.size())
+        return false;
+    texcoords_ = std::move(coordinates);
+    touch();
+    return true;
+}
+
 bool MeshBuilder::GetTextureCoordinates(int vertex, float& u, float& v) const
 {
     if (!validVertex(vertex))
         return false;
     u = texcoords_[static_cast<size_t>(vertex)].u;
     v = texcoords_[static_cast<size_t>(vertex)].v;
+    return true;
+}
+
+bool MeshBuilder::SwapVertices(std::vector<Vec3>& positions)
+{
+    if (positions.size() != vertices_.size())
+        return false;
+    vertices_.swap(positions);
+    touch();
     return true;
 }
 

@@ -47,6 +47,11 @@ enum GenerateNormalsFlag : unsigned {
     kGenerateNormalsUseCreaseAngle = 0x2,
 };
 
+// For each vertex the lowest index of a vertex at exactly the same position
+// (the seams of a mesh repeat a point once per face around it). Vertices
+// with a NaN coordinate stay on their own.
+std::vector<int> SamePositionRepresentatives(const std::vector<Vec3>& vertices);
+
 struct Corner {
     int vertex = -1;
     int normal = -1;  // -1: no normal given
@@ -142,11 +147,18 @@ public:
     const std::vector<Vec3>& GetNormals() const { return normals_; }
     bool GetVertex(int index, Vec3& out) const;
     bool SetVertex(int index, const Vec3& p);
+    // Replaces every vertex position by those in positions and hands the old
+    // ones back in it, without copying. False (nothing changes) when the
+    // counts differ.
+    bool SwapVertices(std::vector<Vec3>& positions);
     bool GetNormal(int index, Vec3& out) const;
     bool SetNormal(int index, const Vec3& n);
     // Per-vertex texture coordinates (0, 0 until set).
     bool SetTextureCoordinates(int vertex, float u, float v);
     bool GetTextureCoordinates(int vertex, float& u, float& v) const;
+    // Every vertex's coordinates at once; false, changing nothing, unless
+    // there is one pair per vertex.
+    bool SetTextureCoordinateList(std::vector<Vec2> coordinates);
     const std::vector<Vec2>& GetTextureCoordinateList() const { return texcoords_; }
     // Per-vertex colours, used when the colour source is Vertex.
     bool SetVertexColor(int vertex, uint32_t argb);

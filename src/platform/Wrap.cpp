@@ -16,22 +16,36 @@ bool Finite(const Vec3& v)
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-// Angle of [x y] from the x axis toward y, as a fraction of a turn in [0, 1).
-float Turn(float x, float y)
+// atan2(y, x) within 2e-6 radians (a polynomial for the arctangent on
+// [0, 1] and the octant's symmetry): the wraps lay a million vertices at a
+// time, and the library's call costs as much as the rest of the work.
+// (0, 0) gives 0.
+[[gnu::always_inline]] inline float Atan2(float y, float x)
 {
-    float t = std::atan2(y, x) / (2.0f * kPi);
+    const float ax = std::fabs(x), ay = std::fabs(y);
+    const float most = std::max(ax, ay), least = std::min(ax, ay);
+    const float t = most > 0.0f ? least / most : 0.0f, s = t * t;
+    float r = (((((-0.0117212f * s + 0.05265332f) * s - 0.11643287f) * s + 0.19354346f) * s - 0.33262347f) * s +
+               0.99997726f) * t;
+    r = ay > ax ? 0.5f * kPi - r : r;
+    r = x < 0.0f ? kPi - r : r;
+    return std::copysign(r, y);
+}
+
+// Angle of [x y] from the x axis toward y, as a fraction of a turn in [0, 1).
+[[gnu::always_inline]] inline float Turn(float x, float y)
+{
+    float t = Atan2(y, x) * (0.5f / kPi);
     if (t < 0.0f)
         t += 1.0f;
     return t >= 1.0f ? 0.0f : t;
 }
 
-// Angle of p from the z axis as a fraction of a half turn, in [0, 1].
-float FromPole(const Vec3& p)
+// Angle of p from the z axis as a fraction of a half turn, in [0, 1] (0 for
+// the origin).
+[[gnu::always_inline]] inline float FromPole(const Vec3& p)
 {
-    const float len = Length(p);
-    if (len == 0.0f)
-        return 0.0f;
-    return std::acos(std::clamp(p.z / len, -1.0f, 1.0f)) / kPi;
+    return std::min(Atan2(std::sqrt(p.x * p.x + p.y * p.y), p.z) * (1.0f / kPi), 1.0f);
 }
 
 // One normal per vertex: the normal of the first corner that names one,
@@ -162,12 +176,13 @@ Vec2 Wrap::Compute(const Vec3& position, const Vec3& normal) const
         break;
     }
     }
-    Vec2 uv{su_ * a - ou_, sv_ * b - ov_};
-    if (!std::isfinite(uv.u))
-        uv.u = 0.0f;
-    if (!std::isfinite(uv.v))
-        uv.v = 0.0f;
-    return uv;
+    return scaled(a, b);
+}
+
+Vec2 Wrap::scaled(float a, float b) const
+{
+    const float u = su_ * a - ou_, v = sv_ * b - ov_;
+    return {std::isfinite(u) ? u : 0.0f, std::isfinite(v) ? v : 0.0f};
 }
 
 bool Wrap::Apply(MeshBuilder& mesh) const
@@ -196,8 +211,34 @@ bool Wrap::applyWith(const Matrix4& toReference, MeshBuilder& mesh) const
     const Matrix4 inverse = identity ? toReference : toReference.Inverse();
 
     // Compute everything first so a mesh is either fully updated or untouched.
-    std::vector<Vec2> uv(static_cast<size_t>(count));
     const auto& vertices = mesh.GetVertices();
+    if (!NeedsNormals(type_)) {
+        // One matrix from the mesh's space straight into the wrap's axes.
+        Matrix4 toAxes = Matrix4::Identity();
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                toAxes.m[r][c] = axes_.m[c][r];
+        const Matrix4 toWrap = toReference * Matrix4::Translation(origin_ * -1.0f) * toAxes;
+        const auto& w = toWrap.m;
+        std::vector<Vec2> laid(static_cast<size_t>(count));
+        // The shape is chosen once, outside the loop over the vertices.
+        const auto lay = [&](auto uvOf) {
+            for (size_t k = 0; k < laid.size(); ++k) {
+                const Vec3& v = vertices[k];
+                laid[k] = uvOf(Vec3{v.x * w[0][0] + v.y * w[1][0] + v.z * w[2][0] + w[3][0],
+                                    v.x * w[0][1] + v.y * w[1][1] + v.z * w[2][1] + w[3][1],
+                                    v.x * w[0][2] + v.y * w[1][2] + v.z * w[2][2] + w[3][2]});
+            }
+        };
+        if (type_ == WrapType::Sphere)
+            lay([this](const Vec3& p) { return scaled(Turn(p.x, p.y), FromPole(p)); });
+        else if (type_ == WrapType::Cylinder)
+            lay([this](const Vec3& p) { return scaled(Turn(p.x, p.y), p.z); });
+        else
+            lay([this](const Vec3& p) { return scaled(p.x, p.y); });
+        return mesh.SetTextureCoordinateList(std::move(laid));
+    }
+    std::vector<Vec2> uv(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const auto k = static_cast<size_t>(i);
         Vec3 normal;

@@ -82,6 +82,8 @@ public:
 private:
     Wrap() = default;
     bool applyWith(const Matrix4& toReference, MeshBuilder& mesh) const;
+    // u and v from the two wrap-space quantities, by scale and offset.
+    Vec2 scaled(float a, float b) const;
 
     WrapType type_ = WrapType::Flat;
     std::weak_ptr<const Frame> reference_;

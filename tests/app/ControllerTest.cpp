@@ -10,7 +10,7 @@
 #include "platform/Frame.h"
 #include "platform/MeshBuilder.h"
 #include "scene/Records.h"
-#include "support/FakeControllerDaemon.h"
+#include "app/FakeControllerDaemon.h"
 
 #include <cmath>
 

@@ -14,7 +14,7 @@
 #include "render/CommandIds.h"
 #include "scene/ObjectTree.h"
 #include "scene/SceneModel.h"
-#include "support/FakeControllerDaemon.h"
+#include "app/FakeControllerDaemon.h"
 
 #include <QMenu>
 #include <QScreen>

@@ -308,6 +308,28 @@ TEST_F(PaintingTest, EveryPaintIsOneStepUndoneAndRedone)
     }
 }
 
+TEST_F(PaintingTest, APaintStepOnFacesThatLookAlikeKeepsLittle)
+{
+    // A strip of 20,000 triangles sharing one material.
+    MeshBuilderPtr strip = MeshBuilder::Create();
+    for (int i = 0; i < 10002; ++i)
+        strip->AddVertex({static_cast<float>(i / 2), static_cast<float>(i % 2), 0});
+    for (int i = 0; i < 10000; ++i) {
+        const int a[3] = {i, i + 1, i + 2};
+        strip->AddFace(a);
+    }
+    strip->SetMaterial(shared);
+    scene.History().Clear();
+    EXPECT_EQ(RepaintMatchingFaces(scene, paint, strip, 0), 10000);
+    ASSERT_TRUE(PaintFace(scene, paint, strip, 5000));
+    EXPECT_EQ(scene.History().UndoCount(), 2u);
+    EXPECT_LT(scene.History().Bytes(), 4096u) << "runs of alike faces, not a copy of every face";
+    ASSERT_TRUE(scene.History().Undo());
+    ASSERT_TRUE(scene.History().Undo());
+    for (int f : {0, 5000, 9999})
+        EXPECT_EQ(strip->GetFaceAttributes(f)->material, shared) << f;
+}
+
 TEST_F(PaintingTest, BadFacesAndMissingMeshesPaintNothing)
 {
     EXPECT_FALSE(PaintFace(scene, paint, mesh, 6));
