@@ -35,11 +35,13 @@ test-asan: deps
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS) -L core
 
-# ThreadSanitizer on the code that runs threads: the autosave writer.
+# ThreadSanitizer on the code that runs threads: the autosave writer, the
+# render gate and the controller's link, and the video encoder's worker.
 test-tsan: deps
 	cmake --preset tsan
-	cmake --build --preset tsan -j $(JOBS) --target app_tests
-	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/app_tests --gtest_filter='DocumentCommands*:Autosave*'
+	cmake --build --preset tsan -j $(JOBS) --target app_tests anim_tests
+	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/app_tests --gtest_filter='DocumentCommands*:Autosave*:RenderGate*:Controller*'
+	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/anim_tests --gtest_filter='AnimationExport*'
 
 bench: deps
 	cmake --preset release

@@ -28,6 +28,7 @@
 #include "app/Startup.h"
 #include "files/FileIo.h"
 #include "tools/ToolHints.h"
+#include "tools/ToolMode.h"
 
 #include <algorithm>
 
@@ -199,9 +200,11 @@ void MainWindow::createDocks()
     dockWidth_ = std::max(230, panelWidth);
     resizeDocks({treeDock_, infoDock_}, {dockWidth_, dockWidth_}, Qt::Horizontal);
 
-    // The animation, object properties, light, scene tools and mapping windows share the
-    // information panel's place as tabs.
-    auto dock = [this](const char* title, const char* name, QWidget* panel) {
+    // The animation, object properties and light windows share the
+    // information panel's place as tabs; the material, texture, mapping and
+    // scene tools windows are tabs of a second place below it (nine tabs in
+    // one place would leave each title a few letters).
+    auto dock = [this](const char* title, const char* name, QWidget* panel, QDockWidget* tabWith) {
         auto* d = new QDockWidget(title, this);
         d->setObjectName(name);
         d->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
@@ -211,28 +214,39 @@ void MainWindow::createDocks()
         panel->setParent(scroll);
         scroll->setWidget(panel);
         d->setWidget(scroll);
-        addDockWidget(Qt::RightDockWidgetArea, d);
-        tabifyDockWidget(infoDock_, d);
+        // Below the last place (splitting a tabbed place would only add a tab).
+        addDockWidget(Qt::RightDockWidgetArea, d, Qt::Vertical);
+        if (tabWith)
+            tabifyDockWidget(tabWith, d);
         return d;
     };
     animation_ = new AnimationPanel(editor_);
     objectProperties_ = new ObjectPropertiesPanel(editor_);
     lightProperties_ = new LightPropertiesPanel(editor_);
-    objectPropertiesDock_ = dock("Object Properties", "objectPropertiesDock", objectProperties_);
-    lightDock_ = dock("Point Light Info", "lightDock", lightProperties_);
-    animationDock_ = dock("Animation", "animationDock", animation_);
-    sceneTools_ = new SceneToolsWindow(editor_, ui_);
-    mapping_ = new MappingWindow(editor_, ui_, *tools_);
-    sceneToolsDock_ = dock("Scene Tools", "sceneToolsDock", sceneTools_);
-    mappingDock_ = dock("Texture Mapping", "mappingDock", mapping_);
+    objectPropertiesDock_ = dock("Object Properties", "objectPropertiesDock", objectProperties_, infoDock_);
+    lightDock_ = dock("Point Light Info", "lightDock", lightProperties_, infoDock_);
+    animationDock_ = dock("Animation", "animationDock", animation_, infoDock_);
     connect(lightProperties_, &LightPropertiesPanel::titleChanged, lightDock_, &QDockWidget::setWindowTitle);
-    // The paint material's window (dressing the preview above) and the texture slots.
+    // The paint material's window (dressing the preview above), the texture
+    // slots, the mapping and the scene tools.
     materialPanel_ = new MaterialPanel(editor_, sampler_);
     texturePanel_ = new TexturePanel(editor_);
-    materialDock_ = dock("Material", "materialDock", materialPanel_);
-    textureDock_ = dock("Textures", "textureDock", texturePanel_);
+    sceneTools_ = new SceneToolsWindow(editor_, ui_);
+    mapping_ = new MappingWindow(editor_, ui_, *tools_);
+    materialDock_ = dock("Material", "materialDock", materialPanel_, nullptr);
+    textureDock_ = dock("Textures", "textureDock", texturePanel_, materialDock_);
+    mappingDock_ = dock("Texture Mapping", "mappingDock", mapping_, materialDock_);
+    sceneToolsDock_ = dock("Scene Tools", "sceneToolsDock", sceneTools_, materialDock_);
     connect(texturePanel_, &TexturePanel::paintChanged, materialPanel_, &MaterialPanel::Refresh);
     infoDock_->raise();
+    materialDock_->raise();
+    // Choosing a painting or mapping tool brings its window to the front.
+    connect(tools_, &ToolButtons::ModeShown, this, [this](int mode) {
+        if (mode >= kModePaintFirst && mode <= kModePaintLast)
+            materialDock_->raise();
+        else if (mode >= kModeMappingFirst && mode <= kModeMappingLast)
+            mappingDock_->raise();
+    });
 
     connect(&ui_, &QtUi::Notified, this, &MainWindow::onNotified);
     info_->Show(editor_.views.objectInfo);
@@ -265,17 +279,20 @@ void MainWindow::placeDocks()
         // Out of the old area first, so that it closes behind them.
         const std::array<QDockWidget*, 9> docks{treeDock_,      infoDock_,     objectPropertiesDock_,
                                                 lightDock_,     animationDock_, materialDock_,
-                                                textureDock_,   sceneToolsDock_, mappingDock_};
+                                                textureDock_,   mappingDock_,   sceneToolsDock_};
         for (QDockWidget* dock : docks)
             removeDockWidget(dock);
         addDockWidget(area, treeDock_, along);
         addDockWidget(area, infoDock_, along);
-        for (QDockWidget* tab : {objectPropertiesDock_, lightDock_, animationDock_, materialDock_, textureDock_,
-                                 sceneToolsDock_, mappingDock_})
+        addDockWidget(area, materialDock_, along);
+        for (QDockWidget* tab : {objectPropertiesDock_, lightDock_, animationDock_})
             tabifyDockWidget(infoDock_, tab);
+        for (QDockWidget* tab : {textureDock_, mappingDock_, sceneToolsDock_})
+            tabifyDockWidget(materialDock_, tab);
         for (QDockWidget* dock : docks)
             dock->show();
         infoDock_->raise();
+        materialDock_->raise();
         docksNarrowed_ = true;  // sized below
     }
     if (area == Qt::BottomDockWidgetArea) {
@@ -283,7 +300,7 @@ void MainWindow::placeDocks()
         const int shared = centralWidget()->height() + treeDock_->height();
         const int tall = std::max(kShortestDock, shared - height() / 2);
         if (std::abs(treeDock_->height() - tall) > 1)
-            resizeDocks({treeDock_, infoDock_}, {tall, tall}, Qt::Vertical);
+            resizeDocks({treeDock_, infoDock_, materialDock_}, {tall, tall, tall}, Qt::Vertical);
         return;
     }
     int wanted = 0;
@@ -295,7 +312,7 @@ void MainWindow::placeDocks()
         docksNarrowed_ = wanted < dockWidth_;
     }
     if (wanted > 0)
-        resizeDocks({treeDock_, infoDock_}, {wanted, wanted}, Qt::Horizontal);
+        resizeDocks({treeDock_, infoDock_, materialDock_}, {wanted, wanted, wanted}, Qt::Horizontal);
 }
 
 ObjectTreeWidget* MainWindow::ObjectsList() const

@@ -140,9 +140,19 @@ private slots:
         QTest::mouseClick(panel->Slot(1), Qt::LeftButton);
         QCOMPARE(editor_->tools.paint.paintTexture, editor_->textureSlots.Slot(1).texture);
 
-        // The paint-object tool on the cube.
+        // The paint-object tool on the cube. Its button brings the Material
+        // window to the front of its place, which it shares with the texture
+        // slots but not with the object information.
+        auto* materialDock = window_->findChild<QDockWidget*>("materialDock");
+        auto* infoDock = window_->findChild<QDockWidget*>("objectInfoDock");
+        QVERIFY(materialDock && infoDock);
+        QVERIFY(window_->tabifiedDockWidgets(materialDock).contains(dock));
+        QVERIFY(!window_->tabifiedDockWidgets(materialDock).contains(infoDock));
+        QVERIFY(materialDock->visibleRegion().isEmpty());
         QTest::mouseClick(window_->Tools()->Button(kModePaintObject), Qt::LeftButton);
         QCOMPARE(editor_->tools.mode, int(kModePaintObject));
+        QTRY_VERIFY(!materialDock->visibleRegion().isEmpty());
+        QVERIFY(infoDock->isVisible());
         QTest::mouseClick(viewport1(), Qt::LeftButton, {}, centre);
         QCOMPARE(editor_->scene.History().UndoName(), std::string("Paint Object"));
 
