@@ -289,6 +289,11 @@ AviOpenStatus AviWriter::Open(AviCodec codec, int width, int height, std::string
     // One thread: the worker is the encoder's thread, and some encoders
     // would hold frames back for their own.
     c->thread_count = 1;
+    // The library's own log would print its notes (pixel format remarks, a
+    // refused size) on the editor's standard error; every failure reaches
+    // the person through the status returned here instead.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     int code = avformat_alloc_output_context2(&impl->format, nullptr, "avi", nullptr);
     if (code < 0 || !impl->format) {
         SetError(error, "cannot make an AVI file: " + AvError(code));
