@@ -6,12 +6,30 @@
 #include "platform/MeshBuilder.h"
 #include "scene/SceneModel.h"
 
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace corvid::bench {
+
+// Google Benchmark's set-up with, unless the command line says otherwise,
+// five repetitions of each benchmark interleaved at random, so that the
+// loops compared see the same background load. False for a word it does
+// not know (reported).
+inline bool InitializeInterleaved(int argc, char** argv)
+{
+    std::vector<char*> args(argv, argv + argc);
+    static std::string repetitions = "--benchmark_repetitions=5";
+    static std::string interleave = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, {repetitions.data(), interleave.data()});
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    return !benchmark::ReportUnrecognizedArguments(count, args.data());
+}
 
 inline double Seconds(std::chrono::steady_clock::time_point start)
 {

@@ -9,6 +9,8 @@
 // Needs a headless OpenGL context (EGL surfaceless); without one the
 // benchmarks report an error and nothing is measured.
 
+#include "BenchSupport.h"
+
 #include "platform/Frame.h"
 #include "platform/Light.h"
 #include "platform/MeshBuilder.h"
@@ -262,15 +264,7 @@ public:
 
 int main(int argc, char** argv)
 {
-    // Unless told otherwise: five repetitions of each, interleaved at random
-    // so that both loops see the same background load.
-    std::vector<char*> args(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=5";
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, {repetitions.data(), interleave.data()});
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+    if (!corvid::bench::InitializeInterleaved(argc, argv))
         return 1;
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -13,6 +13,8 @@
 //
 // Needs a headless OpenGL context (EGL surfaceless).
 
+#include "BenchSupport.h"
+
 #include "anim/AnimationExport.h"
 #include "app/DemoScene.h"
 #include "app/Editor.h"
@@ -239,13 +241,7 @@ public:
 
 int main(int argc, char** argv)
 {
-    std::vector<char*> args(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=5";
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, {repetitions.data(), interleave.data()});
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+    if (!corvid::bench::InitializeInterleaved(argc, argv))
         return 1;
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

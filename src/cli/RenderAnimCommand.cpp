@@ -59,59 +59,37 @@ std::optional<long> ParseWhole(const std::string& text)
 
 std::optional<std::string> Parse(int argc, char** argv, RenderAnimArguments& args)
 {
-    bool optionsEnded = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string word = argv[i];
-        if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
-            if (!args.source.path.empty() || args.source.demo)
-                return "unexpected argument '" + word + "' (one scene at a time)";
-            args.source.path = word;
-            continue;
-        }
-        if (word == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (word == "--demo") {
-            if (!args.source.path.empty())
-                return "unexpected argument '--demo' (one scene at a time)";
-            args.source.demo = true;
-            continue;
-        }
-        const bool takesValue = word == "-o" || word == "--output" || word == "--codec" || word == "--from" ||
-                                word == "--to" || word == "--fps" || word == "--width" || word == "--height";
-        if (!takesValue)
-            return "unknown option '" + word + "'";
-        if (i + 1 >= argc)
-            return word + " needs a value";
-        const std::string value = argv[++i];
-        if (word == "-o" || word == "--output") {
+    auto take = [&args](const std::string& option, const std::string& value) -> std::optional<std::string> {
+        if (option == "-o" || option == "--output") {
             args.output = value;
-            continue;
+            return std::nullopt;
         }
-        if (word == "--codec") {
+        if (option == "--codec") {
             const std::optional<AviCodec> codec = AviCodecByName(value);
             if (!codec)
                 return "unknown codec '" + value + "' (raw, msvideo1, cinepak or mjpeg)";
             args.codec = *codec;
-            continue;
+            return std::nullopt;
         }
         const std::optional<long> number = ParseWhole(value);
         if (!number)
-            return word + " '" + value + "' is not a whole number";
+            return option + " '" + value + "' is not a whole number";
         const int n = static_cast<int>(*number);
-        if (word == "--from" || word == "--to") {
+        if (option == "--from" || option == "--to") {
             if (n < 0)
-                return word + " '" + value + "' is before frame 0";
-            (word == "--from" ? args.from : args.to) = n;
-        } else if (word == "--fps") {
+                return option + " '" + value + "' is before frame 0";
+            (option == "--from" ? args.from : args.to) = n;
+        } else if (option == "--fps") {
             args.fps = n;
         } else {
-            (word == "--width" ? args.width : args.height) = std::clamp(n, 1, kMaxAviSide);
+            (option == "--width" ? args.width : args.height) = std::clamp(n, 1, kMaxAviSide);
         }
-    }
-    if (!args.source.Valid())
-        return std::string("a scene file or --demo is needed");
+        return std::nullopt;
+    };
+    if (std::optional<std::string> problem = ReadSceneCommandWords(
+            argc, argv, args.source, {"-o", "--output", "--codec", "--from", "--to", "--fps", "--width", "--height"},
+            take))
+        return problem;
     if (args.output.empty())
         return std::string("the video's file name is missing (-o OUT.avi)");
     if (args.from && args.to && *args.from > *args.to)

@@ -81,35 +81,10 @@ std::optional<ImageFileType> PictureType(const std::string& out)
 // Reads the arguments into args; the usage error's problem when they are wrong.
 std::optional<std::string> Parse(int argc, char** argv, RenderArguments& args)
 {
-    bool optionsEnded = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string word = argv[i];
-        if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
-            if (!args.source.path.empty() || args.source.demo)
-                return "unexpected argument '" + word + "' (one scene at a time)";
-            args.source.path = word;
-            continue;
-        }
-        if (word == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (word == "--demo") {
-            if (!args.source.path.empty())
-                return "unexpected argument '--demo' (one scene at a time)";
-            args.source.demo = true;
-            continue;
-        }
-        const bool takesValue = word == "-o" || word == "--output" || word == "--width" || word == "--height" ||
-                                word == "--view";
-        if (!takesValue)
-            return "unknown option '" + word + "'";
-        if (i + 1 >= argc)
-            return word + " needs a value";
-        const std::string value = argv[++i];
-        if (word == "-o" || word == "--output") {
+    auto take = [&args](const std::string& option, const std::string& value) -> std::optional<std::string> {
+        if (option == "-o" || option == "--output") {
             args.output = value;
-        } else if (word == "--view") {
+        } else if (option == "--view") {
             const std::optional<int> slot = ViewSlot(value);
             if (!slot)
                 return "unknown view '" + value + "' (perspective, top, bottom, left, right, front or back)";
@@ -117,12 +92,14 @@ std::optional<std::string> Parse(int argc, char** argv, RenderArguments& args)
         } else {
             const std::optional<int> size = ParseSize(value);
             if (!size)
-                return word + " '" + value + "' is not a whole number from 1 to " + std::to_string(kMaxPictureSide);
-            (word == "--width" ? args.width : args.height) = *size;
+                return option + " '" + value + "' is not a whole number from 1 to " + std::to_string(kMaxPictureSide);
+            (option == "--width" ? args.width : args.height) = *size;
         }
-    }
-    if (!args.source.Valid())
-        return std::string("a scene file or --demo is needed");
+        return std::nullopt;
+    };
+    if (std::optional<std::string> problem =
+            ReadSceneCommandWords(argc, argv, args.source, {"-o", "--output", "--width", "--height", "--view"}, take))
+        return problem;
     if (args.output.empty())
         return std::string("the picture's file name is missing (-o OUT.bmp or -o OUT.png)");
     const std::optional<ImageFileType> type = PictureType(args.output);

@@ -5,6 +5,7 @@
 #include "app/Editor.h"
 #include "cli/ConsoleUi.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace corvid {
@@ -54,6 +55,41 @@ int WriteSceneFile(Editor& editor, const ConsoleUi& ui, const SceneFormat& forma
     const int before = ui.MessagesShown();
     const bool written = WriteFileAs(editor, format, path, DefaultOptions(format, true));
     return Outcome(written, ui, before, command, "write", path);
+}
+
+std::optional<std::string> ReadSceneCommandWords(int argc, char** argv, SceneSource& source,
+                                                 std::initializer_list<std::string_view> valueOptions,
+                                                 const TakeOption& take)
+{
+    bool optionsEnded = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
+            if (!source.path.empty() || source.demo)
+                return "unexpected argument '" + word + "' (one scene at a time)";
+            source.path = word;
+            continue;
+        }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (word == "--demo") {
+            if (!source.path.empty())
+                return "unexpected argument '--demo' (one scene at a time)";
+            source.demo = true;
+            continue;
+        }
+        if (std::find(valueOptions.begin(), valueOptions.end(), word) == valueOptions.end())
+            return "unknown option '" + word + "'";
+        if (i + 1 >= argc)
+            return word + " needs a value";
+        if (std::optional<std::string> problem = take(word, argv[++i]))
+            return problem;
+    }
+    if (!source.Valid())
+        return std::string("a scene file or --demo is needed");
+    return std::nullopt;
 }
 
 int LoadSceneSource(Editor& editor, const ConsoleUi& ui, const SceneSource& source, const char* command)

@@ -5,7 +5,11 @@
 
 #include "app/FileTypes.h"
 
+#include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace corvid {
 
@@ -33,6 +37,16 @@ struct SceneSource {
     // Exactly one of the two was given.
     bool Valid() const { return demo != !path.empty(); }
 };
+
+// Reads the words after a command that works on one scene (a file name or
+// --demo, given once; "--" ends the options). Every option in valueOptions
+// takes the next word as its value and goes to take(option, value), which
+// returns the problem with it, if any. Returns the first problem: a word
+// too many, an unknown option, a missing value, what take said, or no scene.
+using TakeOption = std::function<std::optional<std::string>(const std::string& option, const std::string& value)>;
+std::optional<std::string> ReadSceneCommandWords(int argc, char** argv, SceneSource& source,
+                                                 std::initializer_list<std::string_view> valueOptions,
+                                                 const TakeOption& take);
 
 // Fills the editor's scene from source. Returns the exit code: 0 done, 1 the
 // file could not be read, 2 no format reads it; the reason on stderr.

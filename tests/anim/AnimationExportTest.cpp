@@ -6,7 +6,7 @@
 #include "anim/AviTestSupport.h"
 
 #include "anim/AnimationExport.h"
-#include "platform/Device.h"
+#include "support/SizedDevice.h"
 
 #include <sys/resource.h>
 
@@ -17,21 +17,11 @@ namespace {
 
 // Draws a picture that tells the frame shown (the keyed box's x position)
 // and every pixel's place apart, so a lost, repeated or flipped frame shows.
-struct PatternDevice : Device {
+struct PatternDevice : SizedDevice {
     PatternDevice(int w, int h, const FramePtr& tracked, const Frame& reference)
-        : width(w), height(h), box(tracked), scene(reference)
+        : SizedDevice(w, h), box(tracked), scene(reference)
     {
     }
-    int GetWidth() const override { return width; }
-    int GetHeight() const override { return height; }
-    void SetQuality(unsigned) override {}
-    void SetShades(int) override {}
-    void SetDither(bool) override {}
-    void SetRenderMode(unsigned) override {}
-    void SetTextureQuality(TextureQuality) override {}
-    void Clear(const Frame&) override {}
-    void Render(const Frame&, const Frame&, const ViewParameters&) override {}
-    void Update() override {}
     Image ReadPixels() override
     {
         if (broken)
@@ -54,7 +44,6 @@ struct PatternDevice : Device {
         return image;
     }
 
-    int width, height;
     FramePtr box;
     const Frame& scene;
     bool broken = false;
