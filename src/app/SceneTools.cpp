@@ -5,14 +5,13 @@
 #include "app/ObjectProperties.h"
 #include "files/FileIo.h"
 #include "files/ImportPipeline.h"
+#include "materials/TextureSlots.h"
 #include "platform/ImageService.h"
 #include "platform/Texture.h"
 #include "render/ObjectInfo.h"
 #include "scene/Ui.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <vector>
 
 namespace corvid {
 
@@ -23,13 +22,6 @@ std::string Extension(const std::string& path)
     const std::string name = FileNameOf(path);
     const size_t dot = name.rfind('.');
     return dot == std::string::npos ? std::string{} : name.substr(dot + 1);
-}
-
-std::string FailedToLoad(const std::string& path)
-{
-    std::vector<char> text(path.size() + 64);
-    std::snprintf(text.data(), text.size(), kFailedToLoadFileFormat, path.c_str());
-    return text.data();
 }
 
 } // namespace
@@ -101,7 +93,7 @@ bool SceneTools::LoadBackgroundPicture(const std::string& path)
     }
     ui.SetBusy(false);
     if (!texture) {
-        ui.ShowMessage(FailedToLoad(path));
+        ui.ShowMessage(TextureLoadFailedMessage(path));
         return false;
     }
     world_.SetBackgroundPicture(texture, FileNameOf(path), path);

@@ -19,8 +19,6 @@ class Editor;
 constexpr const char* kBackgroundPictureFilter =
     "All Formats (*.bmp;*.jpg;*.gif;*.tif;*.tiff;*.tga)|*.bmp;*.jpg;*.gif;*.tif;*.tiff;*.tga|BITMAP (*.bmp)|*.bmp|"
     "JPEG (*.jpg)|*.jpg|GIF (*.gif)|*.gif|TIFF (*.tif)|*.tif|TGA (*.tga)|*.tga|All Files (*.*)|*.*||";
-// Shown with the chosen path when a picture cannot be read or converted.
-constexpr const char* kFailedToLoadFileFormat = "Failed to load file\n'%s'";
 
 class SceneTools {
 public:
@@ -50,7 +48,7 @@ public:
     // Loads the picture at path as the background: rounded to a texture's
     // size, a bitmap already of its width used as it is, anything else
     // converted to "c_output.bmp" in the texture work folder. A picture that
-    // cannot be read or converted shows kFailedToLoadFileFormat and changes
+    // cannot be read or converted shows kTextureLoadFailedFormat (materials/TextureSlots.h) and changes
     // nothing.
     bool LoadBackgroundPicture(const std::string& path);
 

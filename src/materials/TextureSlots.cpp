@@ -25,14 +25,14 @@ std::string ExtensionOf(const std::string& name)
     return point == std::string::npos ? std::string{} : name.substr(point + 1);
 }
 
-std::string LoadFailedMessage(const std::string& path)
+} // namespace
+
+std::string TextureLoadFailedMessage(const std::string& path)
 {
     std::string text = kTextureLoadFailedFormat;
     text.replace(text.find("%s"), 2, path);
     return text;
 }
-
-} // namespace
 
 bool TextureSlots::LoadFromDialog(SceneModel& scene, int k, std::string& directory)
 {
@@ -71,7 +71,7 @@ bool TextureSlots::Load(SceneModel& scene, int k, const std::string& path)
     }
     ui.SetBusy(false);
     if (!slot.texture) {
-        ui.ShowMessage(LoadFailedMessage(path));
+        ui.ShowMessage(TextureLoadFailedMessage(path));
         return false;
     }
     slot.texture->GenerateMIPMap();

@@ -24,6 +24,8 @@ constexpr const char* kTexturePictureFilter =
     "JPEG (*.jpg)|*.jpg|GIF (*.gif)|*.gif|TIFF (*.tif)|*.tif|TGA (*.tga)|*.tga|All Files (*.*)|*.*||";
 // Shown with the picture's path when it cannot be read, converted or loaded.
 constexpr const char* kTextureLoadFailedFormat = "Failed to load file\n'%s'";
+// That message for path.
+std::string TextureLoadFailedMessage(const std::string& path);
 
 struct TextureSlot {
     std::string textureName;  // file name with extension, without folder
