@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,27 @@ inline bool InitializeInterleaved(int argc, char** argv)
     benchmark::Initialize(&count, args.data());
     return !benchmark::ReportUnrecognizedArguments(count, args.data());
 }
+
+// Keeps the median time of each benchmark (by its full name, "BM_X/arg"),
+// printing the runs as the console reporter does.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (!run.error_occurred && run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                median[run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] =
+                    run.GetAdjustedRealTime();
+    }
+    // 0 for a benchmark that did not run.
+    double Get(const std::string& name) const
+    {
+        auto found = median.find(name);
+        return found == median.end() ? 0.0 : found->second;
+    }
+    std::map<std::string, double> median;
+};
 
 inline double Seconds(std::chrono::steady_clock::time_point start)
 {

@@ -3,6 +3,8 @@
 // regeneration alone: the move should cost at most 1.5 times the normals.
 // The mesh is a closed tube of 250 x 400 vertices in quads, standing on y.
 
+#include "BenchSupport.h"
+
 #include "geometry/Deformers.h"
 #include "geometry/Relax.h"
 #include "platform/MeshBuilder.h"
@@ -10,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <numeric>
 #include <random>
@@ -137,4 +140,21 @@ BENCHMARK(BM_RelaxStep)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    if (!corvid::bench::InitializeInterleaved(argc, argv))
+        return 1;
+    corvid::bench::MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto ratio = [&](const char* move, const char* normals) {
+        const double m = reporter.Get(move), n = reporter.Get(normals);
+        if (m > 0 && n > 0)
+            std::printf("%-22s / %-24s %.2f (goal: at most 1.5)\n", move, normals, m / n);
+    };
+    for (const char* move : {"BM_TwistMove", "BM_TaperMove", "BM_BulgeMove", "BM_BendMove", "BM_PullMove"})
+        ratio(move, "BM_NormalsAlone");
+    for (const char* move : {"BM_TwistMoveShuffled", "BM_BendMoveShuffled"})
+        ratio(move, "BM_NormalsAloneShuffled");
+    benchmark::Shutdown();
+    return 0;
+}

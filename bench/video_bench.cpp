@@ -218,32 +218,13 @@ BENCHMARK(BM_EncodeOnly)->Arg(kMsVideo1)->Unit(benchmark::kMillisecond)->UseReal
 BENCHMARK(BM_PlainRender1024)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Capture1024)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Keeps the median time of each benchmark (by its full name).
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                median[run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] =
-                    run.GetAdjustedRealTime();
-    }
-    double Get(const std::string& name) const
-    {
-        auto found = median.find(name);
-        return found == median.end() ? 0.0 : found->second;
-    }
-    std::map<std::string, double> median;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (!corvid::bench::InitializeInterleaved(argc, argv))
         return 1;
-    MedianReporter reporter;
+    corvid::bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double render = reporter.Get("BM_RenderAndReadBack");
     auto exportRatio = [&](int codec, const char* name) {
