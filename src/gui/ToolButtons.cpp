@@ -624,6 +624,26 @@ void DrawTool(QPainter& p, int mode)
         p.drawEllipse(QPointF(13, 11), 2.6, 2.6);
         break;
     }
+    case kModeUnion:
+    case kModeIntersection:
+    case kModeDifference: {
+        // Two overlapping discs, the part the operation keeps filled.
+        const QRectF first(2, 5, 13, 13), second(9, 5, 13, 13);
+        QPainterPath a, b;
+        a.addEllipse(first);
+        b.addEllipse(second);
+        const QPainterPath kept = mode == kModeUnion          ? a.united(b)
+                                  : mode == kModeIntersection ? a.intersected(b)
+                                                              : a.subtracted(b);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(40, 150, 90));
+        p.drawPath(kept);
+        p.setPen(QPen(ink, 1.3));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(first);
+        p.drawEllipse(second);
+        break;
+    }
     default:
         Cube(p, QRectF(4, 4, 16, 16), ink);
         break;
@@ -687,6 +707,16 @@ const std::vector<ToolEntry>& PaintTools()
     return tools;
 }
 
+const std::vector<ToolEntry>& BooleanTools()
+{
+    static const std::vector<ToolEntry> tools{
+        {kModeUnion, "Union"},
+        {kModeIntersection, "Intersection"},
+        {kModeDifference, "Difference (first minus second)"},
+    };
+    return tools;
+}
+
 const std::vector<ToolEntry>& HierarchyTools()
 {
     static const std::vector<ToolEntry> tools{
@@ -743,6 +773,7 @@ ToolButtons::ToolButtons(Editor& editor, QWidget* parent)
     addGroup("Object", ObjectTools());
     addGroup("Hierarchy", HierarchyTools());
     addGroup("Paint", PaintTools());
+    addGroup("Boolean", BooleanTools());
 
     gridSnap_ = new QCheckBox("Snap to grid", this);
     gridSnap_->setObjectName("gridSnap");

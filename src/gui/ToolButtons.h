@@ -31,6 +31,7 @@ const std::vector<ToolEntry>& ObjectTools();
 const std::vector<ToolEntry>& HierarchyTools();
 // Painting: the picked face, the whole object, picking a material up, every face alike.
 const std::vector<ToolEntry>& PaintTools();
+const std::vector<ToolEntry>& BooleanTools();
 
 class ToolButtons final : public QWidget {
     Q_OBJECT

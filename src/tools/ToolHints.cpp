@@ -58,6 +58,9 @@ const char* BaseHint(int mode)
     case kModeFlatten: return "Click a group to undo all the attachments below it.";
     case kModeUnlink: return "Click an object to detach it from its parent.";
     case kModeShadow: return "Select a light, then click the object it should cast a shadow of.";
+    case kModeUnion: return "Press on one closed object and release over another to join them into one.";
+    case kModeIntersection: return "Press on one object and release over a closed one to keep only what they share.";
+    case kModeDifference: return "Press on one object and release over a closed one to cut the second out of the first.";
     case kModeBend: return "Drag over an object to bend it toward the cursor.";
     case kModeTwist: return "Drag up or down over an object to twist it about its axis.";
     case kModeTaper: return "Drag up or down over an object to taper its end; right-drag tapers its start.";

@@ -42,8 +42,12 @@ enum ToolMode : int {
     kModeStretch = 117,
     kModeMultiCopy = 118,
 
-    // Booleans (first operand on press, second on release).
+    // Booleans (first operand on press, second on release); 203..206 pick
+    // the operands and combine nothing.
     kModeBooleanFirst = 200,
+    kModeUnion = 200,
+    kModeIntersection = 201,
+    kModeDifference = 202,
     kModeBooleanLast = 206,
 
     // Hierarchy.

@@ -139,9 +139,9 @@ private slots:
     void toolButtonsChooseTheToolMode()
     {
         ToolButtons* tools = window_->Tools();
-        const std::vector<int> expected{1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  100,
-                                        101, 102, 103, 104, 105, 106, 107, 108, 115, 116, 117,
-                                        400, 401, 402, 403, 404, 500, 501, 502, 503, 700};
+        const std::vector<int> expected{1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  100, 101,
+                                        102, 103, 104, 105, 106, 107, 108, 115, 116, 117, 200, 201,
+                                        202, 400, 401, 402, 403, 404, 500, 501, 502, 503, 700};
         QCOMPARE(tools->Modes(), expected);
         QSet<QString> tips;
         QSet<qint64> iconKeys;
