@@ -363,12 +363,17 @@ struct Tables {
 };
 
 // One corner of a convex piece of a triangle: the edge from it to the next
-// corner runs along the bounding plane `plane` (and the line `line`); cut
-// marks an edge made by a plane of the other solid.
+// corner runs along the line `line`; cut marks an edge made by a plane of
+// the other solid.
 struct Corner {
     int v = 0;
     int line = 0;
-    uint8_t cut = 0;
+    int cut = 0;
+};
+
+// A corner while its triangle is cut: also the bounding plane its edge runs along.
+struct CutCorner {
+    Corner corner;
     Plane plane;
 };
 
@@ -399,9 +404,8 @@ struct Snapped {
     std::vector<PackedLine> lines;  // 3 per triangle
 };
 
-// Fans every face into triangles on the lattice, dropping those without area,
-// and builds the hierarchy. Touches nothing shared: the operands can be
-// snapped at the same time. False for a coordinate that is not finite or
+// Fans every face into triangles on the lattice, dropping those without area.
+// Touches nothing shared: the operands can be snapped at the same time. False for a coordinate that is not finite or
 // leaves the lattice.
 bool SnapOperand(const PolygonMesh& mesh, const Lattice& lattice, Solid& solid, Snapped& snapped)
 {
@@ -451,8 +455,6 @@ bool SnapOperand(const PolygonMesh& mesh, const Lattice& lattice, Solid& solid, 
             }
         }
     }
-    solid.bvh.Build(solid.tris);
-    solid.candidates.assign(solid.tris.size(), {});
     return true;
 }
 
@@ -530,7 +532,7 @@ bool ImportOperand(const PolygonMesh& mesh, const Lattice& lattice, Tables& tabl
 
 // The pieces of one triangle while it is cut: corners in one buffer.
 struct PieceBuffer {
-    std::vector<Corner> corners;
+    std::vector<CutCorner> corners;
     std::vector<std::pair<int, int>> pieces;  // first corner, count
     std::vector<int> sign, crossing;          // scratch of Split
     std::vector<uint8_t> on;
@@ -545,19 +547,25 @@ struct PieceBuffer {
 void AddWholeTriangle(const Triangle& t, std::vector<Corner>& corners)
 {
     for (int c = 0; c < 3; ++c)
-        corners.push_back({t.point[c], t.line[c], 0, EdgePlane(t.p[c], t.p[(c + 1) % 3], t.axis)});
+        corners.push_back({t.point[c], t.line[c], 0});
+}
+
+void AddWholeTriangle(const Triangle& t, std::vector<CutCorner>& corners)
+{
+    for (int c = 0; c < 3; ++c)
+        corners.push_back({{t.point[c], t.line[c], 0}, EdgePlane(t.p[c], t.p[(c + 1) % 3], t.axis)});
 }
 
 // Splits the convex piece p (count corners) by s into out; false (and nothing
 // written) when s does not pass through its interior.
-bool Split(const Corner* p, int count, const Triangle& t, const Plane& s, int sLine, Tables& tables,
+bool Split(const CutCorner* p, int count, const Triangle& t, const Plane& s, int sLine, Tables& tables,
            PieceBuffer& out, bool& failed)
 {
     std::vector<int>& sign = out.sign;
     sign.resize(count);
     bool hasPos = false, hasNeg = false;
     for (int i = 0; i < count; ++i) {
-        sign[i] = Side(s, tables.points[p[i].v]);
+        sign[i] = Side(s, tables.points[p[i].corner.v]);
         hasPos |= sign[i] > 0;
         hasNeg |= sign[i] < 0;
     }
@@ -584,22 +592,22 @@ bool Split(const Corner* p, int count, const Triangle& t, const Plane& s, int sL
         on.clear();
         auto push = [&](int vertex, int edge, bool onS) {
             out.corners.push_back(p[edge]);
-            out.corners.back().v = vertex;
+            out.corners.back().corner.v = vertex;
             on.push_back(onS);
         };
         for (int i = 0; i < count; ++i) {
             if (sign[i] * side >= 0)
-                push(p[i].v, i, sign[i] == 0);
+                push(p[i].corner.v, i, sign[i] == 0);
             if (crossing[i] >= 0)
                 push(crossing[i], i, true);
         }
         const int m = static_cast<int>(on.size());
         for (int k = 0; k < m; ++k)
             if (on[k] && on[k + 1 < m ? k + 1 : 0]) {
-                Corner& c = out.corners[first + k];
+                CutCorner& c = out.corners[first + k];
                 c.plane = s;
-                c.line = sLine;
-                c.cut = 1;
+                c.corner.line = sLine;
+                c.corner.cut = 1;
                 break;
             }
         out.pieces.emplace_back(first, m);
@@ -662,7 +670,7 @@ bool CutSolid(Solid& x, const Solid& y, Tables& tables)
             for (int k = 0; k < count; ++k) {
                 next.Clear();
                 for (const auto& [first, n] : current.pieces) {
-                    const Corner* p = current.corners.data() + first;
+                    const CutCorner* p = current.corners.data() + first;
                     if (!Split(p, n, t, planes[k], lines[k], tables, next, failed)) {
                         if (failed)
                             return false;
@@ -675,7 +683,8 @@ bool CutSolid(Solid& x, const Solid& y, Tables& tables)
         }
         for (const auto& [first, n] : current.pieces) {
             x.pieces.push_back({ti, static_cast<int>(x.corners.size()), n});
-            x.corners.insert(x.corners.end(), current.corners.begin() + first, current.corners.begin() + first + n);
+            for (int k = first; k < first + n; ++k)
+                x.corners.push_back(current.corners[k].corner);
         }
     }
     return true;
@@ -772,40 +781,46 @@ Polygons Assemble(const std::vector<std::pair<const Solid*, int>>& chosen, const
     }
     RadixSort(onLine);
     onLine.erase(std::unique(onLine.begin(), onLine.end()), onLine.end());
-    // For lines with more than two points: the points in order along the
-    // line (order, from the group's start) and each pair's place in it.
-    std::vector<int> groupStart(onLine.size()), groupSize(onLine.size()), rank(onLine.size(), 0),
-        order(onLine.size());
+    // The lines holding more than their edges' ends (crowded); only edges
+    // along those take points. Their (line, point) pairs, kept in order, with
+    // each group's points in order along the line (order, from the group's
+    // start) and each pair's place in it.
+    std::vector<uint8_t> crowded(tables.lineAxis.size(), 0);
+    std::vector<uint64_t> crowdedKeys;
     for (size_t g = 0; g < onLine.size();) {
-        size_t e = g;
+        size_t e = g + 1;
         while (e < onLine.size() && (onLine[e] >> shift) == (onLine[g] >> shift))
             ++e;
-        for (size_t k = g; k < e; ++k) {
-            groupStart[k] = static_cast<int>(g);
-            groupSize[k] = static_cast<int>(e - g);
-            order[k] = static_cast<int>(onLine[k] & pointMask);
-        }
         if (e - g > 2) {
-            const int axis = tables.lineAxis[onLine[g] >> shift];
-            std::sort(order.begin() + g, order.begin() + e, [&](int a, int b) {
-                return CompareAlong(tables.points[a], tables.points[b], axis) < 0;
-            });
-            for (size_t k = g; k < e; ++k) {
-                const auto at = std::lower_bound(onLine.begin() + g, onLine.begin() + e,
-                                                 key(static_cast<int>(onLine[g] >> shift), order[k]));
-                rank[at - onLine.begin()] = static_cast<int>(k - g);
-            }
+            crowded[onLine[g] >> shift] = 1;
+            crowdedKeys.insert(crowdedKeys.end(), onLine.begin() + static_cast<std::ptrdiff_t>(g),
+                               onLine.begin() + static_cast<std::ptrdiff_t>(e));
         }
         g = e;
     }
-    // Lines holding more than their edges' ends; only edges along those
-    // take points.
-    std::vector<uint8_t> crowded(tables.lineAxis.size(), 0);
-    for (size_t g = 0; g + 2 < onLine.size(); ++g)
-        if ((onLine[g] >> shift) == (onLine[g + 2] >> shift))
-            crowded[onLine[g] >> shift] = 1;
+    onLine = {};
+    std::vector<int> groupStart(crowdedKeys.size()), rank(crowdedKeys.size()), order(crowdedKeys.size());
+    for (size_t g = 0; g < crowdedKeys.size();) {
+        size_t e = g + 1;
+        while (e < crowdedKeys.size() && (crowdedKeys[e] >> shift) == (crowdedKeys[g] >> shift))
+            ++e;
+        for (size_t k = g; k < e; ++k) {
+            groupStart[k] = static_cast<int>(g);
+            order[k] = static_cast<int>(crowdedKeys[k] & pointMask);
+        }
+        const int axis = tables.lineAxis[crowdedKeys[g] >> shift];
+        std::sort(order.begin() + static_cast<std::ptrdiff_t>(g), order.begin() + static_cast<std::ptrdiff_t>(e),
+                  [&](int a, int b) { return CompareAlong(tables.points[a], tables.points[b], axis) < 0; });
+        for (size_t k = g; k < e; ++k) {
+            const auto at = std::lower_bound(crowdedKeys.begin() + static_cast<std::ptrdiff_t>(g),
+                                             crowdedKeys.begin() + static_cast<std::ptrdiff_t>(e),
+                                             key(static_cast<int>(crowdedKeys[g] >> shift), order[k]));
+            rank[at - crowdedKeys.begin()] = static_cast<int>(k - g);
+        }
+        g = e;
+    }
     auto find = [&](int line, int point) {
-        return std::lower_bound(onLine.begin(), onLine.end(), key(line, point)) - onLine.begin();
+        return std::lower_bound(crowdedKeys.begin(), crowdedKeys.end(), key(line, point)) - crowdedKeys.begin();
     };
     Polygons out;
     out.source = chosen;
@@ -823,8 +838,6 @@ Polygons Assemble(const std::vector<std::pair<const Solid*, int>>& chosen, const
             if (!crowded[p[i].line])
                 continue;
             const auto ka = find(p[i].line, a);
-            if (groupSize[ka] <= 2)
-                continue;
             const int start = groupStart[ka];
             const int ra = rank[ka], rb = rank[find(p[i].line, b)];
             if (ra < rb)
@@ -1278,8 +1291,10 @@ BooleanResult BooleanMeshes(BooleanKind kind, const PolygonMesh& a, const Polygo
     Tables tables;
     tables.latticePointIds.Reserve(a.positions.size() + b.positions.size());
     tables.smallLineIds.Reserve(3 * (a.positions.size() + b.positions.size()));
-    // The operands are snapped at the same time; their points and lines are
-    // then named in order, A's first.
+    // The operands are snapped at the same time. Then their points and lines
+    // are named in order, A's first, and the operand rules checked, while
+    // the hierarchies are built beside (from the triangles' boxes, which
+    // naming leaves alone).
     Solid sa, sb;
     Snapped snappedA, snappedB;
     bool snappedAOk = false, snappedBOk = false;
@@ -1289,11 +1304,19 @@ BooleanResult BooleanMeshes(BooleanKind kind, const PolygonMesh& a, const Polygo
         result.status = BooleanStatus::Failed;
         return result;
     }
-    NameOperand(sa, snappedA, tables);
-    NameOperand(sb, snappedB, tables);
-    // The operand rules, before any cutting.
-    RunBoth([&] { sa.closed = !sa.tris.empty() && SolidIsClosed(sa, tables); },
-            [&] { sb.closed = !sb.tris.empty() && SolidIsClosed(sb, tables); });
+    RunBoth(
+        [&] {
+            NameOperand(sa, snappedA, tables);
+            NameOperand(sb, snappedB, tables);
+            sa.closed = !sa.tris.empty() && SolidIsClosed(sa, tables);
+            sb.closed = !sb.tris.empty() && SolidIsClosed(sb, tables);
+        },
+        [&] {
+            sa.bvh.Build(sa.tris);
+            sb.bvh.Build(sb.tris);
+        });
+    sa.candidates.assign(sa.tris.size(), {});
+    sb.candidates.assign(sb.tris.size(), {});
     if (!sb.closed || (kind == BooleanKind::Union && !sa.closed)) {
         result.status = BooleanStatus::Illegal;
         return result;
