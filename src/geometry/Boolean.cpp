@@ -277,8 +277,9 @@ PackedLine PackLatticeLine(const LatticePoint& a, const LatticePoint& b)
                              static_cast<uint64_t>(std::llabs(u[2])));
     if (g == 0)
         return kNotPacked;
-    for (int64_t& x : u)
-        x /= static_cast<int64_t>(g);
+    if (g != 1)
+        for (int64_t& x : u)
+            x /= static_cast<int64_t>(g);
     if ((u[0] != 0 ? u[0] : u[1] != 0 ? u[1] : u[2]) < 0)
         for (int64_t& x : u)
             x = -x;
