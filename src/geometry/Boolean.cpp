@@ -185,7 +185,9 @@ public:
         }
     }
 
-    void Prefetch(const Key& key) const
+    // Inlined always: GCC takes a function holding only a prefetch for one
+    // without effect and drops the call.
+    [[gnu::always_inline]] void Prefetch(const Key& key) const
     {
         if (!slots_.empty())
             __builtin_prefetch(&slots_[Hash()(key) & (slots_.size() - 1)]);
@@ -318,7 +320,7 @@ struct Tables {
         constexpr int64_t kSmall = int64_t{1} << 20;
         return (uint64_t(p.c[0] + kSmall) << 42) | (uint64_t(p.c[1] + kSmall) << 21) | uint64_t(p.c[2] + kSmall);
     }
-    void PrefetchPoint(const LatticePoint& p) const { latticePointIds.Prefetch(LatticeKey(p)); }
+    [[gnu::always_inline]] void PrefetchPoint(const LatticePoint& p) const { latticePointIds.Prefetch(LatticeKey(p)); }
 
     int Point(const HPoint& p)
     {
@@ -356,7 +358,7 @@ struct Tables {
             lineAxis.push_back(static_cast<uint8_t>(DominantAxis(Unpack(packed))));
         return id;
     }
-    void PrefetchLine(const PackedLine& packed) const
+    [[gnu::always_inline]] void PrefetchLine(const PackedLine& packed) const
     {
         if (packed != kNotPacked)
             smallLineIds.Prefetch(packed);
@@ -488,17 +490,13 @@ void NameOperand(Solid& solid, const Snapped& snapped, Tables& tables)
         return r.lo == std::min(a, b) && r.hi == std::max(a, b);
     };
     const size_t n = solid.tris.size();
-    auto prefetch = [&](size_t i) {
-        const Triangle& t = solid.tris[i];
-        for (int c = 0; c < 3; ++c)
-            if (!known(pointIds[t.vertex[c]], pointIds[t.vertex[(c + 1) % 3]]))
-                tables.PrefetchLine(snapped.lines[3 * i + c]);
-    };
-    for (size_t i = 0; i < std::min(n, kAhead); ++i)
-        prefetch(i);
     for (size_t i = 0; i < n; ++i) {
-        if (i + kAhead < n)
-            prefetch(i + kAhead);
+        if (i + kAhead < n) {
+            const Triangle& ahead = solid.tris[i + kAhead];
+            for (int c = 0; c < 3; ++c)
+                if (!known(pointIds[ahead.vertex[c]], pointIds[ahead.vertex[(c + 1) % 3]]))
+                    tables.PrefetchLine(snapped.lines[3 * (i + kAhead) + c]);
+        }
         Triangle& t = solid.tris[i];
         for (int c = 0; c < 3; ++c)
             t.point[c] = pointIds[t.vertex[c]];
