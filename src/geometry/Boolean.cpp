@@ -408,8 +408,8 @@ struct Snapped {
 };
 
 // Fans every face into triangles on the lattice, dropping those without area.
-// Touches nothing shared: the operands can be snapped at the same time. False for a coordinate that is not finite or
-// leaves the lattice.
+// Touches nothing shared: the operands can be snapped at the same time.
+// False for a coordinate that is not finite or leaves the lattice.
 bool SnapOperand(const PolygonMesh& mesh, const Lattice& lattice, Solid& solid, Snapped& snapped)
 {
     solid.mesh = &mesh;
