@@ -3,8 +3,11 @@
 #include "geometry/BooleanLattice.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <numeric>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 namespace corvid {
@@ -28,8 +31,8 @@ struct Triangle {
     std::array<LatticePoint, 3> p;
     Plane plane;
     int axis = 0;  // dominant axis of the plane's normal
-    std::array<Plane, 3> edge;
     std::array<int, 3> line{};
+    std::array<int, 3> point{};  // point ids of the corners
     std::array<int64_t, 3> lo{}, hi{};
 };
 
@@ -43,11 +46,25 @@ public:
 
     void Build(const std::vector<Triangle>& tris)
     {
-        order_.resize(tris.size());
-        std::iota(order_.begin(), order_.end(), 0);
+        // The boxes travel with the triangle numbers while they are ordered:
+        // the build reads them many times over.
+        items_.resize(tris.size());
+        for (size_t i = 0; i < tris.size(); ++i) {
+            for (int k = 0; k < 3; ++k) {
+                items_[i].lo[k] = static_cast<int32_t>(tris[i].lo[k]);
+                items_[i].hi[k] = static_cast<int32_t>(tris[i].hi[k]);
+            }
+            items_[i].index = static_cast<int>(i);
+        }
         nodes_.clear();
+        nodes_.reserve(tris.size() / 2 + 1);
         if (!tris.empty())
-            build(tris, 0, static_cast<int>(tris.size()));
+            build(0, static_cast<int>(tris.size()));
+        order_.resize(tris.size());
+        for (size_t i = 0; i < tris.size(); ++i)
+            order_[i] = items_[i].index;
+        items_.clear();
+        items_.shrink_to_fit();
     }
 
     // Calls leaf(triangle) for every triangle in a node that accept(lo, hi) takes.
@@ -74,18 +91,25 @@ public:
     }
 
 private:
-    int build(const std::vector<Triangle>& tris, int first, int count)
+    int build(int first, int count)
     {
         const int index = static_cast<int>(nodes_.size());
         nodes_.push_back({});
-        Node n;
-        n.lo.fill(std::numeric_limits<int64_t>::max());
-        n.hi.fill(std::numeric_limits<int64_t>::min());
-        for (int i = first; i < first + count; ++i)
+        std::array<int32_t, 3> lo, hi;
+        lo.fill(std::numeric_limits<int32_t>::max());
+        hi.fill(std::numeric_limits<int32_t>::min());
+        for (int i = first; i < first + count; ++i) {
+            const Item& b = items_[i];
             for (int k = 0; k < 3; ++k) {
-                n.lo[k] = std::min(n.lo[k], tris[order_[i]].lo[k]);
-                n.hi[k] = std::max(n.hi[k], tris[order_[i]].hi[k]);
+                lo[k] = std::min(lo[k], b.lo[k]);
+                hi[k] = std::max(hi[k], b.hi[k]);
             }
+        }
+        Node n;
+        for (int k = 0; k < 3; ++k) {
+            n.lo[k] = lo[k];
+            n.hi[k] = hi[k];
+        }
         // Depth stays below the stack size: halving from 2^31 triangles.
         if (count <= 4) {
             n.first = first;
@@ -96,21 +120,185 @@ private:
                 if (n.hi[k] - n.lo[k] > n.hi[axis] - n.lo[axis])
                     axis = k;
             const int half = count / 2;
-            std::nth_element(order_.begin() + first, order_.begin() + first + half, order_.begin() + first + count,
-                             [&](int a, int b) {
-                                 const int64_t ca = tris[a].lo[axis] + tris[a].hi[axis];
-                                 const int64_t cb = tris[b].lo[axis] + tris[b].hi[axis];
-                                 return ca != cb ? ca < cb : a < b;
+            std::nth_element(items_.begin() + first, items_.begin() + first + half, items_.begin() + first + count,
+                             [&](const Item& a, const Item& b) {
+                                 const int32_t ca = a.lo[axis] + a.hi[axis];
+                                 const int32_t cb = b.lo[axis] + b.hi[axis];
+                                 return ca != cb ? ca < cb : a.index < b.index;
                              });
-            n.left = build(tris, first, half);
-            n.right = build(tris, first + half, count - half);
+            n.left = build(first, half);
+            n.right = build(first + half, count - half);
         }
         nodes_[index] = n;
         return index;
     }
 
+    // A triangle's box; lattice coordinates stay within +-4000.
+    struct Item {
+        std::array<int32_t, 3> lo, hi;
+        int index;
+    };
+
+    std::vector<Item> items_;
     std::vector<Node> nodes_;
     std::vector<int> order_;
+};
+
+// An open-addressing table from keys to ids, for the packed keys that most
+// points and lines have. The slots hold only an entry number and a few bits
+// of the hash; keys and ids lie in entry order, so the slots stay small
+// (the table is far larger than the caches) and nothing is allocated per
+// entry.
+template <class Key, class Hash>
+class FlatIds {
+public:
+    void Reserve(size_t count)
+    {
+        keys_.reserve(count);
+        ids_.reserve(count);
+        if (count + count / 2 > slots_.size())
+            rehash(std::bit_ceil(count + count / 2));
+    }
+
+    // The id stored for key; when there is none, fresh is stored and added is set.
+    int Find(const Key& key, int fresh, bool& added)
+    {
+        // At most three quarters full.
+        if (4 * (keys_.size() + 1) > 3 * slots_.size())
+            rehash(std::max<size_t>(64, 2 * slots_.size()));
+        const uint64_t h = Hash()(key);
+        const auto tag = static_cast<uint32_t>(h >> 32);
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = h & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.entry == 0) {
+                keys_.push_back(key);
+                ids_.push_back(fresh);
+                slot = {static_cast<uint32_t>(keys_.size()), tag};
+                added = true;
+                return fresh;
+            }
+            if (slot.tag == tag && keys_[slot.entry - 1] == key) {
+                added = false;
+                return ids_[slot.entry - 1];
+            }
+        }
+    }
+
+    // Inlined always: GCC takes a function holding only a prefetch for one
+    // without effect and drops the call.
+    [[gnu::always_inline]] void Prefetch(const Key& key) const
+    {
+        if (!slots_.empty())
+            __builtin_prefetch(&slots_[Hash()(key) & (slots_.size() - 1)]);
+    }
+
+private:
+    struct Slot {
+        uint32_t entry = 0;  // 1 + index into keys_ and ids_; 0 when empty
+        uint32_t tag = 0;    // the hash's high half
+    };
+
+    void rehash(size_t count)
+    {
+        slots_.assign(count, Slot{});
+        const size_t mask = count - 1;
+        for (size_t e = 0; e < keys_.size(); ++e) {
+            const uint64_t h = Hash()(keys_[e]);
+            size_t i = h & mask;
+            while (slots_[i].entry != 0)
+                i = (i + 1) & mask;
+            slots_[i] = {static_cast<uint32_t>(e + 1), static_cast<uint32_t>(h >> 32)};
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::vector<Key> keys_;
+    std::vector<int> ids_;
+};
+
+inline uint64_t MixBits(uint64_t h)
+{
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return h;
+}
+
+struct PackedPointHash {
+    size_t operator()(uint64_t k) const { return MixBits(k); }
+};
+// Lines with directions below 2^14 and moments below 2^26 (all lines through
+// two lattice points) pack into 126 bits; kNotPacked marks the others.
+using PackedLine = std::pair<uint64_t, uint64_t>;
+constexpr PackedLine kNotPacked{~uint64_t{0}, ~uint64_t{0}};
+constexpr int64_t kPackedDirection = int64_t{1} << 14, kPackedMoment = int64_t{1} << 26;
+
+PackedLine Pack(const LineKey& l)
+{
+    bool small = true;
+    for (int k = 0; k < 3; ++k)
+        small &= l.c[k] > -kPackedDirection && l.c[k] < kPackedDirection && l.c[3 + k] > -kPackedMoment &&
+                 l.c[3 + k] < kPackedMoment;
+    if (!small)
+        return kNotPacked;
+    u128 packed = 0;
+    for (int k = 0; k < 3; ++k)
+        packed = (packed << 15) | u128(l.c[k] + kPackedDirection);
+    for (int k = 0; k < 3; ++k)
+        packed = (packed << 27) | u128(l.c[3 + k] + kPackedMoment);
+    return {uint64_t(packed >> 64), uint64_t(packed)};
+}
+
+LineKey Unpack(const PackedLine& p)
+{
+    u128 packed = (u128(p.first) << 64) | p.second;
+    LineKey l;
+    for (int k = 2; k >= 0; --k) {
+        l.c[3 + k] = i128(packed & ((u128(1) << 27) - 1)) - kPackedMoment;
+        packed >>= 27;
+    }
+    for (int k = 2; k >= 0; --k) {
+        l.c[k] = i128(packed & ((u128(1) << 15) - 1)) - kPackedDirection;
+        packed >>= 15;
+    }
+    return l;
+}
+
+// The line through two distinct lattice points, packed: the same as
+// Pack(LineOfPoints(a, b)), on machine words. The direction b - a divided by
+// the common factor of its components leaves nothing to divide in the moment.
+PackedLine PackLatticeLine(const LatticePoint& a, const LatticePoint& b)
+{
+    int64_t u[3];
+    for (int k = 0; k < 3; ++k)
+        u[k] = b.c[k] - a.c[k];
+    const uint64_t g = Gcd64(Gcd64(static_cast<uint64_t>(std::llabs(u[0])), static_cast<uint64_t>(std::llabs(u[1]))),
+                             static_cast<uint64_t>(std::llabs(u[2])));
+    if (g == 0)
+        return kNotPacked;
+    if (g != 1)
+        for (int64_t& x : u)
+            x /= static_cast<int64_t>(g);
+    if ((u[0] != 0 ? u[0] : u[1] != 0 ? u[1] : u[2]) < 0)
+        for (int64_t& x : u)
+            x = -x;
+    LineKey l;
+    for (int k = 0; k < 3; ++k)
+        l.c[k] = u[k];
+    l.c[3] = i128(a.c[1]) * u[2] - i128(a.c[2]) * u[1];
+    l.c[4] = i128(a.c[2]) * u[0] - i128(a.c[0]) * u[2];
+    l.c[5] = i128(a.c[0]) * u[1] - i128(a.c[1]) * u[0];
+    return Pack(l);
+}
+
+struct PackedLineHash {
+    size_t operator()(const std::pair<uint64_t, uint64_t>& k) const
+    {
+        return MixBits(k.first * 0x9E3779B97F4A7C15ull ^ MixBits(k.second));
+    }
 };
 
 // The canonical points and lines met so far, shared by both solids.
@@ -118,19 +306,21 @@ private:
 // small (most of them: the operands' own corners and edges) are looked up by
 // a packed key; the form decides which table, so equal things meet.
 struct Tables {
-    std::unordered_map<uint64_t, int> latticePointIds;
+    FlatIds<uint64_t, PackedPointHash> latticePointIds;
     std::unordered_map<HPoint, int, HPointHash> pointIds;
     std::vector<HPoint> points;
 
-    struct PackedLineHash {
-        size_t operator()(const std::pair<uint64_t, uint64_t>& k) const
-        {
-            return std::hash<uint64_t>()(k.first * 0x9E3779B97F4A7C15ull ^ k.second);
-        }
-    };
-    std::unordered_map<std::pair<uint64_t, uint64_t>, int, PackedLineHash> smallLineIds;
+    FlatIds<std::pair<uint64_t, uint64_t>, PackedLineHash> smallLineIds;
     std::unordered_map<LineKey, int, LineKeyHash> lineIds;
-    std::vector<LineKey> lines;
+    std::vector<uint8_t> lineAxis;  // per line: the axis along which its direction is largest
+
+    // The lattice points' key (all operand corners pack).
+    static uint64_t LatticeKey(const LatticePoint& p)
+    {
+        constexpr int64_t kSmall = int64_t{1} << 20;
+        return (uint64_t(p.c[0] + kSmall) << 42) | (uint64_t(p.c[1] + kSmall) << 21) | uint64_t(p.c[2] + kSmall);
+    }
+    [[gnu::always_inline]] void PrefetchPoint(const LatticePoint& p) const { latticePointIds.Prefetch(LatticeKey(p)); }
 
     int Point(const HPoint& p)
     {
@@ -139,10 +329,11 @@ struct Tables {
             p.c[2] > -kSmall && p.c[2] < kSmall) {
             const uint64_t key = (uint64_t(p.c[0] + kSmall) << 42) | (uint64_t(p.c[1] + kSmall) << 21) |
                                  uint64_t(p.c[2] + kSmall);
-            auto [it, added] = latticePointIds.try_emplace(key, static_cast<int>(points.size()));
+            bool added = false;
+            const int id = latticePointIds.Find(key, static_cast<int>(points.size()), added);
             if (added)
                 points.push_back(p);
-            return it->second;
+            return id;
         }
         auto [it, added] = pointIds.try_emplace(p, static_cast<int>(points.size()));
         if (added)
@@ -151,39 +342,49 @@ struct Tables {
     }
     int Line(const LineKey& l)
     {
-        // Directions below 2^14 and moments below 2^26 pack into 126 bits.
-        constexpr i128 kDirection = i128(1) << 14, kMoment = i128(1) << 26;
-        bool small = true;
-        for (int k = 0; k < 3; ++k)
-            small &= l.c[k] > -kDirection && l.c[k] < kDirection && l.c[3 + k] > -kMoment && l.c[3 + k] < kMoment;
-        if (small) {
-            u128 packed = 0;
-            for (int k = 0; k < 3; ++k)
-                packed = (packed << 15) | u128(l.c[k] + kDirection);
-            for (int k = 0; k < 3; ++k)
-                packed = (packed << 27) | u128(l.c[3 + k] + kMoment);
-            auto [it, added] = smallLineIds.try_emplace({uint64_t(packed >> 64), uint64_t(packed)},
-                                                        static_cast<int>(lines.size()));
-            if (added)
-                lines.push_back(l);
-            return it->second;
-        }
-        auto [it, added] = lineIds.try_emplace(l, static_cast<int>(lines.size()));
+        const PackedLine packed = Pack(l);
+        if (packed != kNotPacked)
+            return Line(packed);
+        auto [it, added] = lineIds.try_emplace(l, static_cast<int>(lineAxis.size()));
         if (added)
-            lines.push_back(l);
+            lineAxis.push_back(static_cast<uint8_t>(DominantAxis(l)));
         return it->second;
+    }
+    int Line(const PackedLine& packed)
+    {
+        bool added = false;
+        const int id = smallLineIds.Find(packed, static_cast<int>(lineAxis.size()), added);
+        if (added)
+            lineAxis.push_back(static_cast<uint8_t>(DominantAxis(Unpack(packed))));
+        return id;
+    }
+    [[gnu::always_inline]] void PrefetchLine(const PackedLine& packed) const
+    {
+        if (packed != kNotPacked)
+            smallLineIds.Prefetch(packed);
     }
 };
 
-// A convex piece of a triangle: edge i runs from v[i] to v[i + 1] along the
-// bounding plane plane[i] (and the line line[i]); cut[i] marks an edge made
-// by a plane of the other solid.
+// One corner of a convex piece of a triangle: the edge from it to the next
+// corner runs along the line `line`; cut marks an edge made by a plane of
+// the other solid.
+struct Corner {
+    int v = 0;
+    int line = 0;
+    int cut = 0;
+};
+
+// A corner while its triangle is cut: also the bounding plane its edge runs along.
+struct CutCorner {
+    Corner corner;
+    Plane plane;
+};
+
+// A convex piece of a triangle: corners [first, first + count) of its solid.
 struct Piece {
     int tri = 0;
-    std::vector<int> v;
-    std::vector<Plane> plane;
-    std::vector<int> line;
-    std::vector<uint8_t> cut;
+    int first = 0;
+    int count = 0;
 };
 
 struct Solid {
@@ -192,15 +393,28 @@ struct Solid {
     Bvh bvh;
     std::vector<std::vector<int>> candidates;  // per triangle: nearby triangles of the other solid
     std::vector<Piece> pieces;
+    std::vector<Corner> corners;  // of all pieces
     bool closed = false;
+
+    const Corner* CornersOf(const Piece& p) const { return corners.data() + p.first; }
+};
+
+// An operand snapped to the lattice, before its points and lines have ids:
+// the lattice point of every position and the packed line of every
+// triangle edge (kNotPacked when its numbers are too large to pack).
+struct Snapped {
+    std::vector<LatticePoint> q;
+    std::vector<PackedLine> lines;  // 3 per triangle
 };
 
 // Fans every face into triangles on the lattice, dropping those without area.
+// Touches nothing shared: the operands can be snapped at the same time.
 // False for a coordinate that is not finite or leaves the lattice.
-bool ImportOperand(const PolygonMesh& mesh, const Lattice& lattice, Tables& tables, Solid& solid)
+bool SnapOperand(const PolygonMesh& mesh, const Lattice& lattice, Solid& solid, Snapped& snapped)
 {
     solid.mesh = &mesh;
-    std::vector<LatticePoint> q(mesh.positions.size());
+    std::vector<LatticePoint>& q = snapped.q;
+    q.resize(mesh.positions.size());
     for (size_t i = 0; i < q.size(); ++i) {
         const Vec3& w = mesh.positions[i];
         if (!std::isfinite(w.x) || !std::isfinite(w.y) || !std::isfinite(w.z))
@@ -210,110 +424,192 @@ bool ImportOperand(const PolygonMesh& mesh, const Lattice& lattice, Tables& tabl
             if (c < -2 * kLatticeHalfExtent || c > 2 * kLatticeHalfExtent)
                 return false;
     }
+    size_t triangleCount = 0;
+    for (int f = 0; f < mesh.FaceCount(); ++f)
+        triangleCount += static_cast<size_t>(std::max(0, mesh.faceStart[f + 1] - mesh.faceStart[f] - 2));
+    solid.tris.reserve(triangleCount);
+    snapped.lines.reserve(3 * triangleCount);
+    const int positionCount = static_cast<int>(q.size());
     for (int f = 0; f < mesh.FaceCount(); ++f) {
         const int start = mesh.faceStart[f], end = mesh.faceStart[f + 1];
         for (int k = start + 1; k + 1 < end; ++k) {
-            Triangle t;
+            const std::array<int, 3> vertex = {mesh.corners[start], mesh.corners[k], mesh.corners[k + 1]};
+            if (vertex[0] < 0 || vertex[0] >= positionCount || vertex[1] < 0 || vertex[1] >= positionCount ||
+                vertex[2] < 0 || vertex[2] >= positionCount)
+                continue;
+            const Plane plane = PlaneThrough(q[vertex[0]], q[vertex[1]], q[vertex[2]]);
+            if (IsZero(plane))
+                continue;
+            Triangle& t = solid.tris.emplace_back();
             t.face = f;
-            t.vertex = {mesh.corners[start], mesh.corners[k], mesh.corners[k + 1]};
-            bool valid = true;
-            for (int c = 0; c < 3; ++c) {
-                if (t.vertex[c] < 0 || t.vertex[c] >= static_cast<int>(q.size()))
-                    valid = false;
-                else
-                    t.p[c] = q[t.vertex[c]];
-            }
-            if (!valid)
-                continue;
-            t.plane = PlaneThrough(t.p[0], t.p[1], t.p[2]);
-            if (IsZero(t.plane))
-                continue;
+            t.vertex = vertex;
+            for (int c = 0; c < 3; ++c)
+                t.p[c] = q[vertex[c]];
+            t.plane = plane;
             t.axis = DominantAxis(t.plane);
             for (int c = 0; c < 3; ++c) {
                 const LatticePoint& a = t.p[c];
                 const LatticePoint& b = t.p[(c + 1) % 3];
-                t.edge[c] = EdgePlane(a, b, t.axis);
-                LineKey key;
-                LineOfPoints(a, b, key);
-                t.line[c] = tables.Line(key);
+                snapped.lines.push_back(PackLatticeLine(a, b));
             }
             for (int k3 = 0; k3 < 3; ++k3) {
                 t.lo[k3] = std::min({t.p[0].c[k3], t.p[1].c[k3], t.p[2].c[k3]});
                 t.hi[k3] = std::max({t.p[0].c[k3], t.p[1].c[k3], t.p[2].c[k3]});
             }
-            solid.tris.push_back(t);
         }
     }
-    solid.bvh.Build(solid.tris);
-    solid.candidates.assign(solid.tris.size(), {});
     return true;
 }
 
-Piece WholeTriangle(const Triangle& t, int index, Tables& tables)
+// Gives the operand's points and lines their ids, in order.
+void NameOperand(Solid& solid, const Snapped& snapped, Tables& tables)
 {
-    Piece p;
-    p.tri = index;
-    for (int c = 0; c < 3; ++c) {
-        p.v.push_back(tables.Point(ToHPoint(t.p[c])));
-        p.plane.push_back(t.edge[c]);
-        p.line.push_back(t.line[c]);
-        p.cut.push_back(0);
+    // The tables are far larger than the caches: ask for the slots a few
+    // lookups ahead before looking up this one.
+    constexpr size_t kAhead = 8;
+    const size_t positions = snapped.q.size();
+    std::vector<int> pointIds(positions);
+    for (size_t i = 0; i < positions; ++i) {
+        if (i + kAhead < positions)
+            tables.PrefetchPoint(snapped.q[i + kAhead]);
+        pointIds[i] = tables.Point(ToHPoint(snapped.q[i]));
     }
-    return p;
+    // Most edges are met twice, the second time soon after the first: a
+    // small cache from pairs of points to lines saves the second lookup.
+    struct Recent {
+        int lo = -1, hi = -1, line = 0;
+    };
+    constexpr size_t kRecent = size_t{1} << 15;
+    std::vector<Recent> recent(kRecent);
+    auto slot = [&](int a, int b) -> Recent& {
+        const auto lo = static_cast<uint32_t>(std::min(a, b)), hi = static_cast<uint32_t>(std::max(a, b));
+        return recent[MixBits((uint64_t(lo) << 32) | hi) & (kRecent - 1)];
+    };
+    auto known = [&](int a, int b) {
+        const Recent& r = slot(a, b);
+        return r.lo == std::min(a, b) && r.hi == std::max(a, b);
+    };
+    const size_t n = solid.tris.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (i + kAhead < n) {
+            const Triangle& ahead = solid.tris[i + kAhead];
+            for (int c = 0; c < 3; ++c)
+                if (!known(pointIds[ahead.vertex[c]], pointIds[ahead.vertex[(c + 1) % 3]]))
+                    tables.PrefetchLine(snapped.lines[3 * (i + kAhead) + c]);
+        }
+        Triangle& t = solid.tris[i];
+        for (int c = 0; c < 3; ++c)
+            t.point[c] = pointIds[t.vertex[c]];
+        for (int c = 0; c < 3; ++c) {
+            const int a = t.point[c], b = t.point[(c + 1) % 3];
+            Recent& r = slot(a, b);
+            if (r.lo == std::min(a, b) && r.hi == std::max(a, b)) {
+                t.line[c] = r.line;
+                continue;
+            }
+            const PackedLine& packed = snapped.lines[3 * i + c];
+            if (packed != kNotPacked) {
+                t.line[c] = tables.Line(packed);
+            } else {
+                LineKey key;
+                LineOfPoints(t.p[c], t.p[(c + 1) % 3], key);
+                t.line[c] = tables.Line(key);
+            }
+            r = {std::min(a, b), std::max(a, b), t.line[c]};
+        }
+    }
 }
 
-// Splits a convex piece by s; false (and nothing written) when s does not
-// pass through its interior.
-bool Split(const Piece& p, const Triangle& t, const Plane& s, int sLine, Tables& tables, Piece& pos, Piece& neg,
-           bool& failed)
+bool ImportOperand(const PolygonMesh& mesh, const Lattice& lattice, Tables& tables, Solid& solid)
 {
-    const size_t n = p.v.size();
-    std::vector<int> sign(n);
+    Snapped snapped;
+    if (!SnapOperand(mesh, lattice, solid, snapped))
+        return false;
+    NameOperand(solid, snapped, tables);
+    return true;
+}
+
+// The pieces of one triangle while it is cut: corners in one buffer.
+struct PieceBuffer {
+    std::vector<CutCorner> corners;
+    std::vector<std::pair<int, int>> pieces;  // first corner, count
+    std::vector<int> sign, crossing;          // scratch of Split
+    std::vector<uint8_t> on;
+
+    void Clear()
+    {
+        corners.clear();
+        pieces.clear();
+    }
+};
+
+void AddWholeTriangle(const Triangle& t, std::vector<Corner>& corners)
+{
+    for (int c = 0; c < 3; ++c)
+        corners.push_back({t.point[c], t.line[c], 0});
+}
+
+void AddWholeTriangle(const Triangle& t, std::vector<CutCorner>& corners)
+{
+    for (int c = 0; c < 3; ++c)
+        corners.push_back({{t.point[c], t.line[c], 0}, EdgePlane(t.p[c], t.p[(c + 1) % 3], t.axis)});
+}
+
+// Splits the convex piece p (count corners) by s into out; false (and nothing
+// written) when s does not pass through its interior.
+bool Split(const CutCorner* p, int count, const Triangle& t, const Plane& s, int sLine, Tables& tables,
+           PieceBuffer& out, bool& failed)
+{
+    std::vector<int>& sign = out.sign;
+    sign.resize(count);
     bool hasPos = false, hasNeg = false;
-    for (size_t i = 0; i < n; ++i) {
-        sign[i] = Side(s, tables.points[p.v[i]]);
+    for (int i = 0; i < count; ++i) {
+        sign[i] = Side(s, tables.points[p[i].corner.v]);
         hasPos |= sign[i] > 0;
         hasNeg |= sign[i] < 0;
     }
     if (!hasPos || !hasNeg)
         return false;
-    std::vector<uint8_t> posOn, negOn;
-    pos = Piece{};
-    neg = Piece{};
-    pos.tri = neg.tri = p.tri;
-    auto push = [&](Piece& q, std::vector<uint8_t>& on, int vertex, size_t edge, bool onS) {
-        q.v.push_back(vertex);
-        q.plane.push_back(p.plane[edge]);
-        q.line.push_back(p.line[edge]);
-        q.cut.push_back(p.cut[edge]);
-        on.push_back(onS);
-    };
-    for (size_t i = 0; i < n; ++i) {
-        const size_t j = (i + 1) % n;
-        if (sign[i] >= 0)
-            push(pos, posOn, p.v[i], i, sign[i] == 0);
-        if (sign[i] <= 0)
-            push(neg, negOn, p.v[i], i, sign[i] == 0);
+    // The new point on each crossed edge, then the two halves in turn.
+    std::vector<int>& crossing = out.crossing;
+    crossing.resize(count);
+    for (int i = 0; i < count; ++i) {
+        const int j = i + 1 < count ? i + 1 : 0;
+        crossing[i] = -1;
         if (sign[i] * sign[j] < 0) {
             HPoint x;
-            if (!Meet(t.plane, p.plane[i], s, x)) {
+            if (!Meet(t.plane, p[i].plane, s, x)) {
                 failed = true;
                 return false;
             }
-            const int id = tables.Point(x);
-            push(pos, posOn, id, i, true);
-            push(neg, negOn, id, i, true);
+            crossing[i] = tables.Point(x);
         }
     }
-    for (auto [q, on] : {std::pair{&pos, &posOn}, std::pair{&neg, &negOn}}) {
-        const size_t m = q->v.size();
-        for (size_t k = 0; k < m; ++k)
-            if ((*on)[k] && (*on)[(k + 1) % m]) {
-                q->plane[k] = s;
-                q->line[k] = sLine;
-                q->cut[k] = 1;
+    for (int side : {1, -1}) {
+        const int first = static_cast<int>(out.corners.size());
+        std::vector<uint8_t>& on = out.on;
+        on.clear();
+        auto push = [&](int vertex, int edge, bool onS) {
+            out.corners.push_back(p[edge]);
+            out.corners.back().corner.v = vertex;
+            on.push_back(onS);
+        };
+        for (int i = 0; i < count; ++i) {
+            if (sign[i] * side >= 0)
+                push(p[i].corner.v, i, sign[i] == 0);
+            if (crossing[i] >= 0)
+                push(crossing[i], i, true);
+        }
+        const int m = static_cast<int>(on.size());
+        for (int k = 0; k < m; ++k)
+            if (on[k] && on[k + 1 < m ? k + 1 : 0]) {
+                CutCorner& c = out.corners[first + k];
+                c.plane = s;
+                c.corner.line = sLine;
+                c.corner.cut = 1;
                 break;
             }
+        out.pieces.emplace_back(first, m);
     }
     return true;
 }
@@ -328,10 +624,21 @@ bool CutSolid(Solid& x, const Solid& y, Tables& tables)
 {
     bool failed = false;
     x.pieces.clear();
-    std::vector<Piece> current, next;
+    x.corners.clear();
+    x.pieces.reserve(x.tris.size());
+    x.corners.reserve(3 * x.tris.size());
+    PieceBuffer current, next;
     for (int ti = 0; ti < static_cast<int>(x.tris.size()); ++ti) {
         const Triangle& t = x.tris[ti];
-        current.assign(1, WholeTriangle(t, ti, tables));
+        if (x.candidates[ti].empty()) {
+            // Nothing of y comes near: the triangle stays whole.
+            x.pieces.push_back({ti, static_cast<int>(x.corners.size()), 3});
+            AddWholeTriangle(t, x.corners);
+            continue;
+        }
+        current.Clear();
+        AddWholeTriangle(t, current.corners);
+        current.pieces.emplace_back(0, 3);
         for (int ui : x.candidates[ti]) {
             const Triangle& u = y.tris[ui];
             int su[3], st[3];
@@ -360,141 +667,246 @@ bool CutSolid(Solid& x, const Solid& y, Tables& tables)
                 lines[count++] = tables.Line(key);
             }
             for (int k = 0; k < count; ++k) {
-                next.clear();
-                for (const Piece& p : current) {
-                    Piece pos, neg;
-                    if (Split(p, t, planes[k], lines[k], tables, pos, neg, failed)) {
-                        next.push_back(std::move(pos));
-                        next.push_back(std::move(neg));
-                    } else {
-                        next.push_back(p);
+                next.Clear();
+                for (const auto& [first, n] : current.pieces) {
+                    const CutCorner* p = current.corners.data() + first;
+                    if (!Split(p, n, t, planes[k], lines[k], tables, next, failed)) {
+                        if (failed)
+                            return false;
+                        next.pieces.emplace_back(static_cast<int>(next.corners.size()), n);
+                        next.corners.insert(next.corners.end(), p, p + n);
                     }
-                    if (failed)
-                        return false;
                 }
                 std::swap(current, next);
             }
         }
-        for (Piece& p : current)
-            x.pieces.push_back(std::move(p));
+        for (const auto& [first, n] : current.pieces) {
+            x.pieces.push_back({ti, static_cast<int>(x.corners.size()), n});
+            for (int k = first; k < first + n; ++k)
+                x.corners.push_back(current.corners[k].corner);
+        }
     }
     return true;
 }
 
 // --- assembling pieces into welded polygons -------------------------------------
 
-struct Polygon {
-    const Solid* solid = nullptr;
-    int piece = 0;
-    std::vector<int> v;  // point ids, with every point lying on an edge inserted into it
+// Sorts keys ascending, stable, 11 bits a pass from the lowest, as many
+// passes as the largest key needs; passes where every key has the same digit
+// are skipped. key(item) gives the key.
+template <class T, class Key>
+void RadixSort(std::vector<T>& items, Key key)
+{
+    if (items.size() < 256) {
+        std::stable_sort(items.begin(), items.end(), [&](const T& a, const T& b) { return key(a) < key(b); });
+        return;
+    }
+    constexpr int kBits = 11;
+    constexpr uint64_t kMask = (1u << kBits) - 1;
+    uint64_t all = 0;
+    for (const T& item : items)
+        all |= key(item);
+    const int passes = (std::bit_width(all) + kBits - 1) / kBits;
+    std::vector<uint32_t> counts(static_cast<size_t>(passes) << kBits, 0);
+    for (const T& item : items) {
+        const uint64_t k = key(item);
+        for (int pass = 0; pass < passes; ++pass)
+            ++counts[(static_cast<size_t>(pass) << kBits) | ((k >> (kBits * pass)) & kMask)];
+    }
+    std::vector<T> spare(items.size());
+    for (int pass = 0; pass < passes; ++pass) {
+        uint32_t* count = counts.data() + (static_cast<size_t>(pass) << kBits);
+        if (count[(key(items[0]) >> (kBits * pass)) & kMask] == items.size())
+            continue;
+        uint32_t sum = 0;
+        for (size_t d = 0; d <= kMask; ++d) {
+            const uint32_t here = count[d];
+            count[d] = sum;
+            sum += here;
+        }
+        for (const T& item : items)
+            spare[count[(key(item) >> (kBits * pass)) & kMask]++] = item;
+        items.swap(spare);
+    }
+}
+
+void RadixSort(std::vector<uint64_t>& keys)
+{
+    RadixSort(keys, [](uint64_t k) { return k; });
+}
+
+// Kept pieces as polygons: the solid and piece each comes from and its point
+// ids, every point lying on an edge inserted into it.
+struct Polygons {
+    std::vector<std::pair<const Solid*, int>> source;
+    std::vector<int> start{0};
+    std::vector<int> v;
+
+    size_t Size() const { return source.size(); }
 };
+
+// A key of the edge between points a and b that sorts the edges by the pair
+// of points, then by direction: the smaller point above the larger, each in
+// shift bits, and the direction (1 from the larger) lowest.
+uint64_t PairKey(int a, int b, int shift)
+{
+    const auto lo = uint64_t(std::min(a, b)), hi = uint64_t(std::max(a, b));
+    return (lo << (shift + 1)) | (hi << 1) | uint64_t(a > b);
+}
 
 // Welds pieces (reversed where asked) into polygons, inserting into each edge
 // the points of the other pieces that lie on it.
-uint64_t EdgeKey(int a, int b) { return (uint64_t(uint32_t(a)) << 32) | uint32_t(b); }
-
-std::vector<Polygon> Assemble(const std::vector<std::pair<const Solid*, int>>& chosen,
-                              const std::vector<uint8_t>& reversed, const Tables& tables)
+Polygons Assemble(const std::vector<std::pair<const Solid*, int>>& chosen, const std::vector<uint8_t>& reversed,
+                  const Tables& tables)
 {
     // Every (line, point) pair an edge brings, sorted and without repeats:
     // the points on each line, grouped.
+    // Keys: the line above, the point in the low `shift` bits.
+    const int shift = std::bit_width(tables.points.size());
+    const uint64_t pointMask = (uint64_t{1} << shift) - 1;
+    auto key = [&](int line, int point) { return (uint64_t(line) << shift) | uint64_t(point); };
     std::vector<uint64_t> onLine;
+    size_t cornerCount = 0;
+    for (auto [solid, index] : chosen)
+        cornerCount += solid->pieces[index].count;
+    onLine.reserve(2 * cornerCount);
     for (auto [solid, index] : chosen) {
-        const Piece& p = solid->pieces[index];
-        for (size_t i = 0; i < p.v.size(); ++i) {
-            onLine.push_back(EdgeKey(p.line[i], p.v[i]));
-            onLine.push_back(EdgeKey(p.line[i], p.v[(i + 1) % p.v.size()]));
+        const Piece& piece = solid->pieces[index];
+        const Corner* p = solid->CornersOf(piece);
+        for (int i = 0; i < piece.count; ++i) {
+            onLine.push_back(key(p[i].line, p[i].v));
+            onLine.push_back(key(p[i].line, p[i + 1 < piece.count ? i + 1 : 0].v));
         }
     }
-    std::sort(onLine.begin(), onLine.end());
+    RadixSort(onLine);
     onLine.erase(std::unique(onLine.begin(), onLine.end()), onLine.end());
-    // For lines with more than two points: the points in order along the
-    // line (order, from the group's start) and each pair's place in it.
-    std::vector<int> groupStart(onLine.size()), groupSize(onLine.size()), rank(onLine.size(), 0),
-        order(onLine.size());
+    // The lines holding more than their edges' ends (crowded); only edges
+    // along those take points. Their (line, point) pairs, kept in order, with
+    // each group's points in order along the line (order, from the group's
+    // start) and each pair's place in it.
+    std::vector<uint8_t> crowded(tables.lineAxis.size(), 0);
+    std::vector<uint64_t> crowdedKeys;
     for (size_t g = 0; g < onLine.size();) {
-        size_t e = g;
-        while (e < onLine.size() && (onLine[e] >> 32) == (onLine[g] >> 32))
+        size_t e = g + 1;
+        while (e < onLine.size() && (onLine[e] >> shift) == (onLine[g] >> shift))
+            ++e;
+        if (e - g > 2) {
+            crowded[onLine[g] >> shift] = 1;
+            crowdedKeys.insert(crowdedKeys.end(), onLine.begin() + static_cast<std::ptrdiff_t>(g),
+                               onLine.begin() + static_cast<std::ptrdiff_t>(e));
+        }
+        g = e;
+    }
+    onLine = {};
+    std::vector<int> groupStart(crowdedKeys.size()), rank(crowdedKeys.size()), order(crowdedKeys.size());
+    for (size_t g = 0; g < crowdedKeys.size();) {
+        size_t e = g + 1;
+        while (e < crowdedKeys.size() && (crowdedKeys[e] >> shift) == (crowdedKeys[g] >> shift))
             ++e;
         for (size_t k = g; k < e; ++k) {
             groupStart[k] = static_cast<int>(g);
-            groupSize[k] = static_cast<int>(e - g);
-            order[k] = static_cast<int>(uint32_t(onLine[k]));
+            order[k] = static_cast<int>(crowdedKeys[k] & pointMask);
         }
-        if (e - g > 2) {
-            const int axis = DominantAxis(tables.lines[onLine[g] >> 32]);
-            std::sort(order.begin() + g, order.begin() + e, [&](int a, int b) {
-                return CompareAlong(tables.points[a], tables.points[b], axis) < 0;
-            });
-            for (size_t k = g; k < e; ++k) {
-                const auto at = std::lower_bound(onLine.begin() + g, onLine.begin() + e,
-                                                 EdgeKey(static_cast<int>(onLine[g] >> 32), order[k]));
-                rank[at - onLine.begin()] = static_cast<int>(k - g);
-            }
+        const int axis = tables.lineAxis[crowdedKeys[g] >> shift];
+        std::sort(order.begin() + static_cast<std::ptrdiff_t>(g), order.begin() + static_cast<std::ptrdiff_t>(e),
+                  [&](int a, int b) { return CompareAlong(tables.points[a], tables.points[b], axis) < 0; });
+        for (size_t k = g; k < e; ++k) {
+            const auto at = std::lower_bound(crowdedKeys.begin() + static_cast<std::ptrdiff_t>(g),
+                                             crowdedKeys.begin() + static_cast<std::ptrdiff_t>(e),
+                                             key(static_cast<int>(crowdedKeys[g] >> shift), order[k]));
+            rank[at - crowdedKeys.begin()] = static_cast<int>(k - g);
         }
         g = e;
     }
     auto find = [&](int line, int point) {
-        return std::lower_bound(onLine.begin(), onLine.end(), EdgeKey(line, point)) - onLine.begin();
+        return std::lower_bound(crowdedKeys.begin(), crowdedKeys.end(), key(line, point)) - crowdedKeys.begin();
     };
-    std::vector<Polygon> out;
-    out.reserve(chosen.size());
+    Polygons out;
+    out.source = chosen;
+    out.start.reserve(chosen.size() + 1);
+    out.v.reserve(cornerCount + cornerCount / 4);
     for (size_t c = 0; c < chosen.size(); ++c) {
         const auto [solid, index] = chosen[c];
-        const Piece& p = solid->pieces[index];
-        Polygon poly;
-        poly.solid = solid;
-        poly.piece = index;
-        const size_t n = p.v.size();
-        for (size_t i = 0; i < n; ++i) {
-            const int a = p.v[i], b = p.v[(i + 1) % n];
-            poly.v.push_back(a);
-            const auto ka = find(p.line[i], a);
-            if (groupSize[ka] <= 2)
+        const Piece& piece = solid->pieces[index];
+        const Corner* p = solid->CornersOf(piece);
+        const size_t begin = out.v.size();
+        const int n = piece.count;
+        for (int i = 0; i < n; ++i) {
+            const int a = p[i].v, b = p[i + 1 < n ? i + 1 : 0].v;
+            out.v.push_back(a);
+            if (!crowded[p[i].line])
                 continue;
+            const auto ka = find(p[i].line, a);
             const int start = groupStart[ka];
-            const int ra = rank[ka], rb = rank[find(p.line[i], b)];
+            const int ra = rank[ka], rb = rank[find(p[i].line, b)];
             if (ra < rb)
                 for (int k = ra + 1; k < rb; ++k)
-                    poly.v.push_back(order[start + k]);
+                    out.v.push_back(order[start + k]);
             else
                 for (int k = ra - 1; k > rb; --k)
-                    poly.v.push_back(order[start + k]);
+                    out.v.push_back(order[start + k]);
         }
         if (reversed[c])
-            std::reverse(poly.v.begin(), poly.v.end());
-        out.push_back(std::move(poly));
+            std::reverse(out.v.begin() + static_cast<std::ptrdiff_t>(begin), out.v.end());
+        out.start.push_back(static_cast<int>(out.v.size()));
     }
     return out;
 }
 
-// Every directed edge used as often as its reverse: the sorted list of the
-// edges equals the sorted list of their reverses.
-bool Paired(const std::vector<Polygon>& polygons)
+// Every directed edge used as often as its reverse. The edges of each pair of
+// points, sorted by the pair and then by direction, must split evenly.
+// pointCount bounds the point ids.
+template <class EdgesOf>
+bool Paired(size_t polygonCount, size_t pointCount, EdgesOf edgesOf)
 {
-    std::vector<uint64_t> forward, backward;
-    for (const Polygon& p : polygons)
-        for (size_t i = 0; i < p.v.size(); ++i) {
-            const int a = p.v[i], b = p.v[(i + 1) % p.v.size()];
-            forward.push_back(EdgeKey(a, b));
-            backward.push_back(EdgeKey(b, a));
-        }
-    std::sort(forward.begin(), forward.end());
-    std::sort(backward.begin(), backward.end());
-    return forward == backward;
+    const int shift = std::bit_width(pointCount);
+    std::vector<uint64_t> edges;
+    for (size_t i = 0; i < polygonCount; ++i)
+        edgesOf(i, [&](int a, int b) {
+            if (a != b)  // an edge from a point to itself pairs with itself
+                edges.push_back(PairKey(a, b, shift));
+        });
+    RadixSort(edges);
+    for (size_t g = 0; g < edges.size();) {
+        size_t e = g, backward = 0;
+        while (e < edges.size() && (edges[e] >> 1) == (edges[g] >> 1))
+            backward += edges[e++] & 1;
+        if (2 * backward != e - g)
+            return false;
+        g = e;
+    }
+    return true;
 }
 
-bool SolidIsClosed(const Solid& s, const Tables& tables)
+bool Paired(const Polygons& polygons, size_t pointCount)
 {
-    std::vector<std::pair<const Solid*, int>> all;
-    std::vector<Polygon> plain;
-    for (int i = 0; i < static_cast<int>(s.pieces.size()); ++i) {
-        all.emplace_back(&s, i);
-        plain.push_back({&s, i, s.pieces[i].v});
-    }
+    return Paired(polygons.Size(), pointCount, [&](size_t i, auto&& edge) {
+        const int begin = polygons.start[i], end = polygons.start[i + 1];
+        for (int k = begin; k < end; ++k)
+            edge(polygons.v[k], polygons.v[k + 1 < end ? k + 1 : begin]);
+    });
+}
+
+bool SolidIsClosed(Solid& s, const Tables& tables)
+{
     // Most operands pair as they are; T-junctions (left by faces dropped for
     // having no area on the lattice) need their points put into the edges.
-    return Paired(plain) || Paired(Assemble(all, std::vector<uint8_t>(all.size(), 0), tables));
+    const bool plain = Paired(s.tris.size(), tables.points.size(), [&](size_t i, auto&& edge) {
+        const Triangle& t = s.tris[i];
+        for (int c = 0; c < 3; ++c)
+            edge(t.point[c], t.point[(c + 1) % 3]);
+    });
+    if (plain)
+        return true;
+    s.pieces.clear();
+    s.corners.clear();
+    std::vector<std::pair<const Solid*, int>> all;
+    for (int i = 0; i < static_cast<int>(s.tris.size()); ++i) {
+        s.pieces.push_back({i, static_cast<int>(s.corners.size()), 3});
+        AddWholeTriangle(s.tris[i], s.corners);
+        all.emplace_back(&s, i);
+    }
+    return Paired(Assemble(all, std::vector<uint8_t>(all.size(), 0), tables), tables.points.size());
 }
 
 // --- classification --------------------------------------------------------------
@@ -503,11 +915,12 @@ enum class Region : uint8_t { Undecided, Outside, Inside, Same, Opposite };
 
 // A point strictly inside a convex piece: a weighted mean of three of its
 // corners with positive weights, homogeneous.
-std::array<Int512, 4> InteriorPoint(const Piece& p, const Tables& tables, int attempt)
+std::array<Int512, 4> InteriorPoint(const Solid& s, const Piece& p, const Tables& tables, int attempt)
 {
-    const size_t n = p.v.size();
+    const Corner* c = s.CornersOf(p);
+    const size_t n = static_cast<size_t>(p.count);
     const size_t k = 1 + static_cast<size_t>(attempt) % (n - 2);
-    const HPoint* v[3] = {&tables.points[p.v[0]], &tables.points[p.v[k]], &tables.points[p.v[k + 1]]};
+    const HPoint* v[3] = {&tables.points[c[0].v], &tables.points[c[k].v], &tables.points[c[k + 1].v]};
     static constexpr int kWeights[][3] = {{1, 1, 1}, {1, 2, 4}, {4, 1, 2}, {2, 4, 1}, {3, 5, 7}, {7, 3, 5}};
     const int* w = kWeights[(attempt / 3) % 6];
     const Int512 w01 = Int512(v[0]->c[3]) * Int512(v[1]->c[3]);
@@ -575,7 +988,7 @@ int InShadow(const Triangle& u, const std::array<Int512, 4>& q, int i, int j)
 Region ClassifyAt(const Solid& x, const Piece& p, const Solid& y, const Tables& tables, int attempt)
 {
     const Triangle& t = x.tris[p.tri];
-    const auto q = InteriorPoint(p, tables, attempt);
+    const auto q = InteriorPoint(x, p, tables, attempt);
     // On y's surface: inside a coplanar triangle.
     const int i = (t.axis + 1) % 3, j = (t.axis + 2) % 3;
     for (int ui : x.candidates[p.tri]) {
@@ -660,11 +1073,12 @@ bool Classify(const Solid& x, const Solid& y, const Tables& tables, std::vector<
             a = parent[a] = parent[parent[a]];
         return a;
     };
-    auto barrier = [&](const Piece& p, size_t e) {
-        if (p.cut[e])
+    auto barrier = [&](const Piece& p, int e) {
+        const Corner* c = x.CornersOf(p);
+        if (c[e].cut)
             return true;
-        const HPoint& a = tables.points[p.v[e]];
-        const HPoint& b = tables.points[p.v[(e + 1) % p.v.size()]];
+        const HPoint& a = tables.points[c[e].v];
+        const HPoint& b = tables.points[c[(e + 1) % p.count].v];
         for (int ui : x.candidates[p.tri]) {
             const Plane& s = y.tris[ui].plane;
             if (Side(s, a) == 0 && Side(s, b) == 0)
@@ -672,31 +1086,51 @@ bool Classify(const Solid& x, const Solid& y, const Tables& tables, std::vector<
         }
         return false;
     };
-    // The edges that join pieces of one region, sorted; each meets the piece
+    // The edges that join pieces of one region, sorted by their pair of
+    // points, then by direction, then by piece; each meets the first piece
     // holding its reverse.
+    const int shift = std::bit_width(tables.points.size());
     std::vector<std::pair<uint64_t, int>> open;
     for (int pi = 0; pi < n; ++pi) {
         const Piece& p = x.pieces[pi];
-        for (size_t e = 0; e < p.v.size(); ++e)
+        const Corner* c = x.CornersOf(p);
+        for (int e = 0; e < p.count; ++e)
             if (!barrier(p, e))
-                open.emplace_back(EdgeKey(p.v[e], p.v[(e + 1) % p.v.size()]), pi);
+                open.emplace_back(PairKey(c[e].v, c[(e + 1) % p.count].v, shift), pi);
     }
-    std::sort(open.begin(), open.end());
-    for (const auto& [key, pi] : open) {
-        const uint64_t reverse = (key << 32) | (key >> 32);
-        const auto other = std::lower_bound(open.begin(), open.end(), std::pair<uint64_t, int>{reverse, -1});
-        if (other != open.end() && other->first == reverse) {
-            const int a = find(pi), b = find(other->second);
-            if (a != b)
-                parent[std::max(a, b)] = std::min(a, b);
+    RadixSort(open, [](const std::pair<uint64_t, int>& o) { return o.first; });
+    auto join = [&](int pa, int pb) {
+        const int ra = find(pa), rb = find(pb);
+        if (ra != rb)
+            parent[std::max(ra, rb)] = std::min(ra, rb);
+    };
+    for (size_t g = 0; g < open.size();) {
+        size_t e = g;
+        while (e < open.size() && (open[e].first >> 1) == (open[g].first >> 1))
+            ++e;
+        // [g, m) runs from the smaller point, [m, e) from the larger.
+        size_t m = g;
+        while (m < e && (open[m].first & 1) == 0)
+            ++m;
+        const uint64_t pair = open[g].first >> 1;
+        const uint64_t lo = pair >> shift, hi = pair & ((uint64_t{1} << shift) - 1);
+        if (lo == hi) {
+            for (size_t k = g; k < e; ++k)  // an edge from a point to itself is its own reverse
+                join(open[k].second, open[g].second);
+        } else if (m > g && m < e) {
+            for (size_t k = g; k < m; ++k)
+                join(open[k].second, open[m].second);
+            for (size_t k = m; k < e; ++k)
+                join(open[k].second, open[g].second);
         }
+        g = e;
     }
     region.assign(n, Region::Undecided);
     // The pieces grouped by region, each group in piece order.
     std::vector<std::pair<int, int>> members(n);
     for (int pi = 0; pi < n; ++pi)
         members[pi] = {find(pi), pi};
-    std::sort(members.begin(), members.end());
+    RadixSort(members, [](const std::pair<int, int>& m) { return uint64_t(m.first); });
     constexpr int kAttempts = 18;
     for (size_t g = 0; g < members.size();) {
         size_t e = g;
@@ -741,17 +1175,22 @@ Vec2 TextureAt(const Solid& s, const Triangle& t, const HPoint& p)
     return {static_cast<float>(b0 * u0.u + b1 * u1.u + b2 * u2.u), static_cast<float>(b0 * u0.v + b1 * u1.v + b2 * u2.v)};
 }
 
-PolygonMesh BuildResult(const std::vector<Polygon>& polygons, const Tables& tables, const Lattice& lattice)
+PolygonMesh BuildResult(const Polygons& polygons, const Tables& tables, const Lattice& lattice)
 {
     PolygonMesh out;
     // One vertex per point, split where the texture coordinates differ.
     std::vector<int> firstVariant(tables.points.size(), -1), nextVariant;
     std::vector<int> indices;
-    for (const Polygon& poly : polygons) {
-        const Solid& s = *poly.solid;
-        const Triangle& t = s.tris[s.pieces[poly.piece].tri];
+    out.faceStart.reserve(polygons.Size() + 1);
+    out.faces.reserve(polygons.Size());
+    out.corners.reserve(polygons.v.size());
+    for (size_t c = 0; c < polygons.Size(); ++c) {
+        const auto [solid, piece] = polygons.source[c];
+        const Solid& s = *solid;
+        const Triangle& t = s.tris[s.pieces[piece].tri];
         indices.clear();
-        for (int id : poly.v) {
+        for (int k = polygons.start[c]; k < polygons.start[c + 1]; ++k) {
+            const int id = polygons.v[k];
             const Vec2 uv = TextureAt(s, t, tables.points[id]);
             int index = -1;
             for (int candidate = firstVariant[id]; candidate >= 0; candidate = nextVariant[candidate]) {
@@ -784,6 +1223,29 @@ Box BoxOf(const PolygonMesh& mesh)
     return b;
 }
 
+// Runs first here and second beside it on a thread of its own (here too
+// when no thread can be started); returns when both are done. The two must
+// not write anything the other touches.
+template <class First, class Second>
+void RunBoth(First&& first, Second&& second)
+{
+    std::thread worker;
+    try {
+        worker = std::thread([&] { second(); });
+    } catch (const std::system_error&) {
+        second();
+    }
+    struct Join {
+        std::thread& thread;
+        ~Join()
+        {
+            if (thread.joinable())
+                thread.join();
+        }
+    } join{worker};
+    first();
+}
+
 bool Keeps(BooleanKind kind, bool isA, Region r, bool& reverse)
 {
     reverse = false;
@@ -810,8 +1272,6 @@ bool IsClosedOnLattice(const PolygonMesh& mesh)
     Solid s;
     if (!ImportOperand(mesh, lattice, tables, s))
         return false;
-    for (int i = 0; i < static_cast<int>(s.tris.size()); ++i)
-        s.pieces.push_back(WholeTriangle(s.tris[i], i, tables));
     return !s.tris.empty() && SolidIsClosed(s, tables);
 }
 
@@ -828,19 +1288,34 @@ BooleanResult BooleanMeshes(BooleanKind kind, const PolygonMesh& a, const Polygo
     box.Add(BoxOf(b));
     const Lattice lattice = Lattice::Around(box);
     Tables tables;
-    tables.latticePointIds.reserve(a.positions.size() + b.positions.size());
-    tables.smallLineIds.reserve(3 * (a.positions.size() + b.positions.size()));
+    tables.latticePointIds.Reserve(a.positions.size() + b.positions.size());
+    tables.smallLineIds.Reserve(3 * (a.positions.size() + b.positions.size()));
+    // The operands are snapped at the same time. Then their points and lines
+    // are named in order, A's first, and the operand rules checked, while
+    // the hierarchies are built beside (from the triangles' boxes, which
+    // naming leaves alone).
     Solid sa, sb;
-    if (!ImportOperand(a, lattice, tables, sa) || !ImportOperand(b, lattice, tables, sb)) {
+    Snapped snappedA, snappedB;
+    bool snappedAOk = false, snappedBOk = false;
+    RunBoth([&] { snappedAOk = SnapOperand(a, lattice, sa, snappedA); },
+            [&] { snappedBOk = SnapOperand(b, lattice, sb, snappedB); });
+    if (!snappedAOk || !snappedBOk) {
         result.status = BooleanStatus::Failed;
         return result;
     }
-    // The operand rules, before any cutting.
-    for (Solid* s : {&sa, &sb}) {
-        for (int i = 0; i < static_cast<int>(s->tris.size()); ++i)
-            s->pieces.push_back(WholeTriangle(s->tris[i], i, tables));
-        s->closed = !s->tris.empty() && SolidIsClosed(*s, tables);
-    }
+    RunBoth(
+        [&] {
+            NameOperand(sa, snappedA, tables);
+            NameOperand(sb, snappedB, tables);
+            sa.closed = !sa.tris.empty() && SolidIsClosed(sa, tables);
+            sb.closed = !sb.tris.empty() && SolidIsClosed(sb, tables);
+        },
+        [&] {
+            sa.bvh.Build(sa.tris);
+            sb.bvh.Build(sb.tris);
+        });
+    sa.candidates.assign(sa.tris.size(), {});
+    sb.candidates.assign(sb.tris.size(), {});
     if (!sb.closed || (kind == BooleanKind::Union && !sa.closed)) {
         result.status = BooleanStatus::Illegal;
         return result;
@@ -872,8 +1347,16 @@ BooleanResult BooleanMeshes(BooleanKind kind, const PolygonMesh& a, const Polygo
     }
 
     std::vector<Region> ra, rb;
+    // The two classifications only read the solids and the tables: B's runs
+    // beside A's.
     const bool classifyB = sa.closed;
-    if (!Classify(sa, sb, tables, ra) || (classifyB && !Classify(sb, sa, tables, rb))) {
+    bool classifiedA = false, classifiedB = true;
+    RunBoth([&] { classifiedA = Classify(sa, sb, tables, ra); },
+            [&] {
+                if (classifyB)
+                    classifiedB = Classify(sb, sa, tables, rb);
+            });
+    if (!classifiedA || !classifiedB) {
         result.status = BooleanStatus::Failed;
         return result;
     }
@@ -894,14 +1377,18 @@ BooleanResult BooleanMeshes(BooleanKind kind, const PolygonMesh& a, const Polygo
                 reversed.push_back(reverse);
             }
         }
-    const std::vector<Polygon> polygons = Assemble(kept, reversed, tables);
-    // The check of the cut: with closed operands the result must be closed.
-    if (sa.closed && !Paired(polygons)) {
+    const Polygons polygons = Assemble(kept, reversed, tables);
+    // The check of the cut (with closed operands the result must be closed)
+    // runs beside the building of the mesh.
+    bool paired = true;
+    RunBoth([&] { result.mesh = BuildResult(polygons, tables, lattice); },
+            [&] { paired = !sa.closed || Paired(polygons, tables.points.size()); });
+    if (!paired) {
+        result.mesh = {};
         result.status = BooleanStatus::Failed;
         return result;
     }
-    result.mesh = BuildResult(polygons, tables, lattice);
-    result.status = polygons.empty() ? BooleanStatus::Empty : BooleanStatus::Done;
+    result.status = polygons.Size() == 0 ? BooleanStatus::Empty : BooleanStatus::Done;
     return result;
 }
 

@@ -22,8 +22,11 @@ template <size_t N>
 void DivideByCommonFactor(std::array<i128, N>& v)
 {
     u128 g = 0;
-    for (i128 x : v)
+    for (i128 x : v) {
         g = Gcd(g, Abs128(x));
+        if (g == 1)
+            return;
+    }
     if (g > 1)
         for (i128& x : v)
             x /= static_cast<i128>(g);

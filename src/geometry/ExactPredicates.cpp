@@ -14,12 +14,44 @@ int CountTrailingZeros(u128 v)
 
 } // namespace
 
+uint64_t Gcd64(uint64_t a, uint64_t b)
+{
+    if (a == 0)
+        return b;
+    if (b == 0)
+        return a;
+    const int shift = __builtin_ctzll(a | b);
+    a >>= __builtin_ctzll(a);
+    while (b != 0) {
+        b >>= __builtin_ctzll(b);
+        if (a > b) {
+            const uint64_t t = a;
+            a = b;
+            b = t;
+        }
+        b -= a;
+    }
+    return a << shift;
+}
+
 u128 Gcd(u128 a, u128 b)
 {
     if (a == 0)
         return b;
     if (b == 0)
         return a;
+    // Most numbers here are small, or one of the two is: one remainder brings
+    // both below 2^64, where the binary method runs on machine words.
+    if (a > b) {
+        const u128 t = a;
+        a = b;
+        b = t;
+    }
+    if ((a >> 64) == 0) {
+        if ((b >> 64) != 0)
+            b %= a;
+        return Gcd64(static_cast<uint64_t>(a), static_cast<uint64_t>(b));
+    }
     const int shift = CountTrailingZeros(a | b);
     a >>= CountTrailingZeros(a);
     while (b != 0) {
@@ -94,6 +126,11 @@ int Int512::Sign() const
 
 int CompareFractions(i128 a, i128 b, i128 c, i128 d)
 {
+    // Numbers that fit a machine word (lattice points, weight 1) have
+    // products that fit 128 bits.
+    auto word = [](i128 v) { return v >= INT64_MIN && v <= INT64_MAX; };
+    if (word(a) && word(b) && word(c) && word(d))
+        return Sign(a * d - c * b);
     return (Int512(a) * Int512(d) - Int512(c) * Int512(b)).Sign();
 }
 

@@ -19,8 +19,9 @@ __extension__ typedef unsigned __int128 u128;
 
 inline u128 Abs128(i128 v) { return v < 0 ? u128(0) - u128(v) : u128(v); }
 
-// Greatest common divisor (binary method); Gcd(0, 0) is 0.
+// Greatest common divisor; Gcd(0, 0) is 0.
 u128 Gcd(u128 a, u128 b);
+uint64_t Gcd64(uint64_t a, uint64_t b);
 
 // A fixed 512-bit two's complement integer: add, subtract, multiply and sign.
 // Results are exact as long as they stay below 2^511 in magnitude, which the
