@@ -36,12 +36,14 @@ test-asan: deps
 	ctest --preset asan -j $(JOBS) -L core
 
 # ThreadSanitizer on the code that runs threads: the autosave writer, the
-# render gate and the controller's link, and the video encoder's worker.
+# render gate and the controller's link, the video encoder's worker, and the
+# boolean cutter's second thread.
 test-tsan: deps
 	cmake --preset tsan
-	cmake --build --preset tsan -j $(JOBS) --target app_tests anim_tests
+	cmake --build --preset tsan -j $(JOBS) --target app_tests anim_tests geometry_tests
 	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/app_tests --gtest_filter='DocumentCommands*:Autosave*:RenderGate*:Controller*'
 	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/anim_tests --gtest_filter='AnimationExport*'
+	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/geometry_tests --gtest_filter='Boolean*'
 
 bench: deps
 	cmake --preset release
