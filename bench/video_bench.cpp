@@ -84,6 +84,8 @@ struct Fixture {
         ::rmdir(folder.c_str());
         if (renderer)
             renderer->Context().MakeCurrent();
+        // The capture's kept device lives on the renderer's context.
+        editor.views.ReleaseCaptureDevice();
     }
     ViewRecord& View() { return editor.views.Viewport(1); }
     Image RenderFrame(Device& device, int frame)
