@@ -261,8 +261,8 @@ bool AnimationExportRun::Step()
     device_.Clear(*scene.World());
     device_.Render(*scene.World(), camera_, view_);
     device_.Update();
-    Image picture = device_.ReadPixels();
-    if (picture.width != job_.width || picture.height != job_.height || !IsValidImage(picture)) {
+    auto picture = std::make_shared<const Image>(device_.ReadPixels());
+    if (picture->width != job_.width || picture->height != job_.height || !IsValidImage(*picture)) {
         error_ = "the frame could not be rendered";
         failed_ = true;
         return false;
@@ -279,6 +279,12 @@ bool AnimationExportRun::Step()
     ++queued_;
     ++next_;
     return next_ <= job_.last && !cancelled_.load();
+}
+
+const Image& AnimationExportRun::LastPicture() const
+{
+    static const Image kNone;
+    return last_ ? *last_ : kNone;
 }
 
 AviExportOutcome AnimationExportRun::Finish()

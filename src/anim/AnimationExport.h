@@ -165,7 +165,7 @@ public:
     // The status line for the frame rendered last.
     const std::string& Status() const { return status_; }
     // The picture rendered last (empty before the first).
-    const Image& LastPicture() const { return last_; }
+    const Image& LastPicture() const;
     // Frames handed to the writer.
     int FramesQueued() const { return queued_; }
     // Why the run failed, when it did.
@@ -194,7 +194,7 @@ private:
     bool finished_ = false;
     std::string status_;
     std::string error_;
-    Image last_;
+    std::shared_ptr<const Image> last_;  // shared with the writer's queue
 };
 
 } // namespace corvid

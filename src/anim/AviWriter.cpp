@@ -19,6 +19,7 @@ extern "C" {
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace corvid {
 
@@ -36,8 +37,8 @@ constexpr CodecEntry kCodecs[] = {
     {{AviCodec::MotionJpeg, "Motion JPEG", "mjpeg"}, AV_CODEC_ID_MJPEG},
 };
 
-// Frames waiting for the worker; two keep it busy while the next renders.
-constexpr size_t kQueueCapacity = 3;
+// The most encoders that work on frames side by side.
+constexpr unsigned kMaxLanes = 4;
 
 std::string AvError(int code)
 {
@@ -76,36 +77,141 @@ int AviFrameRate(int requested)
     return requested > 0 ? requested : 15;
 }
 
-struct AviWriter::Impl {
-    ~Impl() { Stop(); Close(); }
+// One encoder and what it works with. Every lane has its own, so that lanes
+// can code frames at the same time.
+struct Lane {
+    ~Lane()
+    {
+        avcodec_free_context(&encoder);
+        av_frame_free(&frame);
+        av_frame_free(&source);
+        av_packet_free(&packet);
+        sws_freeContext(scaler);
+        for (AVPacket*& p : ready)
+            av_packet_free(&p);
+    }
 
-    // --- set up on the caller's thread before the worker starts ---
     AVCodecContext* encoder = nullptr;
-    AVFormatContext* format = nullptr;
-    AVStream* stream = nullptr;
     AVFrame* frame = nullptr;
     AVFrame* source = nullptr;  // the RGBA picture, for swscale
     AVPacket* packet = nullptr;
     SwsContext* scaler = nullptr;
+    bool used = false;               // the encoder has coded a frame
+    std::vector<AVPacket*> ready;    // coded, not yet written
+    std::thread thread;
+};
+
+struct AviWriter::Impl {
+    ~Impl() { Stop(); Close(); }
+
+    // --- set up on the caller's thread before the lanes start ---
+    const AVCodec* encoderCodec = nullptr;
+    AVFormatContext* format = nullptr;
+    AVStream* stream = nullptr;
     AviCodec codec = AviCodec::FullFrames;
-    int width = 0, height = 0;
+    int width = 0, height = 0, frameRate = 15;
+    // A fresh encoder for every frame (see Open).
+    bool freshEncoders = false;
+    std::vector<std::unique_ptr<Lane>> lanes;
+    size_t capacity = 2;  // frames waiting in the queue
     std::string tempPath;
+    int fd = -1;  // the temporary file, for its write-back
     bool headerWritten = false;
 
-    // --- shared with the worker ---
+    // --- shared with the lanes ---
     std::mutex mutex;
     std::condition_variable changed;
-    std::deque<Image> queue;
+    std::deque<std::pair<long, std::shared_ptr<const Image>>> queue;
+    long queued = 0;      // frames handed over
+    long committed = 0;   // frames written, in order: the next one to write
     bool closing = false;  // no more frames come
     bool failed = false;   // a frame could not be encoded or written
     std::string failure;
     std::atomic<long> written{0};
-    std::thread worker;
 
-    // Fills frame from an RGBA picture. Uncompressed frames are stored as
-    // the AVI reader expects them: BGR, bottom row first.
-    void Fill(const Image& picture)
+    // An encoder for width x height pictures; the reason when it cannot be
+    // opened (unsupported tells a refused picture format from the rest).
+    std::optional<std::string> OpenEncoder(Lane& lane, bool* unsupported = nullptr)
     {
+        avcodec_free_context(&lane.encoder);
+        lane.used = false;
+        AVCodecContext* c = avcodec_alloc_context3(encoderCodec);
+        lane.encoder = c;
+        if (!c)
+            return std::string("out of memory");
+        c->width = width;
+        c->height = height;
+        c->time_base = AVRational{1, frameRate};
+        c->framerate = AVRational{frameRate, 1};
+        c->gop_size = 1;
+        c->keyint_min = 1;
+        c->max_b_frames = 0;
+        switch (codec) {
+        case AviCodec::FullFrames:
+            c->pix_fmt = AV_PIX_FMT_BGR24;
+            break;
+        case AviCodec::MotionJpeg:
+            c->pix_fmt = AV_PIX_FMT_YUVJ420P;
+            c->flags |= AV_CODEC_FLAG_QSCALE;
+            c->global_quality = FF_QP2LAMBDA * 3;
+            break;
+        default:
+            c->pix_fmt = encoderCodec->pix_fmts ? encoderCodec->pix_fmts[0] : AV_PIX_FMT_RGB24;
+            break;
+        }
+        // One thread each: the lanes are the encoders' threads, and some
+        // encoders would hold frames back for their own.
+        c->thread_count = 1;
+        if (format && (format->oformat->flags & AVFMT_GLOBALHEADER))
+            c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        const int code = avcodec_open2(c, encoderCodec, nullptr);
+        if (code < 0) {
+            if (unsupported)
+                *unsupported = true;
+            return "the compressor refuses " + std::to_string(width) + " x " + std::to_string(height) +
+                   " pictures: " + AvError(code);
+        }
+        return std::nullopt;
+    }
+
+    // The lane's encoder, frames, packet and converter.
+    std::optional<std::string> OpenLane(Lane& lane, bool* unsupported = nullptr)
+    {
+        if (auto problem = OpenEncoder(lane, unsupported))
+            return problem;
+        lane.frame = av_frame_alloc();
+        lane.packet = av_packet_alloc();
+        if (!lane.frame || !lane.packet)
+            return std::string("out of memory");
+        lane.frame->format = lane.encoder->pix_fmt;
+        lane.frame->width = width;
+        lane.frame->height = height;
+        if (av_frame_get_buffer(lane.frame, 0) < 0)
+            return std::string("out of memory");
+        if (codec != AviCodec::FullFrames) {
+            lane.scaler = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, lane.encoder->pix_fmt,
+                                         SWS_POINT, nullptr, nullptr, nullptr);
+            lane.source = av_frame_alloc();
+            if (!lane.scaler || !lane.source) {
+                if (unsupported)
+                    *unsupported = true;
+                return std::string("cannot convert pictures for this compressor");
+            }
+            lane.source->format = AV_PIX_FMT_RGBA;
+            lane.source->width = width;
+            lane.source->height = height;
+            if (av_frame_get_buffer(lane.source, 0) < 0)
+                return std::string("out of memory");
+            std::memset(lane.source->buf[0]->data, 0, lane.source->buf[0]->size);
+        }
+        return std::nullopt;
+    }
+
+    // Fills the lane's frame from an RGBA picture. Uncompressed frames are
+    // stored as the AVI reader expects them: BGR, bottom row first.
+    void Fill(Lane& lane, const Image& picture)
+    {
+        AVFrame* frame = lane.frame;
         if (codec == AviCodec::FullFrames) {
             for (int y = 0; y < height; ++y) {
                 const uint8_t* src = &picture.rgba[static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) * 4];
@@ -119,72 +225,138 @@ struct AviWriter::Impl {
             return;
         }
         // swscale reads past the end of its rows: it gets a padded copy.
+        AVFrame* source = lane.source;
         for (int y = 0; y < height; ++y)
             std::memcpy(source->data[0] + static_cast<ptrdiff_t>(y) * source->linesize[0],
                         &picture.rgba[static_cast<size_t>(y) * static_cast<size_t>(width) * 4],
                         static_cast<size_t>(width) * 4);
-        sws_scale(scaler, source->data, source->linesize, 0, height, frame->data, frame->linesize);
+        sws_scale(lane.scaler, source->data, source->linesize, 0, height, frame->data, frame->linesize);
     }
 
-    // Sends frame (null: drain) to the encoder and writes what comes out.
-    // The reason on failure.
-    std::optional<std::string> Encode(AVFrame* input)
+    // Sends input (null: drain) to the lane's encoder and keeps what comes
+    // out in lane.ready. The reason on failure.
+    std::optional<std::string> Encode(Lane& lane, AVFrame* input)
     {
-        int code = avcodec_send_frame(encoder, input);
+        int code = avcodec_send_frame(lane.encoder, input);
         if (code < 0)
             return "cannot encode a frame: " + AvError(code);
         for (;;) {
-            code = avcodec_receive_packet(encoder, packet);
+            code = avcodec_receive_packet(lane.encoder, lane.packet);
             if (code == AVERROR(EAGAIN) || code == AVERROR_EOF)
                 return std::nullopt;
             if (code < 0)
                 return "cannot encode a frame: " + AvError(code);
-            // Every frame stands alone.
-            packet->flags |= AV_PKT_FLAG_KEY;
-            packet->stream_index = stream->index;
-            av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
-            code = av_interleaved_write_frame(format, packet);
-            av_packet_unref(packet);
-            if (code < 0)
-                return "cannot write a frame: " + AvError(code);
+            AVPacket* kept = av_packet_alloc();
+            if (!kept) {
+                av_packet_unref(lane.packet);
+                return std::string("out of memory");
+            }
+            av_packet_move_ref(kept, lane.packet);
+            lane.ready.push_back(kept);
         }
     }
 
-    void Run()
+    // Writes the lane's coded packets into the file. Only the lane whose turn
+    // it is (or the caller once the lanes stopped) calls this.
+    std::optional<std::string> WriteReady(Lane& lane)
     {
-        long index = 0;
+        std::optional<std::string> problem;
+        for (AVPacket*& p : lane.ready) {
+            if (!problem) {
+                // Every frame stands alone.
+                p->flags |= AV_PKT_FLAG_KEY;
+                p->stream_index = stream->index;
+                av_packet_rescale_ts(p, lane.encoder->time_base, stream->time_base);
+                const int code = av_interleaved_write_frame(format, p);
+                if (code < 0)
+                    problem = "cannot write a frame: " + AvError(code);
+            }
+            av_packet_free(&p);
+        }
+        lane.ready.clear();
+        return problem;
+    }
+
+    // Codes one frame on the lane.
+    std::optional<std::string> Code(Lane& lane, const Image& picture, long index)
+    {
+        if (freshEncoders && lane.used) {
+            if (auto problem = OpenEncoder(lane))
+                return problem;
+        }
+        if (av_frame_make_writable(lane.frame) < 0)
+            return std::string("out of memory");
+        Fill(lane, picture);
+        lane.frame->pts = index;
+        lane.frame->pict_type = AV_PICTURE_TYPE_I;
+        lane.frame->key_frame = 1;
+        lane.used = true;
+        return Encode(lane, lane.frame);
+    }
+
+    void Fail(const std::string& problem)
+    {
+        std::lock_guard lock(mutex);
+        if (!failed) {
+            failed = true;
+            failure = problem;
+        }
+        queue.clear();
+        changed.notify_all();
+    }
+
+    // A lane: takes the next frame, codes it, waits for its turn and writes
+    // it. Frames are written in the order they were handed over.
+    void Run(Lane& lane)
+    {
         for (;;) {
-            Image picture;
+            long index = 0;
+            std::shared_ptr<const Image> picture;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return !queue.empty() || closing; });
-                if (queue.empty())
+                changed.wait(lock, [&] { return !queue.empty() || closing || failed; });
+                if (failed || queue.empty())
                     return;
-                picture = std::move(queue.front());
+                index = queue.front().first;
+                picture = std::move(queue.front().second);
                 queue.pop_front();
                 changed.notify_all();
             }
-            std::optional<std::string> problem;
-            if (av_frame_make_writable(frame) < 0) {
-                problem = "out of memory";
-            } else {
-                Fill(picture);
-                frame->pts = index;
-                frame->pict_type = AV_PICTURE_TYPE_I;
-                frame->key_frame = 1;
-                problem = Encode(frame);
-            }
+            std::optional<std::string> problem = Code(lane, *picture, index);
+            picture.reset();
             if (problem) {
-                std::lock_guard lock(mutex);
-                failed = true;
-                failure = *problem;
-                queue.clear();
-                changed.notify_all();
+                Fail(*problem);
                 return;
             }
-            ++index;
-            written.store(index);
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return committed == index || failed; });
+                if (failed)
+                    return;
+            }
+            problem = WriteReady(lane);
+            if (problem) {
+                Fail(*problem);
+                return;
+            }
+            StartWriteBack();
+            {
+                std::lock_guard lock(mutex);
+                committed = index + 1;
+                written.store(committed);
+            }
+            changed.notify_all();
         }
+    }
+
+    // Lets the system start writing what the file holds so far, so that
+    // little is left for the fsync at the end.
+    void StartWriteBack() const
+    {
+#ifdef SYNC_FILE_RANGE_WRITE
+        if (fd >= 0)
+            (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
     }
 
     void Stop()
@@ -194,8 +366,9 @@ struct AviWriter::Impl {
             closing = true;
         }
         changed.notify_all();
-        if (worker.joinable())
-            worker.join();
+        for (auto& lane : lanes)
+            if (lane->thread.joinable())
+                lane->thread.join();
     }
 
     // Releases everything FFmpeg holds; the temporary file stays.
@@ -205,12 +378,10 @@ struct AviWriter::Impl {
             avio_closep(&format->pb);
         avformat_free_context(format);
         format = nullptr;
-        avcodec_free_context(&encoder);
-        av_frame_free(&frame);
-        av_frame_free(&source);
-        av_packet_free(&packet);
-        sws_freeContext(scaler);
-        scaler = nullptr;
+        lanes.clear();
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
     }
 
     void RemoveTemporary()
@@ -238,6 +409,11 @@ long AviWriter::FramesWritten() const
     return impl_ ? impl_->written.load() : 0;
 }
 
+void AviWriter::SetLanes(int lanes)
+{
+    lanes_ = lanes;
+}
+
 AviOpenStatus AviWriter::Open(AviCodec codec, int width, int height, std::string* error)
 {
     Abandon();
@@ -249,46 +425,16 @@ AviOpenStatus AviWriter::Open(AviCodec codec, int width, int height, std::string
     impl->codec = codec;
     impl->width = width;
     impl->height = height;
+    impl->frameRate = frameRate_;
     const CodecEntry* entry = nullptr;
     for (const CodecEntry& e : kCodecs)
         if (e.info.codec == codec)
             entry = &e;
-    const AVCodec* encoderCodec = entry ? avcodec_find_encoder(entry->id) : nullptr;
-    if (!encoderCodec) {
+    impl->encoderCodec = entry ? avcodec_find_encoder(entry->id) : nullptr;
+    if (!impl->encoderCodec) {
         SetError(error, "this compressor is not available");
         return AviOpenStatus::Unsupported;
     }
-
-    // The encoder first: a compressor that refuses the size leaves no file.
-    AVCodecContext* c = avcodec_alloc_context3(encoderCodec);
-    impl->encoder = c;
-    if (!c) {
-        SetError(error, "out of memory");
-        return AviOpenStatus::CannotOpen;
-    }
-    c->width = width;
-    c->height = height;
-    c->time_base = AVRational{1, frameRate_};
-    c->framerate = AVRational{frameRate_, 1};
-    c->gop_size = 1;
-    c->keyint_min = 1;
-    c->max_b_frames = 0;
-    switch (codec) {
-    case AviCodec::FullFrames:
-        c->pix_fmt = AV_PIX_FMT_BGR24;
-        break;
-    case AviCodec::MotionJpeg:
-        c->pix_fmt = AV_PIX_FMT_YUVJ420P;
-        c->flags |= AV_CODEC_FLAG_QSCALE;
-        c->global_quality = FF_QP2LAMBDA * 3;
-        break;
-    default:
-        c->pix_fmt = encoderCodec->pix_fmts ? encoderCodec->pix_fmts[0] : AV_PIX_FMT_RGB24;
-        break;
-    }
-    // One thread: the worker is the encoder's thread, and some encoders
-    // would hold frames back for their own.
-    c->thread_count = 1;
     // The library's own log would print its notes (pixel format remarks, a
     // refused size) on the editor's standard error; every failure reaches
     // the person through the status returned here instead.
@@ -299,45 +445,37 @@ AviOpenStatus AviWriter::Open(AviCodec codec, int width, int height, std::string
         SetError(error, "cannot make an AVI file: " + AvError(code));
         return AviOpenStatus::CannotOpen;
     }
-    if (impl->format->oformat->flags & AVFMT_GLOBALHEADER)
-        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    code = avcodec_open2(c, encoderCodec, nullptr);
-    if (code < 0) {
-        SetError(error, "the compressor refuses " + std::to_string(width) + " x " + std::to_string(height) +
-                            " pictures: " + AvError(code));
-        return AviOpenStatus::Unsupported;
-    }
 
-    impl->frame = av_frame_alloc();
-    impl->packet = av_packet_alloc();
-    if (!impl->frame || !impl->packet) {
-        SetError(error, "out of memory");
-        return AviOpenStatus::CannotOpen;
+    // Uncompressed, Motion JPEG and MS Video 1 frames are coded each on its
+    // own, so several lanes can code them side by side; they are written in
+    // order all the same. MS Video 1 carries its last picture and a random
+    // generator from one frame to the next (a frame after the first may skip
+    // blocks of the one before, and its colours depend on the frames coded
+    // before it): each of its frames gets a fresh encoder, which makes every
+    // frame a key frame of its own and the file the same on any number of
+    // lanes. Other compressors keep one lane and one encoder.
+    const bool standalone = codec == AviCodec::FullFrames || codec == AviCodec::MotionJpeg ||
+                            codec == AviCodec::MsVideo1;
+    impl->freshEncoders = codec == AviCodec::MsVideo1;
+    unsigned laneCount = 1;
+    if (standalone && !(impl->encoderCodec->capabilities & AV_CODEC_CAP_DELAY)) {
+        laneCount = lanes_ > 0 ? static_cast<unsigned>(lanes_) : std::max(1u, std::thread::hardware_concurrency());
+        laneCount = std::min(laneCount, kMaxLanes);
     }
-    impl->frame->format = c->pix_fmt;
-    impl->frame->width = width;
-    impl->frame->height = height;
-    if (av_frame_get_buffer(impl->frame, 0) < 0) {
-        SetError(error, "out of memory");
-        return AviOpenStatus::CannotOpen;
-    }
-    if (codec != AviCodec::FullFrames) {
-        impl->scaler = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, c->pix_fmt, SWS_POINT, nullptr,
-                                      nullptr, nullptr);
-        impl->source = av_frame_alloc();
-        if (!impl->scaler || !impl->source) {
-            SetError(error, "cannot convert pictures for this compressor");
-            return AviOpenStatus::Unsupported;
+    // A frame for each lane and one more waiting keep the lanes busy while
+    // the next frame renders.
+    impl->capacity = laneCount + 1;
+
+    // The encoders first: a compressor that refuses the size leaves no file.
+    for (unsigned i = 0; i < laneCount; ++i) {
+        impl->lanes.push_back(std::make_unique<Lane>());
+        bool unsupported = false;
+        if (auto problem = impl->OpenLane(*impl->lanes.back(), &unsupported)) {
+            SetError(error, *problem);
+            return unsupported ? AviOpenStatus::Unsupported : AviOpenStatus::CannotOpen;
         }
-        impl->source->format = AV_PIX_FMT_RGBA;
-        impl->source->width = width;
-        impl->source->height = height;
-        if (av_frame_get_buffer(impl->source, 0) < 0) {
-            SetError(error, "out of memory");
-            return AviOpenStatus::CannotOpen;
-        }
-        std::memset(impl->source->buf[0]->data, 0, impl->source->buf[0]->size);
     }
+    AVCodecContext* c = impl->lanes.front()->encoder;
 
     impl->stream = avformat_new_stream(impl->format, nullptr);
     if (!impl->stream || avcodec_parameters_from_context(impl->stream->codecpar, c) < 0) {
@@ -361,7 +499,7 @@ AviOpenStatus AviWriter::Open(AviCodec codec, int width, int height, std::string
     }
 
     // The temporary file beside the target, with the permissions of the file
-    // it replaces.
+    // it replaces. Its descriptor stays open for the write-back.
     std::string pattern = path_ + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -373,11 +511,12 @@ AviOpenStatus AviWriter::Open(AviCodec codec, int width, int height, std::string
     struct stat old {};
     const mode_t mode = ::stat(path_.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     (void)::fchmod(fd, mode);
-    ::close(fd);
+    impl->fd = fd;
     impl->tempPath = name.data();
     code = avio_open(&impl->format->pb, ("file:" + impl->tempPath).c_str(), AVIO_FLAG_WRITE);
     if (code < 0) {
         SetError(error, AvError(code));
+        impl->Close();
         impl->RemoveTemporary();
         return AviOpenStatus::CannotOpen;
     }
@@ -390,20 +529,29 @@ AviOpenStatus AviWriter::Open(AviCodec codec, int width, int height, std::string
     }
     impl->headerWritten = true;
     Impl* raw = impl.get();
-    impl->worker = std::thread([raw] { raw->Run(); });
+    for (auto& lane : impl->lanes) {
+        Lane* l = lane.get();
+        l->thread = std::thread([raw, l] { raw->Run(*l); });
+    }
     impl_ = std::move(impl);
     return AviOpenStatus::Opened;
 }
 
 bool AviWriter::AddFrame(Image picture)
 {
-    if (!IsOpen() || picture.width != impl_->width || picture.height != impl_->height || !IsValidImage(picture))
+    return AddFrame(std::make_shared<const Image>(std::move(picture)));
+}
+
+bool AviWriter::AddFrame(std::shared_ptr<const Image> picture)
+{
+    if (!IsOpen() || !picture || picture->width != impl_->width || picture->height != impl_->height ||
+        !IsValidImage(*picture))
         return false;
     std::unique_lock lock(impl_->mutex);
-    impl_->changed.wait(lock, [&] { return impl_->queue.size() < kQueueCapacity || impl_->failed; });
+    impl_->changed.wait(lock, [&] { return impl_->queue.size() < impl_->capacity || impl_->failed; });
     if (impl_->failed || impl_->closing)
         return false;
-    impl_->queue.push_back(std::move(picture));
+    impl_->queue.emplace_back(impl_->queued++, std::move(picture));
     impl_->changed.notify_all();
     return true;
 }
@@ -419,8 +567,13 @@ bool AviWriter::Finish(std::string* error)
     std::optional<std::string> problem;
     if (impl.failed)
         problem = impl.failure;
-    if (!problem)
-        problem = impl.Encode(nullptr);
+    // What the encoders still hold (only a lone encoder holds frames back).
+    for (auto& lane : impl.lanes) {
+        if (!problem)
+            problem = impl.Encode(*lane, nullptr);
+        if (!problem)
+            problem = impl.WriteReady(*lane);
+    }
     if (!problem) {
         const int code = av_write_trailer(impl.format);
         if (code < 0)
@@ -431,13 +584,8 @@ bool AviWriter::Finish(std::string* error)
         if (code < 0)
             problem = "cannot close the file: " + AvError(code);
     }
-    if (!problem) {
-        const int fd = ::open(impl.tempPath.c_str(), O_WRONLY);
-        if (fd < 0 || ::fsync(fd) != 0)
-            problem = std::strerror(errno);
-        if (fd >= 0)
-            ::close(fd);
-    }
+    if (!problem && ::fsync(impl.fd) != 0)
+        problem = std::strerror(errno);
     if (!problem && ::rename(impl.tempPath.c_str(), path_.c_str()) != 0)
         problem = std::strerror(errno);
     if (problem) {

@@ -6,10 +6,14 @@
 // destroyed or abandoned before that removes the temporary file, so whatever
 // was at the target stays as it was.
 //
-// Frames are handed over on the caller's thread and encoded on a worker
-// through a short queue: AddFrame returns as soon as the frame is queued
-// (waiting while the queue is full), so rendering the next frame overlaps
-// with encoding the last. FFmpeg's types stay inside AviWriter.cpp.
+// Frames are handed over on the caller's thread and encoded on workers
+// ("lanes") through a short queue: AddFrame returns as soon as the frame is
+// queued (waiting while the queue is full), so rendering the next frame
+// overlaps with encoding the last ones. Compressors whose frames are coded
+// each on its own (uncompressed, Motion JPEG, MS Video 1) get a lane per
+// processor, up to four, each with its own encoder; the frames are written in
+// the order they came all the same. FFmpeg's types stay inside
+// AviWriter.cpp.
 
 #include "platform/ImageService.h"
 
@@ -55,6 +59,9 @@ public:
 
     const std::string& Path() const { return path_; }
     int FrameRate() const { return frameRate_; }
+    // The lanes the next Open makes for a compressor that can have several
+    // (0, the default: one per processor, up to four).
+    void SetLanes(int lanes);
 
     // Makes the encoder for width x height pictures and the temporary file,
     // writes the header and starts the worker. Unsupported leaves nothing
@@ -66,6 +73,9 @@ public:
     // the next key frame. False once any frame failed to encode or write, or
     // for a picture of another size; nothing more is written then.
     bool AddFrame(Image picture);
+    // The same for a picture the caller keeps looking at: the writer only
+    // reads it.
+    bool AddFrame(std::shared_ptr<const Image> picture);
     // Frames the worker has written so far.
     long FramesWritten() const;
 
@@ -81,6 +91,7 @@ private:
     struct Impl;
     std::string path_;
     int frameRate_;
+    int lanes_ = 0;
     std::unique_ptr<Impl> impl_;
 };
 

@@ -24,6 +24,8 @@ void Editor::NewScene()
 {
     transport.Stop();
     tools.FinishGesture();
+    // The kept capture device holds the old scene's meshes and textures.
+    views.ReleaseCaptureDevice();
     scene.NewScene();
     views.RestoreStandardViews();
     transport.Reset();

@@ -455,10 +455,12 @@ bool WriteAll(int fd, const uint8_t* data, size_t size)
     return true;
 }
 
-// Writes bytes to a temporary file in path's folder and renames it over path.
-// On failure error (when given) gets the system's reason for the step that
-// failed.
-bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error = nullptr)
+// Writes a temporary file in path's folder through write (given its
+// descriptor; false with errno set on failure) and renames it over path. On
+// failure error (when given) gets the system's reason for the step that
+// failed, and the temporary file is gone.
+template <typename Write>
+bool ReplaceFileWith(const std::string& path, Write&& write, std::string* error = nullptr)
 {
     auto fail = [error](int code) {
         SetError(error, std::strerror(code));
@@ -474,7 +476,7 @@ bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std
     struct stat old {};
     mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     int code = 0;
-    if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes.data(), bytes.size()) || ::fsync(fd) != 0)
+    if (::fchmod(fd, mode) != 0 || !write(fd) || ::fsync(fd) != 0)
         code = errno;
     if (::close(fd) != 0 && code == 0)
         code = errno;
@@ -484,6 +486,55 @@ bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std
         return true;
     ::unlink(name.data());
     return fail(code);
+}
+
+bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error = nullptr)
+{
+    return ReplaceFileWith(path, [&bytes](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); }, error);
+}
+
+void PutLittle(uint8_t* at, uint32_t value, int count)
+{
+    for (int i = 0; i < count; ++i)
+        at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// Writes image as a 24-bit BMP (bottom row first, BGR, rows padded to four
+// bytes, no compression) straight from its RGBA rows, a block of rows at a
+// time.
+bool WriteBmp(int fd, const Image& image)
+{
+    const size_t width = static_cast<size_t>(image.width);
+    const size_t row = (width * 3 + 3) / 4 * 4;
+    const size_t pixelBytes = row * static_cast<size_t>(image.height);
+    uint8_t header[54] = {'B', 'M'};
+    PutLittle(header + 2, static_cast<uint32_t>(54 + pixelBytes), 4);
+    PutLittle(header + 10, 54, 4);  // the pixels right after the two headers
+    PutLittle(header + 14, 40, 4);  // the information header's size
+    PutLittle(header + 18, static_cast<uint32_t>(image.width), 4);
+    PutLittle(header + 22, static_cast<uint32_t>(image.height), 4);  // positive: bottom up
+    PutLittle(header + 26, 1, 2);   // planes
+    PutLittle(header + 28, 24, 2);  // bits per pixel
+    if (!WriteAll(fd, header, sizeof header))
+        return false;
+
+    const size_t rowsPerBlock = std::max<size_t>(1, (size_t{256} << 10) / row);
+    std::vector<uint8_t> block(std::min(rowsPerBlock, static_cast<size_t>(image.height)) * row, 0);
+    for (int y = image.height - 1; y >= 0;) {
+        uint8_t* out = block.data();
+        for (size_t r = 0; r < rowsPerBlock && y >= 0; ++r, --y, out += row) {
+            const uint8_t* in = &image.rgba[static_cast<size_t>(y) * width * 4];
+            uint8_t* d = out;
+            for (size_t x = 0; x < width; ++x, in += 4, d += 3) {
+                d[0] = in[2];
+                d[1] = in[1];
+                d[2] = in[0];
+            }
+        }
+        if (!WriteAll(fd, block.data(), static_cast<size_t>(out - block.data())))
+            return false;
+    }
+    return true;
 }
 
 // The image's pixels as RGB, alpha dropped.
@@ -598,13 +649,11 @@ bool WriteImageFile(const Image& image, const std::string& path, ImageFileType t
     }
     if (!CheckSize(image.width, image.height, ImageLimits{}, error))
         return false;
+    if (type == ImageFileType::Bmp)
+        return ReplaceFileWith(path, [&image](int fd) { return WriteBmp(fd, image); }, error);
     const std::vector<uint8_t> rgb = RgbOf(image);
     std::vector<uint8_t> file;
-    const bool encoded =
-        type == ImageFileType::Png
-            ? stbi_write_png_to_func(AppendBytes, &file, image.width, image.height, 3, rgb.data(), image.width * 3) != 0
-            : stbi_write_bmp_to_func(AppendBytes, &file, image.width, image.height, 3, rgb.data()) != 0;
-    if (!encoded) {
+    if (!stbi_write_png_to_func(AppendBytes, &file, image.width, image.height, 3, rgb.data(), image.width * 3)) {
         SetError(error, "the picture could not be encoded");
         return false;
     }

@@ -83,50 +83,70 @@ bool CaptureViewImage(ViewSet& views, int n, const ImageCaptureSettings& setting
         return false;
     }
 
-    DeviceRequest request;
-    request.width = width;
-    request.height = height;
-    request.zDepth = view.zDepth;
-    request.window = view.window;
-    auto make = [&](int index) -> std::unique_ptr<Device> {
-        if (index < 0 || index >= static_cast<int>(views.drivers.size()))
-            return nullptr;
-        request.driverIndex = index;
-        request.driver = &views.drivers[static_cast<size_t>(index)];
-        return views.deviceFactory->CreateDevice(request);
-    };
+    // The device kept from the last capture serves again when nothing it was
+    // made for has changed; otherwise it goes before a new one is made.
+    ViewSet::CaptureKey key;
+    key.viewport = view.index;
+    key.window = view.window;
+    key.factory = views.deviceFactory;
+    key.driverIndex = view.driverIndex;
+    key.width = width;
+    key.height = height;
+    key.zDepth = view.zDepth;
+    ViewSet::CaptureDevice& kept = views.captureDevice;
+    if (kept.device && !(kept.key == key))
+        views.ReleaseCaptureDevice();
+
     if (view.window)
         view.window->MakeCurrent();
-    std::unique_ptr<Device> device = make(0);
-    if (!device && view.driverIndex != 0)
-        device = make(view.driverIndex);
-    if (!device && views.drivers.empty()) {
-        // No driver table at all: the factory's own choice.
-        request.driverIndex = view.driverIndex;
-        request.driver = nullptr;
-        device = views.deviceFactory->CreateDevice(request);
-    }
-    if (!device) {
-        ui.ShowMessage(kCaptureDeviceError);
-        return false;
+    if (!kept.device) {
+        DeviceRequest request;
+        request.width = width;
+        request.height = height;
+        request.zDepth = view.zDepth;
+        request.window = view.window;
+        auto make = [&](int index) -> std::unique_ptr<Device> {
+            if (index < 0 || index >= static_cast<int>(views.drivers.size()))
+                return nullptr;
+            request.driverIndex = index;
+            request.driver = &views.drivers[static_cast<size_t>(index)];
+            return views.deviceFactory->CreateDevice(request);
+        };
+        std::unique_ptr<Device> device = make(0);
+        if (!device && view.driverIndex != 0)
+            device = make(view.driverIndex);
+        if (!device && views.drivers.empty()) {
+            // No driver table at all: the factory's own choice.
+            request.driverIndex = view.driverIndex;
+            request.driver = nullptr;
+            device = views.deviceFactory->CreateDevice(request);
+        }
+        if (!device) {
+            ui.ShowMessage(kCaptureDeviceError);
+            return false;
+        }
+        kept.key = key;
+        kept.device = std::move(device);
     }
 
-    device->SetQuality(view.Quality());
-    device->SetShades(views.ShadeCount());
-    device->SetDither(view.dither);
-    device->SetRenderMode(kDefaultRenderMode);
-    device->SetTextureQuality(static_cast<TextureQuality>(view.textureQuality));
+    Device& device = *kept.device;
+    device.SetQuality(view.Quality());
+    device.SetShades(views.ShadeCount());
+    device.SetDither(view.dither);
+    device.SetRenderMode(kDefaultRenderMode);
+    device.SetTextureQuality(static_cast<TextureQuality>(view.textureQuality));
     ViewParameters parameters = view.Parameters();
     parameters.back = 10000.0f;
     const Frame& world = *views.scene().World();
-    device->Clear(world);
-    device->Render(world, *view.camera, parameters);
-    device->Update();
-    Image picture = device->ReadPixels();
+    device.Clear(world);
+    device.Render(world, *view.camera, parameters);
+    device.Update();
+    Image picture = device.ReadPixels();
     if (view.window)
         view.window->MakeCurrent();
-    device.reset();
     if (picture.width != width || picture.height != height || !IsValidImage(picture)) {
+        // A device that could not give its picture is not trusted again.
+        views.ReleaseCaptureDevice();
         ui.ShowMessage(kCaptureSurfaceError);
         return false;
     }

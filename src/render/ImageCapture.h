@@ -49,6 +49,8 @@ void TakeCurrentSize(ViewSet& views, int n, ImageCaptureSettings& settings);
 // path as a PNG when the name ends in .png, else as a 24-bit BMP. Stops at
 // the first failure with its message (through the views' Ui) and writes
 // nothing then; false. The cursor is busy while the file is written.
+// The device stays in views.captureDevice for the next capture (see
+// ViewSet::CaptureDevice); one that gave no picture is released.
 bool CaptureViewImage(ViewSet& views, int n, const ImageCaptureSettings& settings, const std::string& path);
 
 } // namespace corvid

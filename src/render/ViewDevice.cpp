@@ -72,6 +72,7 @@ void ViewSet::SetDriverTable(std::vector<DriverRecord> table)
 {
     if (table.size() > static_cast<size_t>(kMaxDrivers))
         table.resize(static_cast<size_t>(kMaxDrivers));
+    ReleaseCaptureDevice();
     drivers = std::move(table);
     for (int n = 1; n <= 4; ++n)
         SetDriverItems(Viewport(n).menu, drivers, Viewport(n).driverIndex);
@@ -181,11 +182,25 @@ bool ViewSet::buildViewDevice(ViewRecord& view, bool mayFallBack)
 
 void ViewSet::ReleaseViewDevice(ViewRecord& view)
 {
+    if (captureDevice.device && captureDevice.key.viewport == view.index)
+        ReleaseCaptureDevice();
     if (!view.device)
         return;
     if (view.window)
         view.window->MakeCurrent();
     view.device.reset();
+}
+
+void ViewSet::ReleaseCaptureDevice()
+{
+    if (!captureDevice.device)
+        return;
+    // The window is the one the device was made through: a window that goes
+    // away releases its viewport's devices, this one included, first.
+    if (captureDevice.key.window)
+        captureDevice.key.window->MakeCurrent();
+    captureDevice.device.reset();
+    captureDevice.key = {};
 }
 
 void ViewSet::ApplyRenderStates(ViewRecord& view)

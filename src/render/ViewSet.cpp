@@ -2,6 +2,7 @@
 
 #include "platform/Frame.h"
 #include "render/CommandIds.h"
+#include "render/ViewWindow.h"
 #include "render/ViewportMenu.h"
 #include "scene/SceneModel.h"
 #include "scene/Ui.h"
@@ -16,6 +17,7 @@ ViewSet::ViewSet(SceneModel& scene, MenuModel& mainMenu) : scene_(scene), mainMe
 
 ViewSet::~ViewSet()
 {
+    ReleaseCaptureDevice();
     scene_.onObjectsRemoved = nullptr;
 }
 

@@ -17,6 +17,7 @@
 #include "render/ViewRecord.h"
 
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace corvid {
@@ -24,6 +25,7 @@ namespace corvid {
 class DeviceFactory;
 class SceneModel;
 class Ui;
+class ViewWindow;
 
 class ViewSet {
 public:
@@ -66,6 +68,30 @@ public:
     // Makes the view devices; set by the front end before any view is built.
     // Not owned.
     DeviceFactory* deviceFactory = nullptr;
+
+    // The off-screen device "Save image ..." rendered with last
+    // (ImageCapture.cpp), kept so that the next capture of the same viewport
+    // through the same window, factory, driver choice, size and Z depth finds
+    // its shaders built and its meshes and textures uploaded. It lives in the
+    // context of the window it was made through: ReleaseViewDevice of its
+    // viewport lets it go (the window or its context going away, a layout or
+    // display change), and so do a new driver table, New Scene and the end of
+    // the view set.
+    struct CaptureKey {
+        int viewport = 0;
+        ViewWindow* window = nullptr;
+        DeviceFactory* factory = nullptr;
+        int driverIndex = 0;  // the viewport's own driver, the fall-back
+        int width = 0, height = 0, zDepth = 0;
+        bool operator==(const CaptureKey&) const = default;
+    };
+    struct CaptureDevice {
+        CaptureKey key;
+        std::unique_ptr<Device> device;
+    };
+    CaptureDevice captureDevice;
+    // Releases the kept capture device (with its window's context current).
+    void ReleaseCaptureDevice();
 
     // The part of the main window the viewports share (main-window client
     // pixels).

@@ -34,7 +34,9 @@ struct AviContents {
     std::vector<Image> pictures;  // decoded, RGBA top row first
 };
 
-inline AviContents ReadAvi(const std::string& path)
+// eachAlone: every packet goes to a fresh decoder, as when a player starts
+// at that frame.
+inline AviContents ReadAvi(const std::string& path, bool eachAlone = false)
 {
     AviContents out;
     AVFormatContext* format = nullptr;
@@ -84,6 +86,12 @@ inline AviContents ReadAvi(const std::string& path)
     };
     while (av_read_frame(format, packet) >= 0) {
         ++out.packets;
+        if (eachAlone) {
+            avcodec_free_context(&context);
+            context = avcodec_alloc_context3(decoder);
+            avcodec_parameters_to_context(context, stream->codecpar);
+            avcodec_open2(context, decoder, nullptr);
+        }
         if (!(packet->flags & AV_PKT_FLAG_KEY))
             out.allKeyFrames = false;
         avcodec_send_packet(context, packet);

@@ -121,6 +121,19 @@ private slots:
         QVERIFY(stats.content.top() > 150 && stats.content.bottom() < 450);
         QVERIFY(editor_->imageCapture.smoothing);
         QCOMPARE(editor_->imageCapture.customWidth, 800);
+
+        // The capture's device stays for the next capture, which draws the
+        // same picture with it; the shell's shutdown lets it go with the
+        // viewport's own device.
+        QVERIFY(editor_->views.captureDevice.device);
+        Device* kept = editor_->views.captureDevice.device.get();
+        WhenShown<ImageSizeDialog>([](ImageSizeDialog* dialog) { dialog->accept(); });
+        QVERIFY(RunViewportOutputCommand(*editor_, 1, kCmdSaveImage, window_));
+        QVERIFY(boxes_.empty());
+        QCOMPARE(editor_->views.captureDevice.device.get(), kept);
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == bmp);
     }
 
     void theAnimationIsWrittenThroughTheExporterDialogAndTheRenderingWindow()

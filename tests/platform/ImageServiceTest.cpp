@@ -361,6 +361,27 @@ TEST(ImageWrite, ResizedBmpIs24BitAtTheNewSize)
     EXPECT_FALSE(fs::exists(dir / "x.bmp"));
 }
 
+TEST(ImageWrite, TheBmpIsStbsTwentyFourBitFileByteForByte)
+{
+    // Widths with each amount of row padding, and a picture written in
+    // several blocks of rows.
+    TempDir dir;
+    for (auto [w, h] : {std::pair{4, 3}, std::pair{5, 3}, std::pair{6, 2}, std::pair{7, 5}, std::pair{2001, 97}}) {
+        SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+        const Image picture = Pattern(w, h);
+        ASSERT_TRUE(WriteImageFile(picture, dir / "p.bmp", ImageFileType::Bmp));
+        Bytes rgb = Rgb(picture);
+        Bytes expected;
+        ASSERT_TRUE(stbi_write_bmp_to_func(
+            [](void* context, void* data, int size) {
+                auto* out = static_cast<Bytes*>(context);
+                out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+            },
+            &expected, w, h, 3, rgb.data()));
+        EXPECT_TRUE(ReadBytes(dir / "p.bmp") == expected);
+    }
+}
+
 TEST(ImageWrite, FailedWriteLeavesTheOldFile)
 {
     TempDir dir;

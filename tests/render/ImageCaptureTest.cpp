@@ -20,10 +20,14 @@ struct DeviceStates {
 };
 
 // A device that draws a known pattern of its own size (or nothing at all),
-// and leaves the states it rendered with behind when it goes.
+// and leaves the states it rendered with behind.
 struct PatternDevice : FakeDevice {
     PatternDevice(Size s, CallLog& l, DeviceStates& kept) : FakeDevice(s, "capture", l), states(kept) {}
-    ~PatternDevice() override { states = {quality, view}; }
+    void Render(const Frame& root, const Frame& eye, const ViewParameters& v) override
+    {
+        FakeDevice::Render(root, eye, v);
+        states = {quality, view};
+    }
     Image ReadPixels() override
     {
         if (blank)
@@ -55,7 +59,7 @@ struct PatternFactory : DeviceFactory {
     std::vector<DeviceRequest> requests;
     std::set<int> failing;
     bool blank = false;
-    DeviceStates last;  // of the device released last
+    DeviceStates last;  // of the last render
 };
 
 std::string ReadBytes(const std::string& path)
@@ -83,9 +87,16 @@ protected:
     }
     ~ImageCaptureTest() override
     {
+        // The kept device logs into this fixture's factory.
+        views.ReleaseCaptureDevice();
         std::remove(path.c_str());
         std::remove((folder + "/view.png").c_str());
         ::rmdir(folder.c_str());
+    }
+
+    int Logged(const std::string& entry) const
+    {
+        return static_cast<int>(std::count(pictures.log.begin(), pictures.log.end(), entry));
     }
 
     PatternFactory pictures;
@@ -155,6 +166,96 @@ TEST_F(ImageCaptureTest, ACaptureThatCannotRenderWritesNothing)
     EXPECT_FALSE(CaptureViewImage(views, 1, settings, path));
     EXPECT_EQ(ui.messages.back(), "Error");
     EXPECT_EQ(ReadBytes(path), "old picture");
+}
+
+TEST_F(ImageCaptureTest, TheDeviceIsKeptForTheNextCaptureOfTheSameViewSizeAndDriver)
+{
+    ImageCaptureSettings settings;
+    TakeCurrentSize(views, 1, settings);
+    ASSERT_TRUE(CaptureViewImage(views, 1, settings, path));
+    ASSERT_TRUE(CaptureViewImage(views, 1, settings, path));
+    EXPECT_EQ(pictures.requests.size(), 1u) << "the second capture made no device";
+    EXPECT_EQ(Logged("release capture"), 0);
+    EXPECT_EQ(Logged("render capture"), 2);
+    EXPECT_EQ(pictures.log.size(), 6u);  // clear, render, update twice: nothing else
+
+    // The view's states are set again on the kept device.
+    View(1).fill = kFillWireframePart;
+    ASSERT_TRUE(CaptureViewImage(views, 1, settings, path));
+    EXPECT_EQ(pictures.requests.size(), 1u);
+    EXPECT_EQ(pictures.last.quality, static_cast<unsigned>(kFillWireframePart + kShadePhongPart + kLightOnPart));
+
+    // Another size, Z depth, driver or viewport: the old device goes first.
+    auto releases = [&] { return Logged("release capture"); };
+    settings.currentWidth = 200;
+    ASSERT_TRUE(CaptureViewImage(views, 1, settings, path));
+    EXPECT_EQ(pictures.requests.size(), 2u);
+    EXPECT_EQ(releases(), 1);
+    View(1).zDepth = 24;
+    ASSERT_TRUE(CaptureViewImage(views, 1, settings, path));
+    EXPECT_EQ(pictures.requests.back().zDepth, 24);
+    View(1).driverIndex = View(1).driverIndex == 1 ? 2 : 1;
+    ASSERT_TRUE(CaptureViewImage(views, 1, settings, path));
+    windows[1].size = {200, 300};
+    ASSERT_TRUE(CaptureViewImage(views, 2, settings, path));
+    EXPECT_EQ(pictures.requests.back().window, &windows[1]);
+    EXPECT_EQ(pictures.requests.size(), 5u);
+    EXPECT_EQ(releases(), 4);
+    EXPECT_EQ(views.captureDevice.key.viewport, 2);
+}
+
+TEST_F(ImageCaptureTest, TheKeptDeviceGoesWithItsViewsDeviceTheDriverTableAndTheViewSet)
+{
+    ImageCaptureSettings settings;
+    TakeCurrentSize(views, 1, settings);
+    auto releases = [&] { return Logged("release capture"); };
+    ASSERT_TRUE(CaptureViewImage(views, 1, settings, path));
+
+    // Another viewport's device going leaves it; its own view's takes it.
+    views.ReleaseViewDevice(View(2));
+    EXPECT_TRUE(views.captureDevice.device);
+    views.ReleaseViewDevice(View(1));
+    EXPECT_FALSE(views.captureDevice.device);
+    EXPECT_EQ(releases(), 1);
+
+    // A new driver table.
+    ASSERT_TRUE(CaptureViewImage(views, 1, settings, path));
+    views.SetDriverTable(views.drivers);
+    EXPECT_EQ(releases(), 2);
+
+    // A device that gives no picture is not kept.
+    ASSERT_TRUE(CaptureViewImage(views, 1, settings, path));
+    static_cast<PatternDevice&>(*views.captureDevice.device).blank = true;
+    EXPECT_FALSE(CaptureViewImage(views, 1, settings, path));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error"});
+    EXPECT_EQ(releases(), 3);
+    ASSERT_TRUE(CaptureViewImage(views, 1, settings, path));
+    EXPECT_EQ(pictures.requests.size(), 4u);
+
+}
+
+TEST(ImageCaptureDevice, TheKeptDeviceGoesWithTheViewSet)
+{
+    PatternFactory pictures;
+    CallLog log;
+    FakeWindow window{"v1", log};
+    ScriptedUi ui;
+    SceneModel scene{ui};
+    MenuModel menu = MainMenuItems();
+    char pattern[] = "/tmp/corvid-capture-XXXXXX";
+    const std::string folder = ::mkdtemp(pattern);
+    {
+        ViewSet views{scene, menu};
+        views.deviceFactory = &pictures;  // no driver table: the factory's own choice
+        views.Viewport(1).window = &window;
+        ImageCaptureSettings settings;
+        TakeCurrentSize(views, 1, settings);
+        ASSERT_TRUE(CaptureViewImage(views, 1, settings, folder + "/view.bmp"));
+        EXPECT_EQ(pictures.log.back(), "update capture");
+    }
+    EXPECT_EQ(pictures.log.back(), "release capture");
+    std::remove((folder + "/view.bmp").c_str());
+    ::rmdir(folder.c_str());
 }
 
 TEST(ImageSmoothing, ACornerAveragesFourPixelsAndAOnePixelColumnItsVerticalNeighbours)
