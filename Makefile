@@ -42,7 +42,7 @@ test-tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS) --target app_tests anim_tests geometry_tests
 	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/app_tests --gtest_filter='DocumentCommands*:Autosave*:RenderGate*:Controller*'
-	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/anim_tests --gtest_filter='AnimationExport*'
+	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/anim_tests --gtest_filter='AnimationExport*:AviWriter*'
 	TSAN_OPTIONS=halt_on_error=1 ./build/tsan/tests/geometry_tests --gtest_filter='Boolean*'
 
 bench: deps
