@@ -56,11 +56,9 @@ private slots:
     void initTestCase()
     {
         shell_ = std::make_unique<EditorShell>();
-        QVERIFY(shell_->Start({}));
+        QVERIFY(test::StartEditor(*shell_, kWait));
         window_ = shell_->GetMainWindow();
         editor_ = shell_->GetEditor();
-        QTRY_VERIFY_WITH_TIMEOUT(shell_->StartupFinished(), kWait);
-        QTRY_VERIFY_WITH_TIMEOUT(viewport1()->PresentCount() > 0, kWait);
     }
 
     void cleanupTestCase()

@@ -3,6 +3,7 @@
 // OpenGL and refuses to run without an X server, and picture measurements.
 
 #include "gui/EditorShell.h"
+#include "gui/MainWindow.h"
 #include "gui/ViewportWidget.h"
 #include "platform/Device.h"
 #include "platform/Frame.h"
@@ -58,6 +59,17 @@ inline bool SimilarBox(const QRect& a, const QRect& b, const QSize& size, double
     const double dx = tolerance * size.width(), dy = tolerance * size.height();
     return std::abs(a.left() - b.left()) <= dx && std::abs(a.right() - b.right()) <= dx &&
            std::abs(a.top() - b.top()) <= dy && std::abs(a.bottom() - b.bottom()) <= dy;
+}
+
+// Starts the editor (hooks set on its Ui beforehand stay) and waits, up to
+// waitMs each, for its start-up to finish and viewport 1 to show its first
+// picture. False when either does not happen.
+inline bool StartEditor(EditorShell& shell, int waitMs)
+{
+    if (!shell.Start({}) || !QTest::qWaitFor([&] { return shell.StartupFinished(); }, waitMs))
+        return false;
+    ViewportWidget* viewport = shell.GetMainWindow()->Viewport(1);
+    return viewport && QTest::qWaitFor([&] { return viewport->PresentCount() > 0; }, waitMs);
 }
 
 // Where a point given relative to SCENE shows in viewport 1, in the

@@ -95,11 +95,9 @@ private slots:
         QVERIFY(folder_.isValid());
         qputenv("XDG_CACHE_HOME", folder_.filePath("cache").toUtf8());
         shell_ = std::make_unique<EditorShell>();
-        QVERIFY(shell_->Start({}));
+        QVERIFY(test::StartEditor(*shell_, kWait));
         window_ = shell_->GetMainWindow();
         editor_ = shell_->GetEditor();
-        QTRY_VERIFY_WITH_TIMEOUT(shell_->StartupFinished(), kWait);
-        QTRY_VERIFY_WITH_TIMEOUT(viewport1()->PresentCount() > 0, kWait);
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_));
     }

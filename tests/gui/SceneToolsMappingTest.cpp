@@ -77,11 +77,9 @@ private slots:
             boxes_.push_back(text);
             return Answer::Ok;
         };
-        QVERIFY(shell_->Start({}));
+        QVERIFY(test::StartEditor(*shell_, kWait));
         window_ = shell_->GetMainWindow();
         editor_ = shell_->GetEditor();
-        QTRY_VERIFY_WITH_TIMEOUT(shell_->StartupFinished(), kWait);
-        QTRY_VERIFY_WITH_TIMEOUT(viewport1()->PresentCount() > 0, kWait);
         QVERIFY(window_->SceneTools() && window_->Mapping());
     }
 

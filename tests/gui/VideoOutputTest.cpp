@@ -74,11 +74,9 @@ private slots:
             boxes_.push_back(text);
             return Answer::Ok;
         };
-        QVERIFY(shell_->Start({}));
+        QVERIFY(test::StartEditor(*shell_, kWait));
         window_ = shell_->GetMainWindow();
         editor_ = shell_->GetEditor();
-        QTRY_VERIFY_WITH_TIMEOUT(shell_->StartupFinished(), kWait);
-        QTRY_VERIFY_WITH_TIMEOUT(window_->Viewport(1)->PresentCount() > 0, kWait);
     }
 
     void cleanupTestCase()
