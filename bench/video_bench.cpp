@@ -18,7 +18,7 @@
 // and read-back of the same size (goal: at most 1.3x). The capture keeps its
 // device from one capture to the next, as the editor does, so both loops
 // render with a warm device. Writing the BMP alone (the same picture, the
-// same folder, fsync and rename included) is measured too: it shows how much
+// same folder, renamed into place) is measured too: it shows how much
 // of the capture is the file system's.
 //
 // Needs a headless OpenGL context (EGL surfaceless).
@@ -295,7 +295,7 @@ int main(int argc, char** argv)
                     capture, plain, capture / plain);
     const double file = reporter.Get("BM_WriteBmp1024");
     if (plain > 0 && file > 0)
-        std::printf("             of which the BMP file alone (write, fsync, rename): %.1f ms; capture without it "
+        std::printf("             of which the BMP file alone (write, rename): %.1f ms; capture without it "
                     "/ plain: %.2fx\n",
                     file, (capture - file) / plain);
     benchmark::Shutdown();

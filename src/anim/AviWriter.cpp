@@ -1,5 +1,7 @@
 #include "anim/AviWriter.h"
 
+#include "platform/OutputFile.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -115,7 +117,6 @@ struct AviWriter::Impl {
     std::vector<std::unique_ptr<Lane>> lanes;
     size_t capacity = 2;  // frames waiting in the queue
     std::string tempPath;
-    int fd = -1;  // the temporary file, for its write-back
     bool headerWritten = false;
 
     // --- shared with the lanes ---
@@ -207,23 +208,10 @@ struct AviWriter::Impl {
         return std::nullopt;
     }
 
-    // Fills the lane's frame from an RGBA picture. Uncompressed frames are
-    // stored as the AVI reader expects them: BGR, bottom row first.
+    // Fills the lane's frame from an RGBA picture for the lane's converter.
     void Fill(Lane& lane, const Image& picture)
     {
         AVFrame* frame = lane.frame;
-        if (codec == AviCodec::FullFrames) {
-            for (int y = 0; y < height; ++y) {
-                const uint8_t* src = &picture.rgba[static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) * 4];
-                uint8_t* dst = frame->data[0] + static_cast<ptrdiff_t>(y) * frame->linesize[0];
-                for (int x = 0; x < width; ++x, src += 4, dst += 3) {
-                    dst[0] = src[2];
-                    dst[1] = src[1];
-                    dst[2] = src[0];
-                }
-            }
-            return;
-        }
         // swscale reads past the end of its rows: it gets a padded copy.
         AVFrame* source = lane.source;
         for (int y = 0; y < height; ++y)
@@ -277,9 +265,33 @@ struct AviWriter::Impl {
         return problem;
     }
 
+    // An uncompressed frame goes straight into its packet, as the AVI reader
+    // expects it: BGR, bottom row first, rows packed.
+    std::optional<std::string> CodeUncompressed(Lane& lane, const Image& picture, long index)
+    {
+        const size_t row = static_cast<size_t>(width) * 3;
+        if (av_new_packet(lane.packet, static_cast<int>(row * static_cast<size_t>(height))) < 0)
+            return std::string("out of memory");
+        for (int y = 0; y < height; ++y)
+            RgbaRowToBgr(&picture.rgba[static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) * 4],
+                      lane.packet->data + static_cast<size_t>(y) * row, width);
+        lane.packet->pts = lane.packet->dts = index;
+        lane.packet->duration = 1;
+        AVPacket* kept = av_packet_alloc();
+        if (!kept) {
+            av_packet_unref(lane.packet);
+            return std::string("out of memory");
+        }
+        av_packet_move_ref(kept, lane.packet);
+        lane.ready.push_back(kept);
+        return std::nullopt;
+    }
+
     // Codes one frame on the lane.
     std::optional<std::string> Code(Lane& lane, const Image& picture, long index)
     {
+        if (codec == AviCodec::FullFrames)
+            return CodeUncompressed(lane, picture, index);
         if (freshEncoders && lane.used) {
             if (auto problem = OpenEncoder(lane))
                 return problem;
@@ -339,7 +351,6 @@ struct AviWriter::Impl {
                 Fail(*problem);
                 return;
             }
-            StartWriteBack();
             {
                 std::lock_guard lock(mutex);
                 committed = index + 1;
@@ -347,16 +358,6 @@ struct AviWriter::Impl {
             }
             changed.notify_all();
         }
-    }
-
-    // Lets the system start writing what the file holds so far, so that
-    // little is left for the fsync at the end.
-    void StartWriteBack() const
-    {
-#ifdef SYNC_FILE_RANGE_WRITE
-        if (fd >= 0)
-            (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
     }
 
     void Stop()
@@ -379,9 +380,6 @@ struct AviWriter::Impl {
         avformat_free_context(format);
         format = nullptr;
         lanes.clear();
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
     }
 
     void RemoveTemporary()
@@ -499,7 +497,9 @@ AviOpenStatus AviWriter::Open(AviCodec codec, int width, int height, std::string
     }
 
     // The temporary file beside the target, with the permissions of the file
-    // it replaces. Its descriptor stays open for the write-back.
+    // it replaces. It is not synced to the disk at the end: a
+    // video can be rendered again, a sync would hold every export up for the
+    // disk, and the file only replaces an old one once it is complete.
     std::string pattern = path_ + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -511,7 +511,7 @@ AviOpenStatus AviWriter::Open(AviCodec codec, int width, int height, std::string
     struct stat old {};
     const mode_t mode = ::stat(path_.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     (void)::fchmod(fd, mode);
-    impl->fd = fd;
+    ::close(fd);
     impl->tempPath = name.data();
     code = avio_open(&impl->format->pb, ("file:" + impl->tempPath).c_str(), AVIO_FLAG_WRITE);
     if (code < 0) {
@@ -584,9 +584,7 @@ bool AviWriter::Finish(std::string* error)
         if (code < 0)
             problem = "cannot close the file: " + AvError(code);
     }
-    if (!problem && ::fsync(impl.fd) != 0)
-        problem = std::strerror(errno);
-    if (!problem && ::rename(impl.tempPath.c_str(), path_.c_str()) != 0)
+    if (!problem && !MoveOutputIntoPlace(impl.tempPath, path_))
         problem = std::strerror(errno);
     if (problem) {
         SetError(error, *problem);

@@ -1,11 +1,14 @@
 #include "platform/ImageService.h"
 
+#include "platform/OutputFile.h"
+
 #include <stb_image.h>
 #include <stb_image_resize.h>
 #include <stb_image_write.h>
 #include <tiffio.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
@@ -458,7 +461,9 @@ bool WriteAll(int fd, const uint8_t* data, size_t size)
 // Writes a temporary file in path's folder through write (given its
 // descriptor; false with errno set on failure) and renames it over path. On
 // failure error (when given) gets the system's reason for the step that
-// failed, and the temporary file is gone.
+// failed, and the temporary file is gone. Pictures are not synced to the
+// disk (a render makes them again; a sync would hold every capture up for
+// the disk): the file only replaces an old one once it is complete.
 template <typename Write>
 bool ReplaceFileWith(const std::string& path, Write&& write, std::string* error = nullptr)
 {
@@ -476,11 +481,11 @@ bool ReplaceFileWith(const std::string& path, Write&& write, std::string* error 
     struct stat old {};
     mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     int code = 0;
-    if (::fchmod(fd, mode) != 0 || !write(fd) || ::fsync(fd) != 0)
+    if (::fchmod(fd, mode) != 0 || !write(fd))
         code = errno;
     if (::close(fd) != 0 && code == 0)
         code = errno;
-    if (code == 0 && ::rename(name.data(), path.c_str()) != 0)
+    if (code == 0 && !MoveOutputIntoPlace(name.data(), path))
         code = errno;
     if (code == 0)
         return true;
@@ -523,13 +528,7 @@ bool WriteBmp(int fd, const Image& image)
     for (int y = image.height - 1; y >= 0;) {
         uint8_t* out = block.data();
         for (size_t r = 0; r < rowsPerBlock && y >= 0; ++r, --y, out += row) {
-            const uint8_t* in = &image.rgba[static_cast<size_t>(y) * width * 4];
-            uint8_t* d = out;
-            for (size_t x = 0; x < width; ++x, in += 4, d += 3) {
-                d[0] = in[2];
-                d[1] = in[1];
-                d[2] = in[0];
-            }
+            RgbaRowToBgr(&image.rgba[static_cast<size_t>(y) * width * 4], out, image.width);
         }
         if (!WriteAll(fd, block.data(), static_cast<size_t>(out - block.data())))
             return false;
@@ -555,6 +554,30 @@ void AppendBytes(void* context, void* data, int size)
 }
 
 } // namespace
+
+// One row of RGBA pixels as BGR bytes. Four pixels at a time: each pixel's
+// byte-swapped word shifted down by 8 holds B, G, R in its low bytes (little
+// endian), and three words carry the four pixels.
+void RgbaRowToBgr(const uint8_t* rgba, uint8_t* bgr, int count)
+{
+    static_assert(std::endian::native == std::endian::little);
+    auto bgrOf = [](const uint8_t* p) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return __builtin_bswap32(v) >> 8;
+    };
+    int x = 0;
+    for (; x + 4 <= count; x += 4, rgba += 16, bgr += 12) {
+        const uint32_t a = bgrOf(rgba), b = bgrOf(rgba + 4), c = bgrOf(rgba + 8), d = bgrOf(rgba + 12);
+        const uint32_t words[3] = {a | b << 24, b >> 8 | c << 16, c >> 16 | d << 8};
+        std::memcpy(bgr, words, sizeof words);
+    }
+    for (; x < count; ++x, rgba += 4, bgr += 3) {
+        bgr[0] = rgba[2];
+        bgr[1] = rgba[1];
+        bgr[2] = rgba[0];
+    }
+}
 
 bool IsValidImage(const Image& image)
 {

@@ -49,6 +49,10 @@ bool ReadImageSize(const std::string& path, int& width, int& height);
 // file is written beside path under a temporary name and renamed into place,
 // so a failed write leaves whatever was at path untouched.
 bool WriteResizedBmp(const Image& image, const std::string& path, int width, int height);
+// One row of count RGBA pixels as BGR bytes (3 * count of them), as BMP and
+// AVI files store pixels.
+void RgbaRowToBgr(const uint8_t* rgba, uint8_t* bgr, int count);
+
 // The types WriteImageFile writes.
 enum class ImageFileType { Bmp, Png };
 

@@ -397,8 +397,13 @@ TEST(ImageWrite, FailedWriteLeavesTheOldFile)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1)
         << "the temporary file was left behind";
 
+    // A picture that replaces a file keeps that file's permissions.
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(WriteResizedBmp(Pattern(4, 4), target, 128, 128));
     EXPECT_EQ(ReadBytes(target).size(), 54u + 128 * 128 * 3);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
 }
 
 TEST(ImageWrite, PicturesAreWrittenAsTheTypeAskedForOrNotAtAll)

@@ -223,6 +223,7 @@ struct GlDevice::Impl {
     std::unordered_map<const Texture*, TextureEntry> textures;
     uint64_t renderStamp = 0;
     Statistics stats;
+    std::vector<uint8_t> readBack;  // ReadPixels' bottom-up rows
 
     // Per Render.
     Matrix4 projection;
@@ -1083,12 +1084,15 @@ void GlDevice::Update()
 
 Image GlDevice::ReadPixels()
 {
-    const Impl& d = *impl_;
+    Impl& d = *impl_;
     Image image;
     image.width = d.width;
     image.height = d.height;
     const size_t row = static_cast<size_t>(d.width) * 4;
-    std::vector<uint8_t> bottomUp(row * static_cast<size_t>(d.height));
+    // The rows arrive bottom up; the buffer they land in is kept for the
+    // next read of the same size (exports read every frame).
+    std::vector<uint8_t>& bottomUp = d.readBack;
+    bottomUp.resize(row * static_cast<size_t>(d.height));
     glBindFramebuffer(GL_READ_FRAMEBUFFER, d.fbo);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
