@@ -1,5 +1,7 @@
 #include "files/FileIo.h"
 
+#include "platform/LargeArrays.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -69,6 +71,8 @@ ReadStatus ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
         ::close(fd);
         return ReadStatus::Failed;
     }
+    bytes.clear();
+    ReserveLarge(bytes, static_cast<size_t>(info.st_size));
     bytes.resize(static_cast<size_t>(info.st_size));
     size_t done = 0;
     while (done < bytes.size()) {

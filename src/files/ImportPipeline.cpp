@@ -291,19 +291,6 @@ MeshObject CreateMeshObject(SceneModel& scene, const FramePtr& parent, const std
     return object;
 }
 
-Vec3 ImportPoint(const Vec3& p, float scale, AxisConvention axes)
-{
-    switch (axes) {
-    case AxisConvention::SwapYZ:
-        return {scale * p.x, scale * p.z, scale * p.y};
-    case AxisConvention::NegateZ:
-        return {scale * p.x, scale * p.y, -scale * p.z};
-    case AxisConvention::Keep:
-        break;
-    }
-    return p * scale;
-}
-
 void FinishMeshObject(MeshBuilder& mesh)
 {
     mesh.GenerateNormals(1.0f, kGenerateNormalsUseCreaseAngle);

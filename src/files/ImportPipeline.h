@@ -111,7 +111,19 @@ MeshObject CreateMeshObject(SceneModel& scene, const FramePtr& parent, const std
 
 // The recipe's coordinate rule: scale and the format's axes.
 enum class AxisConvention { Keep, SwapYZ, NegateZ };
-Vec3 ImportPoint(const Vec3& p, float scale, AxisConvention axes);
+// Inline: readers map every point of a file through it.
+inline Vec3 ImportPoint(const Vec3& p, float scale, AxisConvention axes)
+{
+    switch (axes) {
+    case AxisConvention::SwapYZ:
+        return {scale * p.x, scale * p.z, scale * p.y};
+    case AxisConvention::NegateZ:
+        return {scale * p.x, scale * p.y, -scale * p.z};
+    case AxisConvention::Keep:
+        break;
+    }
+    return p * scale;
+}
 
 // The recipe's last step: normals from the faces with a crease of 1 radian.
 void FinishMeshObject(MeshBuilder& mesh);

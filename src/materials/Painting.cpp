@@ -155,12 +155,12 @@ struct FaceLookAspect {
     static State Capture(const MeshBuilder& mesh)
     {
         State runs;
-        const std::vector<FaceAttributes>& faces = mesh.GetFaceAttributeList();
-        for (size_t f = 0; f < faces.size(); ++f) {
-            if (!runs.empty() && runs.back().look == faces[f])
+        for (int f = 0; f < mesh.GetFaceCount(); ++f) {
+            const FaceAttributes& look = *mesh.GetFaceAttributes(f);
+            if (!runs.empty() && runs.back().look == look)
                 ++runs.back().count;
             else
-                runs.push_back({static_cast<int>(f), 1, faces[f]});
+                runs.push_back({f, 1, look});
         }
         return runs;
     }

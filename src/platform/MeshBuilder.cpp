@@ -1,5 +1,6 @@
 #include "platform/MeshBuilder.h"
 
+#include "platform/LargeArrays.h"
 #include "platform/MeshBvh.h"
 
 #include <algorithm>
@@ -83,7 +84,9 @@ public:
             Smooth();
             return;
         }
-        std::vector<Vec3> faceNormals(static_cast<size_t>(faceCount_));
+        std::vector<Vec3> faceNormals;
+        ReserveLarge(faceNormals, static_cast<size_t>(faceCount_));
+        faceNormals.resize(static_cast<size_t>(faceCount_));
         AccumulateVertexNormals(faceNormals.data());
 
         // Every corner starts on its vertex's smooth normal. A vertex all of
@@ -125,6 +128,7 @@ private:
     // the faces around it (each face once). Stores the face normals when asked.
     void AccumulateVertexNormals(Vec3* faceNormals)
     {
+        ReserveLarge(normals_, static_cast<size_t>(vertexCount_));
         normals_.assign(static_cast<size_t>(vertexCount_), Vec3{});
         std::vector<int> stamp;  // for long polygons only: last face that added to a vertex
         for (int f = 0; f < faceCount_; ++f) {
@@ -323,6 +327,7 @@ MeshBuilderPtr MeshBuilder::Clone() const
     copy->faceStart_ = faceStart_;
     copy->corners_ = corners_;
     copy->faces_ = faces_;
+    copy->sharedFace_ = sharedFace_;
     copy->color_ = color_;
     copy->material_ = material_;
     copy->texture_ = texture_;
@@ -395,7 +400,10 @@ MeshContents MeshBuilder::GetContents(unsigned parts) const
     if (parts & kMeshFaces) {
         c.faceStart = faceStart_;
         c.corners = corners_;
-        c.faces = faces_;
+        if (faces_.empty())
+            c.faces.assign(static_cast<size_t>(GetFaceCount()), sharedFace_);
+        else
+            c.faces = faces_;
     }
     if (parts & kMeshSettings) {
         c.color = color_;
@@ -424,6 +432,7 @@ void MeshBuilder::SetContents(const MeshContents& c)
         faceStart_ = c.faceStart;
         corners_ = c.corners;
         faces_ = c.faces;
+        shareFacesIfAlike();
     }
     if (c.parts & kMeshSettings) {
         color_ = c.color;
@@ -436,8 +445,10 @@ void MeshBuilder::SetContents(const MeshContents& c)
         perspective_ = c.perspective;
     }
     // Per-vertex arrays follow the vertex count, whatever part was given.
-    texcoords_.resize(vertices_.size());
-    vertexColors_.resize(vertices_.size(), color_);
+    if (!texcoords_.empty())
+        texcoords_.resize(vertices_.size());
+    if (!vertexColors_.empty())
+        vertexColors_.resize(vertices_.size(), color_);
     if (faceStart_.empty())
         faceStart_.push_back(0);
     touch();
@@ -451,21 +462,19 @@ size_t MeshBuilder::MemoryBytes() const
 
 void MeshBuilder::ReserveSpace(int vertexCount, int normalCount, int faceCount)
 {
-    // Only a hint: a request the allocator refuses is ignored.
+    // Only a hint: a request the allocator refuses is ignored. The arrays
+    // kept only once something differs per vertex or per face get no room.
     auto grow = [](auto& list, int extra, size_t perItem) {
         if (extra <= 0)
             return;
         try {
-            list.reserve(list.size() + static_cast<size_t>(extra) * perItem);
+            ReserveLarge(list, list.size() + static_cast<size_t>(extra) * perItem);
         } catch (const std::bad_alloc&) {
         } catch (const std::length_error&) {
         }
     };
     grow(vertices_, vertexCount, 1);
-    grow(texcoords_, vertexCount, 1);
-    grow(vertexColors_, vertexCount, 1);
     grow(normals_, normalCount, 1);
-    grow(faces_, faceCount, 1);
     grow(faceStart_, faceCount, 1);
     grow(corners_, faceCount, 3);
 }
@@ -479,6 +488,7 @@ void MeshBuilder::Empty()
     faceStart_.assign(1, 0);
     corners_.clear();
     faces_.clear();
+    sharedFace_ = {};
     touch();
 }
 
@@ -487,8 +497,10 @@ void MeshBuilder::Empty()
 int MeshBuilder::AddVertex(const Vec3& p)
 {
     vertices_.push_back(p);
-    texcoords_.push_back({});
-    vertexColors_.push_back(color_);
+    if (!texcoords_.empty())
+        texcoords_.push_back({});
+    if (!vertexColors_.empty())
+        vertexColors_.push_back(color_);
     touch();
     return GetVertexCount() - 1;
 }
@@ -538,6 +550,13 @@ bool MeshBuilder::SetTextureCoordinates(int vertex, float u, float v)
 {
     if (!validVertex(vertex))
         return false;
+    if (texcoords_.empty()) {
+        if (u == 0.0f && v == 0.0f) {
+            touch();
+            return true;
+        }
+        texcoords_.resize(vertices_.size());
+    }
     texcoords_[static_cast<size_t>(vertex)] = {u, v};
     touch();
     return true;
@@ -545,7 +564,7 @@ bool MeshBuilder::SetTextureCoordinates(int vertex, float u, float v)
 
 bool MeshBuilder::SetTextureCoordinateList(std::vector<Vec2> coordinates)
 {
-    if (coordinates.size() != texcoords_.size())
+    if (coordinates.size() != vertices_.size())
         return false;
     texcoords_ = std::move(coordinates);
     touch();
@@ -556,8 +575,9 @@ bool MeshBuilder::GetTextureCoordinates(int vertex, float& u, float& v) const
 {
     if (!validVertex(vertex))
         return false;
-    u = texcoords_[static_cast<size_t>(vertex)].u;
-    v = texcoords_[static_cast<size_t>(vertex)].v;
+    const Vec2 uv = texcoords_.empty() ? Vec2{} : texcoords_[static_cast<size_t>(vertex)];
+    u = uv.u;
+    v = uv.v;
     return true;
 }
 
@@ -574,6 +594,13 @@ bool MeshBuilder::SetVertexColor(int vertex, uint32_t argb)
 {
     if (!validVertex(vertex))
         return false;
+    if (vertexColors_.empty()) {
+        if (argb == color_) {
+            touch();
+            return true;
+        }
+        vertexColors_.assign(vertices_.size(), color_);
+    }
     vertexColors_[static_cast<size_t>(vertex)] = argb;
     touch();
     return true;
@@ -581,14 +608,71 @@ bool MeshBuilder::SetVertexColor(int vertex, uint32_t argb)
 
 uint32_t MeshBuilder::GetVertexColor(int vertex) const
 {
-    return validVertex(vertex) ? vertexColors_[static_cast<size_t>(vertex)] : 0;
+    if (!validVertex(vertex))
+        return 0;
+    return vertexColors_.empty() ? color_ : vertexColors_[static_cast<size_t>(vertex)];
 }
 
 // --- faces -----------------------------------------------------------------------
 
+void MeshBuilder::appendFaceAttributes(size_t count, const FaceAttributes& attributes)
+{
+    if (faces_.empty()) {
+        if (GetFaceCount() == 0) {
+            sharedFace_ = attributes;
+            return;
+        }
+        if (attributes == sharedFace_)
+            return;
+        faces_.assign(static_cast<size_t>(GetFaceCount()), sharedFace_);
+    }
+    faces_.resize(faces_.size() + count, attributes);
+}
+
+template <class Change>
+bool MeshBuilder::changeFace(int face, Change&& change)
+{
+    if (!validFace(face))
+        return false;
+    if (faces_.empty()) {
+        FaceAttributes changed = sharedFace_;
+        change(changed);
+        if (changed == sharedFace_) {
+            touchAttributes();
+            return true;
+        }
+        faces_.assign(static_cast<size_t>(GetFaceCount()), sharedFace_);
+    }
+    change(faces_[static_cast<size_t>(face)]);
+    touchAttributes();
+    return true;
+}
+
+template <class Change>
+void MeshBuilder::changeEveryFace(Change&& change)
+{
+    change(sharedFace_);
+    for (FaceAttributes& face : faces_)
+        change(face);
+    shareFacesIfAlike();
+    touchAttributes();
+}
+
+void MeshBuilder::shareFacesIfAlike()
+{
+    if (faces_.empty())
+        return;
+    for (const FaceAttributes& face : faces_)
+        if (!(face == faces_.front()))
+            return;
+    sharedFace_ = faces_.front();
+    std::vector<FaceAttributes>().swap(faces_);
+}
+
 int MeshBuilder::CreateFace()
 {
-    faces_.push_back({color_, material_, texture_, wrapU_, wrapV_});
+    // The attributes go first: they look at the face count before this face.
+    appendFaceAttributes(1, {color_, material_, texture_, wrapU_, wrapV_});
     faceStart_.push_back(static_cast<int>(corners_.size()));
     touch();
     return GetFaceCount() - 1;
@@ -619,14 +703,17 @@ std::span<Vec3> MeshBuilder::AppendTriangles(size_t count, const FaceAttributes&
     if (count == 0 || count > kLimit / 3 || firstVertex > kLimit - 3 * count || corners_.size() > kLimit - 3 * count)
         return {};
     const size_t firstCorner = corners_.size();
+    ReserveLarge(vertices_, firstVertex + 3 * count);
+    ReserveLarge(corners_, firstCorner + 3 * count);
+    ReserveLarge(faceStart_, faceStart_.size() + count);
     vertices_.resize(firstVertex + 3 * count);
-    texcoords_.resize(firstVertex + 3 * count);
-    vertexColors_.resize(firstVertex + 3 * count, color_);
-    faces_.resize(faces_.size() + count, attributes);
-    corners_.resize(firstCorner + 3 * count);
-    faceStart_.reserve(faceStart_.size() + count);
+    if (!texcoords_.empty())
+        texcoords_.resize(firstVertex + 3 * count);
+    if (!vertexColors_.empty())
+        vertexColors_.resize(firstVertex + 3 * count, color_);
+    appendFaceAttributes(count, attributes);
     for (size_t c = 0; c < 3 * count; ++c)
-        corners_[firstCorner + c] = {static_cast<int>(firstVertex + c), -1};
+        corners_.push_back({static_cast<int>(firstVertex + c), -1});
     for (size_t t = 1; t <= count; ++t)
         faceStart_.push_back(static_cast<int>(firstCorner + 3 * t));
     touch();
@@ -687,25 +774,19 @@ Vec3 MeshBuilder::GetFaceNormal(int face) const
 
 const FaceAttributes* MeshBuilder::GetFaceAttributes(int face) const
 {
-    return validFace(face) ? &faces_[static_cast<size_t>(face)] : nullptr;
+    if (!validFace(face))
+        return nullptr;
+    return faces_.empty() ? &sharedFace_ : &faces_[static_cast<size_t>(face)];
 }
 
 bool MeshBuilder::SetFaceColor(int face, uint32_t argb)
 {
-    if (!validFace(face))
-        return false;
-    faces_[static_cast<size_t>(face)].color = argb;
-    touchAttributes();
-    return true;
+    return changeFace(face, [argb](FaceAttributes& a) { a.color = argb; });
 }
 
 bool MeshBuilder::SetFaceAttributes(int face, const FaceAttributes& attributes)
 {
-    if (!validFace(face))
-        return false;
-    faces_[static_cast<size_t>(face)] = attributes;
-    touchAttributes();
-    return true;
+    return changeFace(face, [&attributes](FaceAttributes& a) { a = attributes; });
 }
 
 bool MeshBuilder::SetFaceColorRGB(int face, float r, float g, float b)
@@ -715,30 +796,20 @@ bool MeshBuilder::SetFaceColorRGB(int face, float r, float g, float b)
 
 bool MeshBuilder::SetFaceMaterial(int face, const MaterialPtr& material)
 {
-    if (!validFace(face))
-        return false;
-    faces_[static_cast<size_t>(face)].material = material;
-    touchAttributes();
-    return true;
+    return changeFace(face, [&material](FaceAttributes& a) { a.material = material; });
 }
 
 bool MeshBuilder::SetFaceTexture(int face, const TexturePtr& texture)
 {
-    if (!validFace(face))
-        return false;
-    faces_[static_cast<size_t>(face)].texture = texture;
-    touchAttributes();
-    return true;
+    return changeFace(face, [&texture](FaceAttributes& a) { a.texture = texture; });
 }
 
 bool MeshBuilder::SetFaceTextureTopology(int face, bool wrapU, bool wrapV)
 {
-    if (!validFace(face))
-        return false;
-    faces_[static_cast<size_t>(face)].wrapU = wrapU;
-    faces_[static_cast<size_t>(face)].wrapV = wrapV;
-    touchAttributes();
-    return true;
+    return changeFace(face, [wrapU, wrapV](FaceAttributes& a) {
+        a.wrapU = wrapU;
+        a.wrapV = wrapV;
+    });
 }
 
 // --- whole mesh --------------------------------------------------------------------
@@ -746,10 +817,9 @@ bool MeshBuilder::SetFaceTextureTopology(int face, bool wrapU, bool wrapV)
 void MeshBuilder::SetColor(uint32_t argb)
 {
     color_ = argb;
-    for (FaceAttributes& face : faces_)
-        face.color = argb;
-    std::fill(vertexColors_.begin(), vertexColors_.end(), argb);
-    touchAttributes();
+    // Every vertex takes the colour: none needs a colour of its own.
+    std::vector<uint32_t>().swap(vertexColors_);
+    changeEveryFace([argb](FaceAttributes& face) { face.color = argb; });
 }
 
 void MeshBuilder::SetColorRGB(float r, float g, float b)
@@ -760,34 +830,62 @@ void MeshBuilder::SetColorRGB(float r, float g, float b)
 void MeshBuilder::SetMaterial(const MaterialPtr& material)
 {
     material_ = material;
-    for (FaceAttributes& face : faces_)
-        face.material = material;
-    touchAttributes();
+    changeEveryFace([&material](FaceAttributes& face) { face.material = material; });
 }
 
 void MeshBuilder::SetTexture(const TexturePtr& texture)
 {
     texture_ = texture;
-    for (FaceAttributes& face : faces_)
-        face.texture = texture;
-    touchAttributes();
+    changeEveryFace([&texture](FaceAttributes& face) { face.texture = texture; });
 }
 
 void MeshBuilder::SetTextureTopology(bool wrapU, bool wrapV)
 {
     wrapU_ = wrapU;
     wrapV_ = wrapV;
-    for (FaceAttributes& face : faces_) {
+    changeEveryFace([wrapU, wrapV](FaceAttributes& face) {
         face.wrapU = wrapU;
         face.wrapV = wrapV;
-    }
-    touchAttributes();
+    });
 }
 
 // --- geometry operations -------------------------------------------------------------
 
+namespace {
+
+// Every corner is a vertex of its own, in order, as readers of facet lists
+// build their meshes: then every vertex has exactly one face.
+bool IsPolygonSoup(const std::vector<Vec3>& vertices, const std::vector<Corner>& corners)
+{
+    if (corners.size() != vertices.size())
+        return false;
+    for (size_t c = 0; c < corners.size(); ++c)
+        if (corners[c].vertex != static_cast<int>(c))
+            return false;
+    return true;
+}
+
+} // namespace
+
 void MeshBuilder::GenerateNormals(float crease, unsigned flags)
 {
+    if (!(flags & kGenerateNormalsPrecompact) && IsPolygonSoup(vertices_, corners_)) {
+        // Each vertex takes its one face's normal, with or without a crease
+        // (the same numbers the general pass below gives, a face at a time).
+        ReserveLarge(normals_, vertices_.size());
+        normals_.resize(vertices_.size());
+        for (int f = 0; f < GetFaceCount(); ++f) {
+            const int begin = faceStart_[static_cast<size_t>(f)];
+            const int n = faceStart_[static_cast<size_t>(f) + 1] - begin;
+            const Vec3 normal = UnitOr(PolygonNormal(vertices_, corners_.data() + begin, n), kUnusedNormal);
+            for (int c = begin; c < begin + n; ++c) {
+                normals_[static_cast<size_t>(c)] = normal;
+                corners_[static_cast<size_t>(c)].normal = c;
+            }
+        }
+        touch();
+        return;
+    }
     const bool useCrease = (flags & kGenerateNormalsUseCreaseAngle) != 0;
     auto run = [&](auto& generator) {
         if (useCrease)
@@ -827,9 +925,18 @@ void MeshBuilder::Translate(float tx, float ty, float tz)
 
 Box MeshBuilder::GetBox() const
 {
+    // Box::Add one point at a time, without its emptiness test per point:
+    // a box holding a point is never empty.
     Box box;
-    for (const Vec3& v : vertices_)
-        box.Add(v);
+    if (vertices_.empty())
+        return box;
+    Vec3 lo = vertices_.front(), hi = lo;
+    for (const Vec3& v : vertices_) {
+        lo = Min(lo, v);
+        hi = Max(hi, v);
+    }
+    box.min = lo;
+    box.max = hi;
     return box;
 }
 

@@ -80,7 +80,9 @@ enum MeshPart : unsigned {
 };
 
 // Everything a mesh holds, or the parts of it named in parts; the arrays of
-// the other parts are empty.
+// the other parts are empty. An empty texcoords (vertexColors) of a part
+// that was taken means every vertex has (0, 0) (the mesh's colour), as a
+// mesh keeps them until one is set.
 struct MeshContents {
     unsigned parts = 0;
     std::vector<Vec3> vertices;
@@ -159,8 +161,11 @@ public:
     // Every vertex's coordinates at once; false, changing nothing, unless
     // there is one pair per vertex.
     bool SetTextureCoordinateList(std::vector<Vec2> coordinates);
+    // One pair per vertex, or empty while every vertex has (0, 0): a mesh
+    // keeps no array for coordinates nobody set.
     const std::vector<Vec2>& GetTextureCoordinateList() const { return texcoords_; }
-    // Per-vertex colours, used when the colour source is Vertex.
+    // Per-vertex colours, used when the colour source is Vertex; a vertex
+    // has the mesh's colour until one is set.
     bool SetVertexColor(int vertex, uint32_t argb);
     uint32_t GetVertexColor(int vertex) const;  // 0 for a bad index
 
@@ -189,9 +194,9 @@ public:
     // Face normal (unit, from the corner positions), or zero for a bad face.
     Vec3 GetFaceNormal(int face) const;
 
-    const FaceAttributes* GetFaceAttributes(int face) const;  // nullptr for a bad index
-    // Every face's attributes, in face order.
-    const std::vector<FaceAttributes>& GetFaceAttributeList() const { return faces_; }
+    // nullptr for a bad index. The record may be shared by every face: it
+    // is valid until the next change of the mesh.
+    const FaceAttributes* GetFaceAttributes(int face) const;
     // All of one face's attributes at once.
     bool SetFaceAttributes(int face, const FaceAttributes& attributes);
     bool SetFaceColor(int face, uint32_t argb);
@@ -256,14 +261,31 @@ private:
     void touchAttributes();
     bool validFace(int face) const { return face >= 0 && face < GetFaceCount(); }
     bool validVertex(int v) const { return v >= 0 && v < GetVertexCount(); }
+    // Appends faces with the given attributes to the attribute store.
+    void appendFaceAttributes(size_t count, const FaceAttributes& attributes);
+    // Applies change to one face's attributes, giving every face a record
+    // of its own first when the change makes it differ from the others.
+    template <class Change>
+    bool changeFace(int face, Change&& change);
+    // Applies change to every face's attributes; faces left all alike share
+    // one record again.
+    template <class Change>
+    void changeEveryFace(Change&& change);
+    // Puts every face back on one shared record when all are alike.
+    void shareFacesIfAlike();
 
     std::vector<Vec3> vertices_;
     std::vector<Vec3> normals_;
-    std::vector<Vec2> texcoords_;        // one per vertex
-    std::vector<uint32_t> vertexColors_; // one per vertex
+    // One per vertex, or empty while every vertex has (0, 0).
+    std::vector<Vec2> texcoords_;
+    // One per vertex, or empty while every vertex has the mesh's colour.
+    std::vector<uint32_t> vertexColors_;
     std::vector<int> faceStart_{0};      // face f's corners are [faceStart_[f], faceStart_[f+1])
     std::vector<Corner> corners_;
+    // One record per face, or empty while every face has sharedFace_ (most
+    // meshes, and every imported triangle soup, have one look throughout).
     std::vector<FaceAttributes> faces_;
+    FaceAttributes sharedFace_;
 
     uint32_t color_ = 0xFFFFFFFF;
     MaterialPtr material_;

@@ -374,6 +374,98 @@ TEST(MeshBuilder, ContentsComeBackExactlyAndKeepOnlyWhatDiffers)
     EXPECT_EQ(v, 0.75f);
 }
 
+// --- storage -------------------------------------------------------------------
+// A mesh keeps per-face records only once its faces differ, and per-vertex
+// colours and texture coordinates only once one is set; what the getters
+// report must not depend on which form the mesh is in.
+
+TEST(MeshBuilderStorage, FacesShareOneRecordUntilOneDiffers)
+{
+    auto mesh = MeshBuilder::Create();
+    const MaterialPtr red = Material::Create(1.0f);
+    const FaceAttributes look{0xFFFF0000u, red, nullptr, false, false};
+    mesh->AppendTriangles(1000, look);
+    // Positions, corners and face starts only: no record per face, no
+    // colour or coordinates per vertex.
+    EXPECT_LE(mesh->MemoryBytes(), 3000 * sizeof(Vec3) + 3000 * sizeof(Corner) + 1001 * sizeof(int) + 4096);
+
+    mesh->SetFaceColor(500, 0xFF00FF00u);
+    mesh->SetFaceTextureTopology(7, true, false);
+    for (int f : {0, 7, 499, 500, 501, 999}) {
+        const FaceAttributes& a = *mesh->GetFaceAttributes(f);
+        EXPECT_EQ(a.color, f == 500 ? 0xFF00FF00u : 0xFFFF0000u) << f;
+        EXPECT_EQ(a.material, red) << f;
+        EXPECT_EQ(a.wrapU, f == 7) << f;
+    }
+    // Faces created later take the mesh's settings, not a neighbour's look.
+    const int v[3] = {0, 1, 2};
+    const int added = mesh->AddFace(v);
+    EXPECT_EQ(mesh->GetFaceAttributes(added)->color, mesh->GetColor());
+    EXPECT_EQ(mesh->GetFaceAttributes(added)->material, nullptr);
+
+    // Whole-mesh settings make the faces alike again, and the records go.
+    const size_t withRecords = mesh->MemoryBytes();
+    mesh->SetTextureTopology(false, false);
+    mesh->SetMaterial(red);
+    mesh->SetColor(0xFF0000FFu);
+    EXPECT_LE(mesh->MemoryBytes() + 1001 * sizeof(FaceAttributes), withRecords);
+    for (int f : {0, 500, 1000})
+        EXPECT_EQ(*mesh->GetFaceAttributes(f), (FaceAttributes{0xFF0000FFu, red, nullptr, false, false})) << f;
+
+    // Contents always list one record per face, and a mesh given faces that
+    // all look alike shares them.
+    const MeshContents contents = mesh->GetContents();
+    EXPECT_EQ(contents.faces.size(), 1001u);
+    auto copy = MeshBuilder::Create();
+    copy->SetContents(contents);
+    EXPECT_LE(copy->MemoryBytes() + 1001 * sizeof(FaceAttributes), contents.Bytes());
+    EXPECT_EQ(copy->GetContents().faces, contents.faces);
+}
+
+TEST(MeshBuilderStorage, VertexColorsAndCoordinatesAreKeptOnlyOnceSet)
+{
+    auto mesh = MakeCube(true);
+    mesh->SetColor(0xFF112233u);
+    EXPECT_TRUE(mesh->GetTextureCoordinateList().empty());
+    EXPECT_EQ(mesh->GetVertexColor(5), 0xFF112233u);
+    // Setting what a vertex already has keeps no array.
+    EXPECT_TRUE(mesh->SetTextureCoordinates(2, 0.0f, 0.0f));
+    EXPECT_TRUE(mesh->SetVertexColor(2, 0xFF112233u));
+    EXPECT_TRUE(mesh->GetTextureCoordinateList().empty());
+    EXPECT_EQ(mesh->GetContents(kMeshVertexColors).vertexColors.size(), 0u);
+
+    mesh->SetTextureCoordinates(2, 0.5f, 0.25f);
+    mesh->SetVertexColor(2, 0xFF000000u);
+    const int later = mesh->AddVertex({3, 3, 3});
+    ASSERT_EQ(mesh->GetTextureCoordinateList().size(), 9u);
+    float u = -1, v = -1;
+    for (int i : {0, 2, later}) {
+        EXPECT_TRUE(mesh->GetTextureCoordinates(i, u, v));
+        EXPECT_EQ(u, i == 2 ? 0.5f : 0.0f) << i;
+        EXPECT_EQ(v, i == 2 ? 0.25f : 0.0f) << i;
+        EXPECT_EQ(mesh->GetVertexColor(i), i == 2 ? 0xFF000000u : 0xFF112233u) << i;
+    }
+    // A whole list is taken only with one pair per vertex.
+    EXPECT_FALSE(mesh->SetTextureCoordinateList(std::vector<Vec2>(8)));
+    EXPECT_TRUE(mesh->SetTextureCoordinateList(std::vector<Vec2>(9, Vec2{1, 1})));
+
+    // The mesh's colour reaches every vertex, and restoring the settings
+    // alone brings the earlier colour back to every vertex too.
+    const MeshContents settings = mesh->GetContents(kMeshSettings | kMeshVertexColors);
+    mesh->SetColor(0xFFFFFFFFu);
+    EXPECT_EQ(mesh->GetVertexColor(2), 0xFFFFFFFFu);
+    mesh->SetContents(settings);
+    EXPECT_EQ(mesh->GetVertexColor(2), 0xFF000000u);
+    EXPECT_EQ(mesh->GetVertexColor(later), 0xFF112233u);
+
+    // An empty mesh that gets vertices back without coordinates has (0, 0).
+    MeshContents geometry = MakeCube(true)->GetContents();
+    mesh->SetContents(geometry);
+    EXPECT_TRUE(mesh->GetTextureCoordinates(7, u, v));
+    EXPECT_EQ(u, 0.0f);
+    EXPECT_EQ(mesh->GetVertexColor(7), 0xFFFFFFFFu);
+}
+
 // --- normals ------------------------------------------------------------------
 
 TEST(MeshBuilderNormals, SharedCubeSmoothPointsDiagonallyOutward)
@@ -540,6 +632,37 @@ TEST(MeshBuilderNormals, AFaceTouchingAPointTwiceCountsOnce)
         mesh->GetNormal(repeat, n);
         EXPECT_NEAR(Dot(n, mesh->GetFaceNormal(0)), Dot(n, mesh->GetFaceNormal(1)), 1e-6f);
         EXPECT_NEAR(Length(n), 1.0f, 1e-6f);
+    }
+}
+
+TEST(MeshBuilderNormals, ATriangleSoupGetsTheNormalsOfTheGeneralPass)
+{
+    // Facets of their own (with a degenerate and a quad among them), once as
+    // a plain soup and once with a loose vertex at the end, which takes the
+    // general pass; the facets' normals must come out bit for bit the same.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> coordinate(-3.0f, 3.0f);
+    auto soup = MeshBuilder::Create();
+    for (int t = 0; t < 200; ++t) {
+        const int corners = t % 50 == 3 ? 4 : 3;
+        std::vector<int> ids;
+        for (int c = 0; c < corners; ++c)
+            ids.push_back(soup->AddVertex(t == 10 ? Vec3{1, 1, 1} : Vec3{coordinate(random), coordinate(random),
+                                                                           coordinate(random)}));
+        soup->AddFace(ids);
+    }
+    for (const auto& [crease, flags] : {std::pair{1.0f, unsigned{kGenerateNormalsUseCreaseAngle}},
+                                        std::pair{0.0f, unsigned{kGenerateNormalsUseCreaseAngle}},
+                                        std::pair{0.0f, 0u}}) {
+        auto general = soup->Clone();
+        general->AddVertex({});
+        soup->GenerateNormals(crease, flags);
+        general->GenerateNormals(crease, flags);
+        ASSERT_EQ(soup->GetNormalCount(), soup->GetVertexCount());
+        for (int v = 0; v < soup->GetVertexCount(); ++v)
+            ASSERT_EQ(soup->GetNormals()[static_cast<size_t>(v)], general->GetNormals()[static_cast<size_t>(v)]) << v;
+        EXPECT_EQ(soup->GetNormals()[31], (Vec3{0, 1, 0})) << "a facet without area";
+        EXPECT_EQ(soup->GetContents().corners, std::vector<Corner>(general->GetContents().corners));
     }
 }
 

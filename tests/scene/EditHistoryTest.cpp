@@ -228,16 +228,21 @@ TEST_F(EditHistoryTest, AMeshEditKeepsOnlyWhatChanged)
     MeshBuilderPtr mesh = lone->GetVisuals()[0];
     for (int i = 0; i < 2000; ++i)
         mesh->AddVertex({0, 0, 0});  // a bigger mesh, so the arrays dominate
-    const size_t meshBytes = mesh->MemoryBytes();
+    // Coordinates and colours of its own for every vertex, so that keeping
+    // them would show.
+    mesh->SetTextureCoordinates(1, 0.5f, 0.5f);
+    mesh->SetVertexColor(1, 0xFF000000u);
+    const size_t positions = mesh->GetVertices().size() * sizeof(Vec3);
     history().Clear();
     {
         EditStep step(history(), "Nudge");
         history().Touch<MeshAspect>(mesh);
         mesh->SetVertex(0, {9, 9, 9});
     }
-    // Two copies of the vertex positions, none of normals, faces or colours.
-    EXPECT_LT(history().Bytes(), meshBytes);
-    EXPECT_GE(history().Bytes(), 2 * mesh->GetVertices().size() * sizeof(Vec3));
+    // Two copies of the vertex positions, none of normals, faces, colours or
+    // coordinates.
+    EXPECT_GE(history().Bytes(), 2 * positions);
+    EXPECT_LT(history().Bytes(), 2 * positions + 4096);
     ASSERT_TRUE(history().Undo());
     Vec3 v;
     mesh->GetVertex(0, v);

@@ -52,7 +52,13 @@ uint64_t DigestOf(const MeshBuilder& mesh)
     Digest d;
     d.Array(mesh.GetVertices());
     d.Array(mesh.GetNormals());
-    d.Array(mesh.GetTextureCoordinateList());
+    // Per vertex: a mesh that never had coordinates keeps no array for them.
+    for (int v = 0; v < mesh.GetVertexCount(); ++v) {
+        float u = 0, t = 0;
+        mesh.GetTextureCoordinates(v, u, t);
+        d.Value(u);
+        d.Value(t);
+    }
     for (int v = 0; v < mesh.GetVertexCount(); ++v)
         d.Value(mesh.GetVertexColor(v));
     for (int f = 0; f < mesh.GetFaceCount(); ++f) {

@@ -12,12 +12,18 @@
 #include "scene/Ui.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvid {
 
@@ -39,6 +45,61 @@ uint32_t ReadU32(const uint8_t* at)
            static_cast<uint32_t>(at[3]) << 24;
 }
 
+// Reads exactly size bytes; false on an error or an early end (a file cut
+// while it is read).
+bool ReadFully(int fd, uint8_t* out, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::read(fd, out, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        out += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Where a binary file's facets come from: bytes in memory, or a file read a
+// block at a time (so that a large file is never held whole).
+class FacetBlocks {
+public:
+    virtual ~FacetBlocks() = default;
+    // The next count facets, 50 bytes each; nullptr when they cannot be
+    // read. Valid until the next call.
+    virtual const uint8_t* Next(size_t count) = 0;
+};
+
+class MemoryFacets final : public FacetBlocks {
+public:
+    explicit MemoryFacets(const uint8_t* facets) : at_(facets) {}
+    const uint8_t* Next(size_t count) override
+    {
+        const uint8_t* block = at_;
+        at_ += count * kBinaryTriangle;
+        return block;
+    }
+
+private:
+    const uint8_t* at_;
+};
+
+class FileFacets final : public FacetBlocks {
+public:
+    // fd is positioned at the first facet; it stays the caller's.
+    explicit FileFacets(int fd) : fd_(fd) {}
+    const uint8_t* Next(size_t count) override
+    {
+        buffer_.resize(count * kBinaryTriangle);
+        return ReadFully(fd_, buffer_.data(), buffer_.size()) ? buffer_.data() : nullptr;
+    }
+
+private:
+    int fd_;
+    std::vector<uint8_t> buffer_;
+};
+
 class StlReader {
 public:
     StlReader(SceneModel& scene, const ImportOptions& options, ImportProgress& progress)
@@ -47,7 +108,8 @@ public:
     }
 
     bool ReadText(const uint8_t* data, size_t size);
-    bool ReadBinary(const uint8_t* data, size_t size, const std::string& name);
+    // count facets from blocks, of a file of size bytes.
+    bool ReadBinary(uint32_t count, uint64_t size, FacetBlocks& blocks, const std::string& name);
     const FramePtr& BaseFrame() const { return baseFrame_; }
     void Begin();
 
@@ -229,9 +291,8 @@ bool StlReader::ReadText(const uint8_t* data, size_t size)
     return solids_ > 0;
 }
 
-bool StlReader::ReadBinary(const uint8_t* data, size_t size, const std::string& name)
+bool StlReader::ReadBinary(uint32_t count, uint64_t size, FacetBlocks& blocks, const std::string& name)
 {
-    const uint32_t count = ReadU32(data + 80);
     StartSolid(name);
     Status(kStlCollectingVertices);
     if (count == 0) {
@@ -251,24 +312,28 @@ bool StlReader::ReadBinary(const uint8_t* data, size_t size, const std::string& 
     const bool identity = toSolid_ == Matrix4::Identity();
     const float scale = options_.scale;
     const bool reversed = options_.winding == 1;
-    // Progress every 64k facets: often enough for the bar, cheap per facet.
-    constexpr uint32_t kProgressStep = 1u << 16;
-    const uint8_t* triangle = data + kBinaryHeader;
-    for (uint32_t t = 0; t < count; ++t, triangle += kBinaryTriangle) {
-        // The facet's own normal is left out: normals are generated.
-        for (int corner = 0; corner < 3; ++corner) {
-            const uint8_t* at = triangle + 12 + 12 * corner;
-            const Vec3 p{ReadFloat(at), ReadFloat(at + 4), ReadFloat(at + 8)};
-            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
-                return false;
-            const Vec3 imported = ImportPoint(p, scale, AxisConvention::NegateZ);
-            points[3 * static_cast<size_t>(t) + static_cast<size_t>(reversed ? 2 - corner : corner)] =
-                identity ? imported : toSolid_.TransformPoint(imported);
+    // Blocks of 8k facets (400 KB): small enough to stay in the cache, and
+    // the progress moves once a block.
+    constexpr uint32_t kBlock = 1u << 13;
+    for (uint32_t first = 0; first < count; first += kBlock) {
+        const uint32_t n = std::min(kBlock, count - first);
+        const uint8_t* triangle = blocks.Next(n);
+        if (!triangle)
+            return false;
+        for (uint32_t t = first; t < first + n; ++t, triangle += kBinaryTriangle) {
+            // The facet's own normal is left out: normals are generated.
+            for (int corner = 0; corner < 3; ++corner) {
+                const uint8_t* at = triangle + 12 + 12 * corner;
+                const Vec3 p{ReadFloat(at), ReadFloat(at + 4), ReadFloat(at + 8)};
+                if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+                    return false;
+                const Vec3 imported = ImportPoint(p, scale, AxisConvention::NegateZ);
+                points[3 * static_cast<size_t>(t) + static_cast<size_t>(reversed ? 2 - corner : corner)] =
+                    identity ? imported : toSolid_.TransformPoint(imported);
+            }
         }
-        if (t % kProgressStep == 0)
-            progress_.Bytes(static_cast<uint64_t>(triangle + kBinaryTriangle - data), size);
+        progress_.Bytes(kBinaryHeader + static_cast<uint64_t>(first + n) * kBinaryTriangle, size);
     }
-    progress_.Bytes(size, size);
     FinishSolid();
     return true;
 }
@@ -294,14 +359,58 @@ bool ReadStlBytes(Document& document, const uint8_t* data, size_t size, const Im
     return RunImport(scene, kStlCorrupted, [&](ImportProgress& progress, FramePtr& baseFrame) {
         StlReader reader(scene, options, progress);
         reader.Begin();
-        const bool read = IsBinaryStl(data, size) ? reader.ReadBinary(data, size, name) : reader.ReadText(data, size);
+        bool read;
+        if (IsBinaryStl(data, size)) {
+            MemoryFacets facets(data + kBinaryHeader);
+            read = reader.ReadBinary(ReadU32(data + 80), size, facets, name);
+        } else {
+            read = reader.ReadText(data, size);
+        }
         baseFrame = reader.BaseFrame();
         return read;
     });
 }
 
+namespace {
+
+// A binary file read straight from the disk, a block of facets at a time.
+// Nothing (and nothing shown) when the file is not a binary one or cannot be
+// opened: the caller then reads it whole.
+std::optional<bool> ImportBinaryStl(Document& document, const std::string& path, const ImportOptions& options)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    uint8_t header[kBinaryHeader];
+    const bool binary = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                        static_cast<uint64_t>(info.st_size) <= kMaxReadFileBytes &&
+                        ReadFully(fd, header, sizeof header) &&
+                        static_cast<uint64_t>(info.st_size) == kBinaryHeader + uint64_t{ReadU32(header + 80)} * kBinaryTriangle;
+    if (!binary) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    SceneModel& scene = document.scene;
+    const bool read = RunImport(scene, kStlCorrupted, [&](ImportProgress& progress, FramePtr& baseFrame) {
+        StlReader reader(scene, options, progress);
+        reader.Begin();
+        FileFacets facets(fd);
+        const bool done = reader.ReadBinary(ReadU32(header + 80), static_cast<uint64_t>(info.st_size), facets,
+                                            FileNameOf(path));
+        baseFrame = reader.BaseFrame();
+        return done;
+    });
+    ::close(fd);
+    return read;
+}
+
+} // namespace
+
 bool ImportStl(Document& document, const std::string& path, const ImportOptions& options)
 {
+    if (const std::optional<bool> read = ImportBinaryStl(document, path, options))
+        return *read;
     std::vector<uint8_t> bytes;
     if (!ReadImportFile(document.scene, path, bytes, kStlOpenFailed, kStlCorrupted))
         return false;

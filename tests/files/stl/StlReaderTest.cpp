@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <fstream>
 
 namespace corvid::testing {
 namespace {
@@ -207,6 +209,37 @@ TEST_F(StlReaderTest, BinaryFilesAreToldByTheirLengthNotTheirFirstWord)
     EXPECT_FALSE(IsBinaryStl(reinterpret_cast<const uint8_t*>(binary.data()), 84));
     const std::string infinite = BinaryStl("", {{0, 0, 0, 1, 0, 0, 0, INFINITY, 0}});
     EXPECT_FALSE(Read(infinite));
+}
+
+TEST_F(StlReaderTest, ABinaryFileIsReadFromTheDiskAsItsBytesAre)
+{
+    // Enough facets for several of the blocks a file on disk is read in.
+    std::vector<std::array<float, 9>> triangles;
+    for (int t = 0; t < 20000; ++t) {
+        const float x = static_cast<float>(t % 150), y = static_cast<float>(t / 150);
+        triangles.push_back({x, y, 0, x + 1, y, 0.5f, x, y + 1, 0.25f});
+    }
+    TempFolder folder;
+    const std::string path = folder.File("grid.stl");
+    const std::string bytes = BinaryStl("grid", triangles);
+    std::ofstream(path, std::ios::binary) << bytes;
+
+    Document doc = ws.doc();
+    ASSERT_TRUE(ImportStl(doc, path, Options()));
+    ASSERT_TRUE(Read(bytes));
+    ASSERT_EQ(Solids().size(), 2u);
+    EXPECT_EQ(Mesh(0).GetVertices(), Mesh(1).GetVertices());
+    EXPECT_EQ(Mesh(0).GetNormals(), Mesh(1).GetNormals());
+    EXPECT_EQ(Mesh(0).GetFaceCount(), 20000);
+    EXPECT_EQ(RecordOf(Solids()[0].get())->name, "grid.stl");
+
+    // A bad coordinate in a later block refuses the file with the message.
+    triangles[17000][4] = NAN;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << BinaryStl("grid", triangles);
+    Workspace w;
+    Document other = w.doc();
+    EXPECT_FALSE(ImportStl(other, path, Options()));
+    EXPECT_EQ(w.ui.messages, std::vector<std::string>{kStlCorrupted});
 }
 
 TEST_F(StlReaderTest, RealFilesFromOtherProgramsGiveTheirFacetCounts)
