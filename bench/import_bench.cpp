@@ -14,8 +14,8 @@
 // Each reader reads the file from the disk (in the page cache) into its own
 // structures, in a fresh process of its own (so none inherits the heap
 // another left): ours into a fresh scene with normals generated, as the
-// editor imports. Every measurement runs three times; the medians are
-// printed with the ratios. Run: build/release/bench/import_bench (files go to $TMPDIR).
+// editor imports. Every reader reads every file five times, the readers
+// taking turns; the medians are printed with the ratios. Run: build/release/bench/import_bench (files go to $TMPDIR).
 
 #include "BenchSupport.h"
 #include "files/FilesFixture.h"
@@ -46,7 +46,7 @@ using namespace corvid::testing;
 
 namespace {
 
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 
 struct Grid {
     int side;  // vertices per side
@@ -275,12 +275,11 @@ int TimeOne(const std::string& reader, const std::string& path)
     return 0;
 }
 
-// The median of kRuns reads, each in a fresh process, so that no reader
-// inherits the heap another left behind; negative when the reader fails.
+// One read in a fresh process, so that no reader inherits the heap another
+// left behind; negative when the reader fails.
 double TimeFresh(const char* reader, const std::string& path)
 {
-    std::vector<double> seconds;
-    for (int i = 0; i < kRuns; ++i) {
+    {
         int out[2];
         if (pipe(out) != 0)
             return -1.0;
@@ -296,12 +295,23 @@ double TimeFresh(const char* reader, const std::string& path)
         const ssize_t n = read(out[0], text, sizeof text - 1);
         close(out[0]);
         waitpid(child, nullptr, 0);
-        const double one = n > 0 ? std::atof(text) : -1.0;
-        if (one < 0)
-            return -1.0;
-        seconds.push_back(one);
+        return n > 0 ? std::atof(text) : -1.0;
     }
-    return Median(seconds);
+}
+
+// The median of kRuns reads of path by each reader, taken in turns (ours,
+// a peer, ours, ...) so that a noisy moment of the machine falls on all of
+// them alike; negative for a reader that fails.
+std::vector<double> TimeInTurns(const std::vector<const char*>& readers, const std::string& path)
+{
+    std::vector<std::vector<double>> seconds(readers.size());
+    for (int i = 0; i < kRuns; ++i)
+        for (size_t r = 0; r < readers.size(); ++r)
+            seconds[r].push_back(TimeFresh(readers[r], path));
+    std::vector<double> medians;
+    for (const std::vector<double>& samples : seconds)
+        medians.push_back(*std::min_element(samples.begin(), samples.end()) < 0 ? -1.0 : Median(samples));
+    return medians;
 }
 
 int main(int argc, char** argv)
@@ -326,6 +336,9 @@ int main(int argc, char** argv)
         WriteStl(grid, base + ".stl");
         WriteCob(grid, base + ".cob");
         WriteDxf(grid, base + ".dxf");
+        // The files reach the disk before anything is timed, so that their
+        // write-back does not run beside the first readers.
+        ::sync();
         struct Row {
             const char* format;
             Importer importer;
@@ -337,13 +350,17 @@ int main(int argc, char** argv)
                             {"dxf", ImportDxf, base + ".dxf"}};
         for (int r = 0; r < 4; ++r) {
             const Row& row = rows[r];
-            ours[r][s] = TimeFresh("ours", row.path);
+            const std::vector<double> times =
+                TimeInTurns(r == 0 ? std::vector<const char*>{"ours", "assimp", "tinyobj"}
+                                   : std::vector<const char*>{"ours", "assimp"},
+                            row.path);
+            ours[r][s] = times[0];
             if (ours[r][s] < 0) {
                 std::fprintf(stderr, "import_bench: our %s reader failed\n", row.format);
                 return 1;
             }
-            const double assimp = TimeFresh("assimp", row.path);
-            const std::string tiny = r == 0 ? Cell(TimeFresh("tinyobj", row.path), ours[r][s]) : "-";
+            const double assimp = times[1];
+            const std::string tiny = r == 0 ? Cell(times[2], ours[r][s]) : "-";
             std::printf("%-6s %-5s %10.3f %18s %18s\n", row.format, sizes[s].name, ours[r][s],
                         Cell(assimp, ours[r][s]).c_str(), tiny.c_str());
             std::fflush(stdout);

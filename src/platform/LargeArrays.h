@@ -4,6 +4,7 @@
 // large share of the work of building it; where the system offers 2 MiB
 // pages on request, large arrays ask for them.
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -25,6 +26,17 @@ void ReserveLarge(std::vector<T>& list, size_t count)
         return;
     list.reserve(count);
     AdviseHugePages(list.data(), list.capacity() * sizeof(T));
+}
+
+// Makes room for extra more elements, growing the way push_back does (at
+// least doubling), with the advice above: arrays built a little at a time
+// get huge pages too once they are large.
+template <class T>
+void ReserveForMore(std::vector<T>& list, size_t extra)
+{
+    if (list.size() + extra <= list.capacity())
+        return;
+    ReserveLarge(list, std::max(list.size() + extra, 2 * list.capacity()));
 }
 
 } // namespace corvid

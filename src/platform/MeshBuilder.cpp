@@ -496,6 +496,7 @@ void MeshBuilder::Empty()
 
 int MeshBuilder::AddVertex(const Vec3& p)
 {
+    ReserveForMore(vertices_, 1);
     vertices_.push_back(p);
     if (!texcoords_.empty())
         texcoords_.push_back({});
@@ -507,6 +508,7 @@ int MeshBuilder::AddVertex(const Vec3& p)
 
 int MeshBuilder::AddNormal(const Vec3& n)
 {
+    ReserveForMore(normals_, 1);
     normals_.push_back(n);
     touch();
     return GetNormalCount() - 1;
@@ -673,6 +675,7 @@ int MeshBuilder::CreateFace()
 {
     // The attributes go first: they look at the face count before this face.
     appendFaceAttributes(1, {color_, material_, texture_, wrapU_, wrapV_});
+    ReserveForMore(faceStart_, 1);
     faceStart_.push_back(static_cast<int>(corners_.size()));
     touch();
     return GetFaceCount() - 1;
@@ -684,6 +687,7 @@ bool MeshBuilder::AddVertexAndNormalIndexed(int face, int vertex, int normal)
         return false;
     const Corner corner{vertex, normal};
     if (face == GetFaceCount() - 1) {
+        ReserveForMore(corners_, 1);
         corners_.push_back(corner);
     } else {
         // An earlier face: open a gap at its end and shift every later face.
@@ -703,9 +707,9 @@ std::span<Vec3> MeshBuilder::AppendTriangles(size_t count, const FaceAttributes&
     if (count == 0 || count > kLimit / 3 || firstVertex > kLimit - 3 * count || corners_.size() > kLimit - 3 * count)
         return {};
     const size_t firstCorner = corners_.size();
-    ReserveLarge(vertices_, firstVertex + 3 * count);
-    ReserveLarge(corners_, firstCorner + 3 * count);
-    ReserveLarge(faceStart_, faceStart_.size() + count);
+    ReserveForMore(vertices_, 3 * count);
+    ReserveForMore(corners_, 3 * count);
+    ReserveForMore(faceStart_, count);
     vertices_.resize(firstVertex + 3 * count);
     if (!texcoords_.empty())
         texcoords_.resize(firstVertex + 3 * count);
@@ -731,6 +735,7 @@ int MeshBuilder::AddFace(std::span<const int> vertices, std::span<const int> nor
         if (n < -1 || n >= GetNormalCount())
             return -1;
     const int face = CreateFace();
+    ReserveForMore(corners_, vertices.size());
     for (size_t i = 0; i < vertices.size(); ++i)
         corners_.push_back({vertices[i], normals.empty() ? -1 : normals[i]});
     faceStart_.back() = static_cast<int>(corners_.size());
