@@ -227,10 +227,12 @@ long DxfPeakKilobytes(const std::string& path)
         execl("/proc/self/exe", "import_bench", path.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
+    // This child's own peak: RUSAGE_CHILDREN would give the largest of every
+    // child so far, the peers' reads among them.
     int status = 0;
-    waitpid(child, &status, 0);
     rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
+    if (wait4(child, &status, 0, &usage) != child)
+        return -1;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
 }
 

@@ -234,14 +234,22 @@ struct AviWriter::Impl {
                 return std::nullopt;
             if (code < 0)
                 return "cannot encode a frame: " + AvError(code);
-            AVPacket* kept = av_packet_alloc();
-            if (!kept) {
-                av_packet_unref(lane.packet);
-                return std::string("out of memory");
-            }
-            av_packet_move_ref(kept, lane.packet);
-            lane.ready.push_back(kept);
+            if (auto problem = KeepPacket(lane))
+                return problem;
         }
+    }
+
+    // Moves the lane's packet onto its list of packets ready to write.
+    static std::optional<std::string> KeepPacket(Lane& lane)
+    {
+        AVPacket* kept = av_packet_alloc();
+        if (!kept) {
+            av_packet_unref(lane.packet);
+            return std::string("out of memory");
+        }
+        av_packet_move_ref(kept, lane.packet);
+        lane.ready.push_back(kept);
+        return std::nullopt;
     }
 
     // Writes the lane's coded packets into the file. Only the lane whose turn
@@ -274,17 +282,10 @@ struct AviWriter::Impl {
             return std::string("out of memory");
         for (int y = 0; y < height; ++y)
             RgbaRowToBgr(&picture.rgba[static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) * 4],
-                      lane.packet->data + static_cast<size_t>(y) * row, width);
+                         lane.packet->data + static_cast<size_t>(y) * row, width);
         lane.packet->pts = lane.packet->dts = index;
         lane.packet->duration = 1;
-        AVPacket* kept = av_packet_alloc();
-        if (!kept) {
-            av_packet_unref(lane.packet);
-            return std::string("out of memory");
-        }
-        av_packet_move_ref(kept, lane.packet);
-        lane.ready.push_back(kept);
-        return std::nullopt;
+        return KeepPacket(lane);
     }
 
     // Codes one frame on the lane.
