@@ -180,31 +180,35 @@ struct AviWriter::Impl {
     {
         if (auto problem = OpenEncoder(lane, unsupported))
             return problem;
-        lane.frame = av_frame_alloc();
         lane.packet = av_packet_alloc();
-        if (!lane.frame || !lane.packet)
+        if (!lane.packet)
+            return std::string("out of memory");
+        // Uncompressed frames go straight into their packets: no frame, no
+        // converter.
+        if (codec == AviCodec::FullFrames)
+            return std::nullopt;
+        lane.frame = av_frame_alloc();
+        if (!lane.frame)
             return std::string("out of memory");
         lane.frame->format = lane.encoder->pix_fmt;
         lane.frame->width = width;
         lane.frame->height = height;
         if (av_frame_get_buffer(lane.frame, 0) < 0)
             return std::string("out of memory");
-        if (codec != AviCodec::FullFrames) {
-            lane.scaler = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, lane.encoder->pix_fmt,
-                                         SWS_POINT, nullptr, nullptr, nullptr);
-            lane.source = av_frame_alloc();
-            if (!lane.scaler || !lane.source) {
-                if (unsupported)
-                    *unsupported = true;
-                return std::string("cannot convert pictures for this compressor");
-            }
-            lane.source->format = AV_PIX_FMT_RGBA;
-            lane.source->width = width;
-            lane.source->height = height;
-            if (av_frame_get_buffer(lane.source, 0) < 0)
-                return std::string("out of memory");
-            std::memset(lane.source->buf[0]->data, 0, lane.source->buf[0]->size);
+        lane.scaler = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, lane.encoder->pix_fmt,
+                                     SWS_POINT, nullptr, nullptr, nullptr);
+        lane.source = av_frame_alloc();
+        if (!lane.scaler || !lane.source) {
+            if (unsupported)
+                *unsupported = true;
+            return std::string("cannot convert pictures for this compressor");
         }
+        lane.source->format = AV_PIX_FMT_RGBA;
+        lane.source->width = width;
+        lane.source->height = height;
+        if (av_frame_get_buffer(lane.source, 0) < 0)
+            return std::string("out of memory");
+        std::memset(lane.source->buf[0]->data, 0, lane.source->buf[0]->size);
         return std::nullopt;
     }
 

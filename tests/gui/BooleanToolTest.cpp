@@ -68,11 +68,9 @@ private slots:
         QVERIFY(folder_.isValid());
         qputenv("XDG_CACHE_HOME", folder_.filePath("cache").toUtf8());
         shell_ = std::make_unique<EditorShell>();
-        QVERIFY(test::StartEditor(*shell_, kWait));
+        QVERIFY(test::StartEditorActive(*shell_, kWait));
         window_ = shell_->GetMainWindow();
         editor_ = shell_->GetEditor();
-        window_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window_));
     }
 
     void cleanupTestCase()

@@ -72,6 +72,16 @@ inline bool StartEditor(EditorShell& shell, int waitMs)
     return viewport && QTest::qWaitFor([&] { return viewport->PresentCount() > 0; }, waitMs);
 }
 
+// StartEditor, then the main window made the active one, so that key presses
+// and shortcuts reach it. False when it does not become active.
+inline bool StartEditorActive(EditorShell& shell, int waitMs)
+{
+    if (!StartEditor(shell, waitMs))
+        return false;
+    shell.GetMainWindow()->activateWindow();
+    return QTest::qWaitForWindowActive(shell.GetMainWindow());
+}
+
 // Where a point given relative to SCENE shows in viewport 1, in the
 // widget's own coordinates (render-surface pixels scaled by the detail
 // level to window pixels first).

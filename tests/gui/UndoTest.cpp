@@ -73,12 +73,10 @@ private slots:
     void initTestCase()
     {
         shell_ = std::make_unique<EditorShell>();
-        QVERIFY(test::StartEditor(*shell_, kWait));
+        QVERIFY(test::StartEditorActive(*shell_, kWait));
         window_ = shell_->GetMainWindow();
         editor_ = shell_->GetEditor();
         tree_ = window_->ObjectsList();
-        window_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window_));
     }
 
     void cleanupTestCase()
